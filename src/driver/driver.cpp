@@ -1,0 +1,216 @@
+#include "driver/driver.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "driver/stages.h"
+#include "fdk/host.h"
+#include "reader/input.h"
+#include "reader/report.h"
+#include "reader/symbols.h"
+
+namespace pendra::driver {
+
+namespace {
+
+constexpr int kParaOrLrMode = 4;
+constexpr int kParseToEnd = 1;
+constexpr UIntT kTmpChannelSize = 1024;
+constexpr MetricT kPoint = 65536;
+constexpr MetricT kInch = 72 * kPoint;
+
+DriverOptions options;
+
+// What one run holds; released on every way out of the run, a stop included.
+struct Run {
+  FilePathT sourcePath = nullptr;
+  FilePathT sourceDir = nullptr;
+  ChannelT body = nullptr;
+  ChannelT mlp = nullptr;
+  char* mifName = nullptr;
+  FilePathT mifPath = nullptr;
+
+  ~Run() {
+    reader::finishReading();
+    reader::readerState().sourceDir = nullptr;
+    if (body) F_ChannelCloseTmp(body);
+    if (mlp) F_ChannelCloseTmp(mlp);
+    if (mifPath) F_FilePathFree(mifPath);
+    if (mifName) F_Free(mifName);
+    if (sourceDir) F_FilePathFree(sourceDir);
+    if (sourcePath) F_FilePathFree(sourcePath);
+    reader::registerReporter(false, nullptr);
+  }
+};
+
+void copyChannel(ChannelT from, ChannelT to) {
+  char buffer[kBodyCopyBlock];
+  std::size_t n;
+  while ((n = F_ChannelRead(buffer, 1, kBodyCopyBlock, from)) > 0) F_ChannelWrite(buffer, 1, n, to);
+}
+
+// Keeps a copy of the MLP file where the command asked for one.
+void keepMlpCopy(ChannelT mlp) {
+  if (options.keepMlpPath.empty()) return;
+  FilePathT path = F_PathNameToFilePath(options.keepMlpPath.c_str(), nullptr, FDefaultPlatform);
+  ChannelT out = path ? F_ChannelOpen(path, "w") : nullptr;
+  if (out) {
+    copyChannel(mlp, out);
+    F_ChannelClose(out);
+  } else {
+    F_Printf(nullptr, "Cannot write %s\n", options.keepMlpPath.c_str());
+  }
+  if (path) F_FilePathFree(path);
+  F_ChannelSeek(mlp, 0, SEEK_SET);
+}
+
+void runConversion(ConStringT sparm) {
+  Run run;
+  F_FdeInit();
+  run.sourcePath = F_PathNameToFilePath(sparm, nullptr, FDefaultPlatform);
+  if (!run.sourcePath) return;
+  IntT status = 0;
+  run.sourceDir = F_FilePathParent(run.sourcePath, &status);
+
+  run.body = F_ChannelMakeTmp(kTmpChannelSize);
+  if (!run.body) {
+    F_Printf(nullptr, "Cannot create temporary file\n");
+    F_ApiBailOut();
+    return;
+  }
+
+  reader::ReaderState& rd = reader::readerState();
+  reader::registerReporter(false, &rd.lineCounter);
+
+  reader::initReader();
+  rd.progressTrace = options.progressTrace;
+  rd.sourceDir = run.sourceDir;
+  reader::loadCharTables();
+  reader::initEnvironments();
+  output::initParagraphOutput(run.body);
+  output::initParagraphFormats();
+  reader::initSymbols();
+  picture::initPicture();
+  output::initLists();
+  math::initMath();
+
+  reader::runOutermostTemplate(kParaOrLrMode, "%g(Body)");
+
+  ChannelT source = F_ChannelOpen(run.sourcePath, "r");
+  if (!source) {
+    F_Printf(nullptr, "Cannot read %s\n", sparm);
+    return;
+  }
+  reader::startInput(source, sparm);
+  while (rd.currentChar != reader::kEndOfInput) reader::parseUntil(kParseToEnd);
+  reader::finishReading();
+  reader::registerReporter(false, nullptr);
+
+  output::finishDiversions();
+  math::finishMath();
+
+  F_ChannelSeek(run.body, 0, SEEK_SET);
+  run.mlp = F_ChannelMakeTmp(kTmpChannelSize);
+  if (!run.mlp) {
+    F_Printf(nullptr, "Could not create temp MLP file\n");
+    return;
+  }
+  output::writePrologue(run.mlp, 0);
+  copyChannel(run.body, run.mlp);
+  F_ChannelCloseTmp(run.body);
+  run.body = nullptr;
+  F_Printf(nullptr, "\nLatex->MLP Done\n");
+
+  F_ChannelSeek(run.mlp, 0, SEEK_SET);
+  keepMlpCopy(run.mlp);
+  bool translated = mlp::translateMlp(run.mlp, options.verbose, kVersionText);
+  F_ChannelCloseTmp(run.mlp);
+  run.mlp = nullptr;
+  if (!translated) return;
+
+  char* base = F_FilePathBaseName(run.sourcePath);
+  if (!base) return;
+  run.mifName =
+      static_cast<char*>(F_Realloc(base, std::strlen(base) + std::strlen(kMifExtension) + 1));
+  if (!run.mifName) {
+    F_Free(base);
+    return;
+  }
+  replaceExtension(run.mifName, kMifExtension);
+  run.mifPath = F_PathNameToFilePath(run.mifName, run.sourceDir, FDefaultPlatform);
+  if (!run.mifPath) return;
+  ChannelT mif = F_ChannelOpen(run.mifPath, "w");
+  if (!mif) return;
+  mif::writeMif(mif, true);
+  F_ChannelClose(mif);
+
+  F_ObjHandleT doc =
+      F_ApiCustomDoc(F_MetricFractMul(kInch, 17, 2), 0x3180000, 1, F_MetricFractMul(kInch, 1, 4),
+                     kInch, kInch, kInch, kInch, 0, 0);
+  F_ObjHandleT flow = F_ApiGetId(0, doc, FP_MainFlowInDoc);
+  F_ObjHandleT frame = F_ApiGetId(doc, flow, FP_FirstTextFrameInFlow);
+  F_ObjHandleT pgf = F_ApiGetId(doc, frame, FP_FirstPgf);
+  F_TextRangeT tr;
+  tr.beg.objId = tr.end.objId = pgf;
+  tr.beg.offset = tr.end.offset = 0;
+  F_ApiSetTextRange(0, doc, FP_TextSelection, &tr);
+  tr = F_ApiGetTextRange(0, doc, FP_TextSelection);
+  if (tr.beg.objId == 0) {
+    F_Printf(nullptr, "MIF not inserted, no insertion point\n");
+    return;
+  }
+  F_PropValsT params = F_ApiGetImportDefaultParams();
+  if (params.len() == 0) {
+    F_Printf(nullptr, "Can't get default import list\n");
+    return;
+  }
+  const IntT props[] = {4, 18, 7};
+  const IntT values[] = {6, 1, 0};
+  for (int i = 0; i < 3; ++i) {
+    IntT index = F_ApiGetPropIndex(&params, props[i]);
+    if (index >= 0) params.val[index].intValue = values[i];
+  }
+  char* mifPathName = F_FilePathToPathName(run.mifPath, FDefaultPlatform);
+  F_PropValsT returned;
+  F_ApiImport(doc, &tr.beg, mifPathName, &params, &returned);
+  F_Free(mifPathName);
+  F_ApiDeallocatePropVals(&params);
+  F_ApiDeallocatePropVals(&returned);
+  F_ApiUpdateDoc(doc, 7);
+  F_DeleteFile(run.mifPath);
+  F_Printf(nullptr, "Deleted MIF file, all done ...\n");
+  F_ApiReturnValue(static_cast<IntT>(doc));
+  F_ApiBailOut();
+}
+
+}  // namespace
+
+void setOptions(const DriverOptions& o) {
+  options = o;
+}
+
+void replaceExtension(char* name, const char* ext) {
+  std::size_t len = std::strlen(name);
+  for (std::size_t i = len; i-- > 1;) {
+    if (name[i] == '.') {
+      std::strcpy(name + i, ext);
+      return;
+    }
+  }
+  std::strcpy(name + len, ext);
+}
+
+}  // namespace pendra::driver
+
+void F_ApiInitialize(IntT initialization) {
+  if (initialization == 1) F_ApiClientRequest(2, 1);
+}
+
+void F_ApiNotify(IntT, F_ObjHandleT, ConStringT sparm, IntT) {
+  try {
+    pendra::driver::runConversion(sparm);
+  } catch (const pendra::reader::ConversionStop&) {
+    pendra::fdk::closeAllChannels();
+    if (pendra::fdk::Host* host = pendra::fdk::installedHost()) host->conversionStopped();
+  }
+}

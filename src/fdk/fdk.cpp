@@ -1,0 +1,276 @@
+// The FDK utility services on the standard library and POSIX, and the forwarding of the F_Api
+// calls to the installed host.
+#include "fdk/fdk.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fdk/host.h"
+
+struct ChannelObj {
+  std::FILE* file = nullptr;
+  bool temporary = false;
+};
+
+struct FilePathObj {
+  std::string path;
+};
+
+namespace pendra::fdk {
+
+namespace {
+
+// Every channel and path handed out is owned here, so a run cut short can release them all.
+struct FdkState {
+  Host* host = nullptr;
+  std::vector<std::unique_ptr<ChannelObj>> channels;
+  std::vector<std::unique_ptr<FilePathObj>> paths;
+};
+
+FdkState fdk;
+
+template <typename T>
+void release(std::vector<std::unique_ptr<T>>& pool, T* object) {
+  auto it = std::find_if(pool.begin(), pool.end(), [&](auto& p) { return p.get() == object; });
+  if (it != pool.end()) pool.erase(it);
+}
+
+FilePathT newPath(std::string path) {
+  fdk.paths.push_back(std::make_unique<FilePathObj>());
+  fdk.paths.back()->path = std::move(path);
+  return fdk.paths.back().get();
+}
+
+ChannelT newChannel(std::FILE* file, bool temporary) {
+  fdk.channels.push_back(std::make_unique<ChannelObj>());
+  fdk.channels.back()->file = file;
+  fdk.channels.back()->temporary = temporary;
+  return fdk.channels.back().get();
+}
+
+char* heapString(const std::string& s) {
+  char* p = static_cast<char*>(F_Alloc(s.size() + 1));
+  if (p) std::memcpy(p, s.c_str(), s.size() + 1);
+  return p;
+}
+
+}  // namespace
+
+void installHost(Host* host) {
+  fdk.host = host;
+}
+Host* installedHost() {
+  return fdk.host;
+}
+
+void closeAllChannels() {
+  for (auto& ch : fdk.channels)
+    if (ch->file) std::fclose(ch->file);
+  fdk.channels.clear();
+}
+
+}  // namespace pendra::fdk
+
+using pendra::fdk::fdk;
+
+int F_Printf(ChannelT channel, ConStringT format, ...) {
+  std::FILE* out = channel ? channel->file : stderr;
+  if (!out) return -1;
+  va_list args;
+  va_start(args, format);
+  int n = std::vfprintf(out, format, args);
+  va_end(args);
+  return n;
+}
+
+void F_FdeInit() {}
+
+FilePathT F_PathNameToFilePath(ConStringT pathName, FilePathT anchor, IntT) {
+  if (!pathName || !*pathName) return nullptr;
+  std::string path = pathName;
+  if (path[0] != '/' && anchor && !anchor->path.empty()) {
+    std::string base = anchor->path;
+    if (base.back() != '/') base += '/';
+    path = base + path;
+  }
+  return pendra::fdk::newPath(std::move(path));
+}
+
+FilePathT F_FilePathParent(FilePathT path, IntT* statusp) {
+  if (statusp) *statusp = 0;
+  if (!path) {
+    if (statusp) *statusp = 1;
+    return nullptr;
+  }
+  const std::string& p = path->path;
+  std::size_t slash = p.find_last_of('/');
+  std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
+  return pendra::fdk::newPath(std::move(parent));
+}
+
+StringT F_FilePathBaseName(FilePathT path) {
+  if (!path) return nullptr;
+  const std::string& p = path->path;
+  std::size_t slash = p.find_last_of('/');
+  return pendra::fdk::heapString(slash == std::string::npos ? p : p.substr(slash + 1));
+}
+
+StringT F_FilePathToPathName(FilePathT path, IntT) {
+  return path ? pendra::fdk::heapString(path->path) : nullptr;
+}
+
+void F_FilePathFree(FilePathT path) {
+  if (path) pendra::fdk::release(fdk.paths, path);
+}
+
+IntT F_FilePathProperty(FilePathT path, IntT mask) {
+  if (!path) return 0;
+  if (mask & 1) {
+    struct stat st;
+    if (stat(path->path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    return access(path->path.c_str(), R_OK) == 0 ? 1 : 0;
+  }
+  return 0;
+}
+
+IntT F_DeleteFile(FilePathT path) {
+  if (!path) return -1;
+  return std::remove(path->path.c_str()) == 0 ? 0 : -1;
+}
+
+ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {
+  if (!path || !mode) return nullptr;
+  std::string m = mode;
+  if (m.find('b') == std::string::npos) m += 'b';
+  std::FILE* f = std::fopen(path->path.c_str(), m.c_str());
+  return f ? pendra::fdk::newChannel(f, false) : nullptr;
+}
+
+ChannelT F_ChannelMakeTmp(UIntT) {
+  // tmpfile() unlinks the file at once: it vanishes on close and on any kind of exit.
+  std::FILE* f = std::tmpfile();
+  return f ? pendra::fdk::newChannel(f, true) : nullptr;
+}
+
+std::size_t F_ChannelRead(void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
+  if (!channel || !channel->file) return 0;
+  return std::fread(ptr, size, count, channel->file);
+}
+
+std::size_t F_ChannelWrite(const void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
+  if (!channel || !channel->file) return 0;
+  return std::fwrite(ptr, size, count, channel->file);
+}
+
+IntT F_ChannelSeek(ChannelT channel, long offset, IntT whence) {
+  if (!channel || !channel->file) return -1;
+  return std::fseek(channel->file, offset, whence);
+}
+
+long F_ChannelTell(ChannelT channel) {
+  if (!channel || !channel->file) return -1;
+  return std::ftell(channel->file);
+}
+
+IntT F_ChannelEof(ChannelT channel) {
+  if (!channel || !channel->file) return 1;
+  return std::feof(channel->file) ? 1 : 0;
+}
+
+IntT F_ChannelClose(ChannelT channel) {
+  if (!channel) return -1;
+  int rc = channel->file ? std::fclose(channel->file) : 0;
+  channel->file = nullptr;
+  pendra::fdk::release(fdk.channels, channel);
+  return rc == 0 ? 0 : -1;
+}
+
+IntT F_ChannelCloseTmp(ChannelT channel) {
+  return F_ChannelClose(channel);
+}
+
+void* F_Alloc(std::size_t size) {
+  return std::malloc(size ? size : 1);
+}
+void* F_Realloc(void* ptr, std::size_t size) {
+  return std::realloc(ptr, size ? size : 1);
+}
+void F_Free(void* ptr) {
+  std::free(ptr);
+}
+
+MetricT F_MetricFractMul(MetricT metric, MetricT numerator, MetricT denominator) {
+  if (denominator == 0) return 0;
+  return static_cast<MetricT>(static_cast<long long>(metric) * numerator / denominator);
+}
+
+// ---- F_Api calls
+// ---------------------------------------------------------------------------------
+
+void F_ApiClientRequest(IntT what, IntT value) {
+  if (fdk.host) fdk.host->clientRequest(what, value);
+}
+
+F_ObjHandleT F_ApiCustomDoc(MetricT width, MetricT height, IntT numCols, MetricT columnGap,
+                            MetricT topMargin, MetricT botMargin, MetricT leftinsideMargin,
+                            MetricT rightoutsideMargin, IntT sidedness, BoolT makeVisible) {
+  if (!fdk.host) return 0;
+  return fdk.host->customDoc({width, height, numCols, columnGap, topMargin, botMargin,
+                              leftinsideMargin, rightoutsideMargin, sidedness, makeVisible});
+}
+
+F_ObjHandleT F_ApiGetId(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum) {
+  return fdk.host ? fdk.host->getId(docId, objId, propNum) : 0;
+}
+
+void F_ApiSetTextRange(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum,
+                       const F_TextRangeT* range) {
+  if (fdk.host && range) fdk.host->setTextRange(docId, objId, propNum, *range);
+}
+
+F_TextRangeT F_ApiGetTextRange(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum) {
+  return fdk.host ? fdk.host->getTextRange(docId, objId, propNum) : F_TextRangeT{};
+}
+
+F_PropValsT F_ApiGetImportDefaultParams() {
+  return fdk.host ? fdk.host->importDefaultParams() : F_PropValsT{};
+}
+
+IntT F_ApiGetPropIndex(const F_PropValsT* props, IntT propNum) {
+  if (!props) return -1;
+  for (UIntT i = 0; i < props->len(); ++i)
+    if (props->val[i].propIdent == propNum) return static_cast<IntT>(i);
+  return -1;
+}
+
+F_ObjHandleT F_ApiImport(F_ObjHandleT enclosingDocId, const F_TextLocT* textLocp,
+                         ConStringT filename, const F_PropValsT* importParamsp,
+                         F_PropValsT* importReturnParamsp) {
+  if (!fdk.host || !textLocp || !filename || !importParamsp) return 0;
+  return fdk.host->import(enclosingDocId, *textLocp, filename, *importParamsp, importReturnParamsp);
+}
+
+void F_ApiDeallocatePropVals(F_PropValsT* props) {
+  if (props) props->val.clear();
+}
+
+IntT F_ApiUpdateDoc(F_ObjHandleT docId, IntT flags) {
+  return fdk.host ? fdk.host->updateDoc(docId, flags) : -1;
+}
+
+void F_ApiReturnValue(IntT value) {
+  if (fdk.host) fdk.host->returnValue(value);
+}
+
+void F_ApiBailOut() {
+  if (fdk.host) fdk.host->bailOut();
+}

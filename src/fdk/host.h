@@ -1,0 +1,48 @@
+// The host side of the F_Api calls. The FDK stand-in forwards each call to the installed host;
+// with no host installed the calls fail the way a host without documents would.
+#pragma once
+
+#include "fdk/fdk.h"
+
+namespace pendra::fdk {
+
+struct PageGeometry {
+  MetricT width = 0;
+  MetricT height = 0;
+  IntT columns = 0;
+  MetricT columnGap = 0;
+  MetricT top = 0;
+  MetricT bottom = 0;
+  MetricT left = 0;
+  MetricT right = 0;
+  IntT sidedness = 0;
+  BoolT visible = 0;
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual void clientRequest(IntT what, IntT value) = 0;
+  virtual F_ObjHandleT customDoc(const PageGeometry& geometry) = 0;
+  virtual F_ObjHandleT getId(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum) = 0;
+  virtual void setTextRange(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum,
+                            const F_TextRangeT& range) = 0;
+  virtual F_TextRangeT getTextRange(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum) = 0;
+  virtual F_PropValsT importDefaultParams() = 0;
+  virtual F_ObjHandleT import(F_ObjHandleT docId, const F_TextLocT& loc, ConStringT path,
+                              const F_PropValsT& params, F_PropValsT* returned) = 0;
+  virtual IntT updateDoc(F_ObjHandleT docId, IntT flags) = 0;
+  virtual void returnValue(IntT value) = 0;
+  virtual void bailOut() = 0;
+  // The conversion hit an unrecoverable state and was stopped; no document follows.
+  virtual void conversionStopped() = 0;
+};
+
+// Installs the host that receives the F_Api calls (nullptr uninstalls it).
+void installHost(Host* host);
+Host* installedHost();
+
+// Closes every channel still open (temporary ones vanish); used when a run is cut short.
+void closeAllChannels();
+
+}  // namespace pendra::fdk

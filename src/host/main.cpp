@@ -1,0 +1,146 @@
+// The pendra command: converts a LaTeX file the way FrameMaker would through the filter, and
+// saves the resulting document as MIF.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "driver/stages.h"
+#include "fdk/host.h"
+#include "host/standalone_host.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitStopped = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitNoDocument = 3;
+
+const char kUsage[] =
+    "usage: pendra [options] FILE\n"
+    "  FILE is LaTeX: convert it and save the document beside it as FILE.mif (extension\n"
+    "  replaced), or to -o PATH\n"
+    "  --from-mlp     FILE is MLP: translate it and write the MIF file only\n"
+    "  --mlp PATH     also keep the intermediate MLP file (prologue + body) at PATH\n"
+    "  -o PATH        output path; \"-\" writes to standard output\n"
+    "  -q, --quiet    no progress trace\n"
+    "  -v, --verbose  report skipped MLP statements\n"
+    "  -h, --help     show this help\n"
+    "  --version      show the version\n"
+    "exit status: 0 document written; 1 conversion stopped; 2 usage error; 3 no document\n";
+
+struct Options {
+  std::string file;
+  std::string output;
+  std::string keepMlp;
+  bool fromMlp = false;
+  bool quiet = false;
+  bool verbose = false;
+};
+
+// FILE's name with its extension replaced by .mif, in FILE's directory.
+std::string defaultOutput(const std::string& file) {
+  std::size_t slash = file.find_last_of('/');
+  std::string dir = slash == std::string::npos ? "" : file.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? file : file.substr(slash + 1);
+  std::vector<char> name(base.begin(), base.end());
+  name.resize(base.size() + std::strlen(pendra::driver::kMifExtension) + 1, '\0');
+  pendra::driver::replaceExtension(name.data(), pendra::driver::kMifExtension);
+  return dir + name.data();
+}
+
+int usageError(const char* message) {
+  if (message) std::fprintf(stderr, "pendra: %s\n", message);
+  std::fputs(kUsage, stderr);
+  return kExitUsage;
+}
+
+int convertMlp(const Options& opt) {
+  FilePathT in = F_PathNameToFilePath(opt.file.c_str(), nullptr, FDefaultPlatform);
+  ChannelT channel = in ? F_ChannelOpen(in, "r") : nullptr;
+  if (in) F_FilePathFree(in);
+  if (!channel) {
+    std::fprintf(stderr, "Cannot read %s\n", opt.file.c_str());
+    return kExitNoDocument;
+  }
+  bool ok = pendra::mlp::translateMlp(channel, opt.verbose, pendra::driver::kVersionText);
+  F_ChannelClose(channel);
+  if (!ok) return kExitNoDocument;
+  std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
+  ChannelT mif = F_ChannelMakeTmp(1024);
+  if (!mif) return kExitNoDocument;
+  pendra::mif::writeMif(mif, true);
+  F_ChannelSeek(mif, 0, SEEK_SET);
+  std::string text;
+  char block[4096];
+  std::size_t n;
+  while ((n = F_ChannelRead(block, 1, sizeof block, mif)) > 0) text.append(block, n);
+  F_ChannelCloseTmp(mif);
+  if (!pendra::host::saveFile(out, text)) {
+    std::fprintf(stderr, "Cannot write %s\n", out.c_str());
+    return kExitNoDocument;
+  }
+  return kExitOk;
+}
+
+int convertLatex(const Options& opt) {
+  pendra::host::StandaloneHost host;
+  pendra::fdk::installHost(&host);
+  pendra::driver::DriverOptions dopt;
+  dopt.progressTrace = !opt.quiet;
+  dopt.verbose = opt.verbose;
+  dopt.keepMlpPath = opt.keepMlp;
+  pendra::driver::setOptions(dopt);
+  F_ApiInitialize(1);
+  F_ApiNotify(0, 0, opt.file.c_str(), 0);
+  pendra::fdk::installHost(nullptr);
+  if (host.stopped()) return kExitStopped;
+  const pendra::host::Document* doc = host.returnedDocument();
+  if (!doc || host.importFailed() || !doc->imported) return kExitNoDocument;
+  std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
+  if (!pendra::host::saveFile(out, pendra::host::savedDocumentText(*doc))) {
+    std::fprintf(stderr, "Cannot write %s\n", out.c_str());
+    return kExitNoDocument;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options opt;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    if (a == "-h" || a == "--help") {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    } else if (a == "--version") {
+      std::printf("pendra %s (MLP translator %s)\n", PENDRA_VERSION, pendra::driver::kVersionText);
+      return kExitOk;
+    } else if (a == "--from-mlp") {
+      opt.fromMlp = true;
+    } else if (a == "--mlp") {
+      const char* v = value();
+      if (!v) return usageError("--mlp needs a path");
+      opt.keepMlp = v;
+    } else if (a == "-o") {
+      const char* v = value();
+      if (!v) return usageError("-o needs a path");
+      opt.output = v;
+    } else if (a == "-q" || a == "--quiet") {
+      opt.quiet = true;
+    } else if (a == "-v" || a == "--verbose") {
+      opt.verbose = true;
+    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+      return usageError(("unknown option " + a).c_str());
+    } else if (opt.file.empty()) {
+      opt.file = a;
+    } else {
+      return usageError("only one FILE can be converted at a time");
+    }
+  }
+  if (opt.file.empty()) return usageError(nullptr);
+  return opt.fromMlp ? convertMlp(opt) : convertLatex(opt);
+}

@@ -1,0 +1,325 @@
+#include "reader/input.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "reader/report.h"
+
+namespace pendra::reader {
+
+namespace {
+
+ReaderState reader;
+
+constexpr int kNoPutBack = -2;
+constexpr std::size_t kNameBufferSize = 256;
+constexpr const char* kTexExtension = ".tex";
+
+void closeFrame() {
+  MacroFrame& frame = reader.frames[reader.frameDepth - 1];
+  frame.args.clear();
+  frame.argCount = 0;
+  frame.stringLevel = 0;
+  --reader.frameDepth;
+}
+
+// The string on top of the stack has ended: drop it, close its frame when this was the frame's
+// last string, and go on in the string below (or in the file).
+void endString() {
+  StringEntry& top = reader.strings[reader.stringCount - 1];
+  top.owner.reset();
+  --reader.stringCount;
+  if (reader.frameDepth > 0 &&
+      reader.stringCount <= reader.frames[reader.frameDepth - 1].stringLevel)
+    closeFrame();
+  reader.pending = reader.stringCount > 0 ? reader.strings[reader.stringCount - 1].resume : nullptr;
+}
+
+void progressTrace() {
+  if (!reader.progressTrace) return;
+  if (reader.lineCounter != reader.progressMark + 1 && reader.hasFileName)
+    F_Printf(nullptr, "\nReading file %s\n", reader.fileName.c_str());
+  F_Printf(nullptr, " %d", reader.lineCounter);
+  reader.progressMark = reader.lineCounter;
+}
+
+// Takes one byte of the current file, folding CR and CR LF into LF; at the end of an included
+// file resumes the file that included it.
+int rawChar() {
+  for (;;) {
+    if (reader.putBack != kNoPutBack) {
+      int c = reader.putBack;
+      reader.putBack = kNoPutBack;
+      return c;
+    }
+    if (reader.readPos < reader.bufferLength) {
+      int c = static_cast<unsigned char>(reader.fileBuffer[reader.readPos++]);
+      if (c == '\r') {
+        reader.lastRaw = '\r';
+        return '\n';
+      }
+      bool folded = c == '\n' && reader.lastRaw == '\r';
+      reader.lastRaw = c;
+      if (folded) continue;
+      return c;
+    }
+    if (!reader.channel) return kEndOfInput;
+    std::size_t n = F_ChannelRead(reader.fileBuffer, 1, kFileBlockSize, reader.channel);
+    if (n > 0) {
+      reader.fileBuffer[n] = 0;
+      reader.bufferLength = n;
+      reader.readPos = 0;
+      continue;
+    }
+    F_ChannelClose(reader.channel);
+    reader.channel = nullptr;
+    if (reader.inputStack.empty()) return kEndOfInput;
+    SavedInput saved = std::move(reader.inputStack.back());
+    reader.inputStack.pop_back();
+    reader.lineCounter = saved.lineCounter;
+    reader.fileName = std::move(saved.fileName);
+    reader.hasFileName = saved.hasFileName;
+    reader.channel = saved.channel;
+    std::memcpy(reader.fileBuffer, saved.rest.data(), saved.rest.size());
+    reader.bufferLength = saved.rest.size();
+    reader.fileBuffer[reader.bufferLength] = 0;
+    reader.readPos = 0;
+    // The outer file goes on with the character that was current when the inner one was opened.
+    return saved.currentChar;
+  }
+}
+
+// Makes the current character be read again after a string pushed now.
+void saveReadingPosition() {
+  if (reader.stringCount > 0)
+    reader.strings[reader.stringCount - 1].resume = reader.pending - 1;
+  else
+    putBackChar(reader.currentChar);
+}
+
+// Pushes a string whose first byte becomes the current character.
+void pushEntry(const char* text, int frame, std::shared_ptr<const std::string> owner) {
+  if (reader.stringCount >= static_cast<int>(kMaxStrings))
+    stopConversion("Macro expansion stack overflow");
+  StringEntry& entry = reader.strings[reader.stringCount++];
+  entry.frame = frame;
+  entry.owner = std::move(owner);
+  reader.currentChar = static_cast<unsigned char>(text[0]);
+  reader.pending = text + 1;
+  entry.resume = reader.pending;
+  reader.currentFromFile = false;
+}
+
+}  // namespace
+
+ReaderState& readerState() {
+  return reader;
+}
+
+void initReader() {
+  bool trace = reader.progressTrace;
+  FilePathT dir = reader.sourceDir;
+  for (SavedInput& saved : reader.inputStack)
+    if (saved.channel) F_ChannelClose(saved.channel);
+  if (reader.channel) F_ChannelClose(reader.channel);
+  reader = ReaderState{};
+  reader.progressTrace = trace;
+  reader.sourceDir = dir;
+}
+
+const char* currentFileName() {
+  return reader.hasFileName ? reader.fileName.c_str() : nullptr;
+}
+
+void startInput(ChannelT channel, const char* name) {
+  reader.channel = channel;
+  reader.fileName = name ? name : "";
+  reader.hasFileName = name != nullptr;
+  reader.lineCounter = 0;
+  reader.currentChar = '\n';
+  reader.currentFromFile = true;
+  reader.bufferLength = 0;
+  reader.readPos = 0;
+}
+
+ChannelT searchInputFile(const char* name) {
+  auto tryOpen = [](FilePathT path) -> ChannelT {
+    if (!path) return nullptr;
+    ChannelT channel = nullptr;
+    if (F_FilePathProperty(path, 1) == 1) channel = F_ChannelOpen(path, "r");
+    F_FilePathFree(path);
+    return channel;
+  };
+  if (ChannelT ch = tryOpen(F_PathNameToFilePath(name, reader.sourceDir, FDefaultPlatform)))
+    return ch;
+  const char* list = std::getenv("TEXINPUTS");
+  if (!list) list = kDefaultTexInputs;
+  for (;;) {
+    while (*list == ':') ++list;
+    char element[kMaxPathElement + 1];
+    std::size_t len = 0;
+    while (*list && *list != ':') {
+      if (len < kMaxPathElement) element[len++] = *list;
+      ++list;
+    }
+    element[len] = 0;
+    if (len == 0) return nullptr;
+    FilePathT dir = F_PathNameToFilePath(element, nullptr, FDefaultPlatform);
+    if (!dir) continue;
+    ChannelT ch = tryOpen(F_PathNameToFilePath(name, dir, FDefaultPlatform));
+    F_FilePathFree(dir);
+    if (ch) return ch;
+  }
+}
+
+void pushInputFile(const char* name) {
+  // The name and ".tex" always fit the name buffer: a longer name is cut first.
+  std::string file(name, strnlen(name, kNameBufferSize - 1 - std::strlen(kTexExtension)));
+  if (file.size() <= 4 || file.compare(file.size() - 4, 4, kTexExtension) != 0)
+    file += kTexExtension;
+  if (reader.inputStack.size() + 1 >= kMaxOpenFiles) {
+    report("Too many nested input files, not reading %s", file.c_str());
+    return;
+  }
+  ChannelT channel = searchInputFile(file.c_str());
+  if (!channel) {
+    report("Unable to find file: %s\n", file.c_str());
+    return;
+  }
+  SavedInput saved;
+  saved.channel = reader.channel;
+  saved.fileName = std::move(reader.fileName);
+  saved.hasFileName = reader.hasFileName;
+  if (reader.putBack != kNoPutBack) saved.rest.push_back(static_cast<char>(reader.putBack));
+  reader.putBack = kNoPutBack;
+  saved.rest.append(reader.fileBuffer + reader.readPos, reader.bufferLength - reader.readPos);
+  saved.lineCounter = reader.lineCounter;
+  saved.currentChar = reader.currentChar;
+  reader.inputStack.push_back(std::move(saved));
+  startInput(channel, file.c_str());
+}
+
+void finishReading() {
+  while (reader.frameDepth > 0) closeFrame();
+  for (int i = 0; i < reader.stringCount; ++i) reader.strings[i] = StringEntry{};
+  reader.stringCount = 0;
+  reader.pending = nullptr;
+  reader.putBack = kNoPutBack;
+  for (SavedInput& saved : reader.inputStack)
+    if (saved.channel) F_ChannelClose(saved.channel);
+  reader.inputStack.clear();
+  if (reader.channel) F_ChannelClose(reader.channel);
+  reader.channel = nullptr;
+  reader.bufferLength = reader.readPos = 0;
+  reader.currentChar = kEndOfInput;
+  reader.fileName.clear();
+  reader.hasFileName = false;
+}
+
+void advance() {
+  while (reader.pending) {
+    int c = static_cast<unsigned char>(*reader.pending);
+    if (c != 0) {
+      ++reader.pending;
+      reader.currentChar = c;
+      return;
+    }
+    endString();
+  }
+  if (reader.currentFromFile && reader.currentChar == '\n') {
+    ++reader.lineCounter;
+    progressTrace();
+  }
+  reader.currentChar = rawChar();
+  reader.currentFromFile = true;
+}
+
+void putBackChar(int c) {
+  reader.putBack = c;
+}
+
+void advanceWithSubstitution() {
+  for (;;) {
+    advance();
+    while (reader.currentChar == '#') {
+      advance();
+      int digit = reader.currentChar;
+      if (digit < '0' || digit > '9') {
+        report("illegal macro argument #%c", digit);
+        reader.currentChar = ' ';
+        return;
+      }
+      int frame = currentFrame();
+      advance();
+      insertArgument(digit - '0', frame);
+    }
+    if (reader.currentChar != '%') return;
+    while (reader.currentChar != '\n' && reader.currentChar != kEndOfInput) advance();
+    if (reader.currentChar == kEndOfInput) return;
+  }
+}
+
+void advancePastSpaces() {
+  do advanceWithSubstitution();
+  while (reader.currentChar == ' ');
+}
+
+void skipToLineEnd() {
+  while (reader.currentChar == ' ') advancePastSpaces();
+  if (reader.currentChar == '%')
+    while (reader.currentChar != '\n' && reader.currentChar != kEndOfInput) advancePastSpaces();
+  if (reader.currentChar == '\n') advancePastSpaces();
+}
+
+void skipBlanks() {
+  while (reader.currentChar == ' ' || reader.currentChar == '\t' || reader.currentChar == '\n')
+    advancePastSpaces();
+}
+
+void pushString(const char* text) {
+  if (!text || !*text) return;
+  saveReadingPosition();
+  pushEntry(text, reader.frameDepth, nullptr);
+}
+
+void startExpansion(std::shared_ptr<const std::string> body, std::vector<std::string> args,
+                    int argCount) {
+  if (!body || body->empty()) return;
+  if (reader.frameDepth >= static_cast<int>(kMaxMacroFrames)) {
+    report("Too deep nesting of macros");
+    // Every open frame holds a string, so the string stack is full as well: this stops the run.
+    stopConversion("Macro expansion stack overflow");
+  }
+  if (reader.stringCount >= static_cast<int>(kMaxStrings))
+    stopConversion("Macro expansion stack overflow");
+  saveReadingPosition();
+  MacroFrame& frame = reader.frames[reader.frameDepth++];
+  frame.args = std::move(args);
+  frame.argCount = argCount;
+  frame.stringLevel = reader.stringCount;
+  const char* text = body->c_str();
+  pushEntry(text, reader.frameDepth, std::move(body));
+}
+
+void insertArgument(int digit, int frame) {
+  if (frame <= 0) {
+    report("use of `#' outside macro");
+    return;
+  }
+  const MacroFrame& f = reader.frames[frame - 1];
+  if (digit < 1 || digit > f.argCount || digit > static_cast<int>(f.args.size())) {
+    report("Macro does not have argument #%d", digit);
+    return;
+  }
+  const std::string& text = f.args[digit - 1];
+  if (text.empty()) return;
+  saveReadingPosition();
+  pushEntry(text.c_str(), frame - 1, nullptr);
+}
+
+int currentFrame() {
+  return reader.stringCount > 0 ? reader.strings[reader.stringCount - 1].frame : 0;
+}
+
+}  // namespace pendra::reader

@@ -1,0 +1,117 @@
+// Input sources: the stack of open files, buffered reading with line-end folding and line
+// counting, the progress trace, the string input stack that macros read through, and the skipping
+// routines that argument readers share.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fdk/fdk.h"
+
+namespace pendra::reader {
+
+constexpr int kEndOfInput = -1;
+constexpr std::size_t kFileBlockSize = 1024;
+constexpr std::size_t kTokenTextSize = 256;  // 255 characters and a terminating zero
+constexpr std::size_t kMaxStrings = 32;      // entries of the string input stack
+constexpr std::size_t kMaxMacroFrames = 32;  // open macro frames
+constexpr std::size_t kMaxPathElement = 255;
+// Files open at once (the main source and the files it includes): bounds a source that includes
+// itself.
+constexpr std::size_t kMaxOpenFiles = 32;
+constexpr int kNoProgressMark = 999999;
+constexpr const char* kDefaultTexInputs = ".:/public/lib/tex/inputs";
+
+// An outer file saved while an included one is read.
+struct SavedInput {
+  ChannelT channel = nullptr;
+  std::string fileName;
+  bool hasFileName = false;
+  std::string rest;  // the unread rest of its file buffer
+  int lineCounter = 0;
+  int currentChar = 0;
+};
+
+// A string that the reader reads through instead of the file (a macro body or argument).
+struct StringEntry {
+  const char* resume = nullptr;  // where reading continues when a string above it ends
+  int frame = 0;                 // the macro frame that #1..#9 refer to while this is read
+  // Keeps a macro body alive while it is read, even if the macro is redefined or its scope ends.
+  std::shared_ptr<const std::string> owner;
+};
+
+struct MacroFrame {
+  std::vector<std::string> args;
+  int argCount = 0;
+  int stringLevel = 0;  // string count when the frame was opened
+};
+
+struct ReaderState {
+  int currentChar = '\n';
+  bool currentFromFile = true;  // line feeds are counted only when they come from a file
+  ChannelT channel = nullptr;
+  std::string fileName;
+  bool hasFileName = false;
+  int lineCounter = 0;
+  // The current block of the file; NUL bytes in it are ordinary characters.
+  char fileBuffer[kFileBlockSize + 1] = {};
+  std::size_t bufferLength = 0;
+  std::size_t readPos = 0;
+  int lastRaw = 0;
+  // A character put back in front of the file while a string is pushed; -2 when none.
+  int putBack = -2;
+  std::vector<SavedInput> inputStack;
+  // String input stack and macro frames.
+  StringEntry strings[kMaxStrings];
+  int stringCount = 0;
+  const char* pending = nullptr;
+  MacroFrame frames[kMaxMacroFrames];
+  int frameDepth = 0;
+  bool germanQuotes = false;
+  char tokenText[kTokenTextSize] = {};
+  int progressMark = kNoProgressMark;
+  bool progressTrace = true;
+  // Directory of the main source (searched first for included files); owned by the driver.
+  FilePathT sourceDir = nullptr;
+};
+
+ReaderState& readerState();
+// Resets the reader for a new conversion (keeps the progress-trace setting).
+void initReader();
+
+// The current file name for message prefixes, or nullptr when none is set.
+const char* currentFileName();
+
+// Makes `channel` (opened by the caller) the current input named `name`; the reader closes it.
+void startInput(ChannelT channel, const char* name);
+// Searches the include path for `name` and opens it for reading; nullptr if not found.
+ChannelT searchInputFile(const char* name);
+// \input and \include: opens the named file (".tex" rule applied) and reads it next.
+void pushInputFile(const char* name);
+// Ends all reading: closes frames, the string stack and the current file.
+void finishReading();
+
+// Moves to the next character.
+void advance();
+// Puts a character back into the file buffer (used when a string is pushed while the file is read).
+void putBackChar(int c);
+
+// Skipping routines shared by the argument readers.
+void advanceWithSubstitution();
+void advancePastSpaces();
+void skipToLineEnd();
+void skipBlanks();
+
+// Pushes `text` (which must outlive its reading) as a string without opening a frame.
+void pushString(const char* text);
+// Opens a macro frame with `args` and reads `body` next.
+void startExpansion(std::shared_ptr<const std::string> body, std::vector<std::string> args,
+                    int argCount);
+// Reads argument `digit` of frame `frame` next (for '#' followed by a digit).
+void insertArgument(int digit, int frame);
+// The frame number of the string being read, 0 when the file is read.
+int currentFrame();
+
+}  // namespace pendra::reader

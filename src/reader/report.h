@@ -1,0 +1,31 @@
+// The message reporter: the one way any stage says that something is wrong.
+#pragma once
+
+#include <cstddef>
+
+namespace pendra::reader {
+
+constexpr std::size_t kMessageBufferSize = 256;
+
+// Thrown by report() while a recovery point is registered; the owner of the recovery point
+// catches it and abandons its work.
+struct RecoveryAbort {};
+
+// Thrown for the unrecoverable states; F_ApiNotify catches it and ends the run with no document.
+struct ConversionStop {
+  const char* message;
+};
+
+// Sets the recovery point (true: report() throws RecoveryAbort after printing) and the line
+// counter whose value prefixes every message (nullptr: no line prefix).
+void registerReporter(bool recoveryPoint, const int* lineCounter);
+
+// Prints "file: line: message\n" (either prefix only when its source is set); the message is
+// formatted into a buffer of kMessageBufferSize bytes and cut there. With a null format nothing is
+// printed. Then throws RecoveryAbort if a recovery point is registered.
+void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Reports the message and stops the whole conversion (throws ConversionStop).
+[[noreturn]] void stopConversion(const char* message);
+
+}  // namespace pendra::reader

@@ -1,0 +1,162 @@
+#include "reader/symbols.h"
+
+#include <cstring>
+
+#include "fdk/fdk.h"
+#include "reader/report.h"
+
+namespace pendra::reader {
+
+namespace {
+
+SymbolState symbols;
+
+std::vector<CommandRecord> copyTable(const BuiltinCommand* table, std::size_t count) {
+  std::vector<CommandRecord> records(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    records[i].name = table[i].name;
+    records[i].tmpl = table[i].tmpl;
+  }
+  return records;
+}
+
+// Frees a bucket chain without recursing once per entry.
+void clearBucket(std::unique_ptr<SymbolEntry>& head) {
+  while (head) head = std::move(head->next);
+}
+
+}  // namespace
+
+SymbolState::~SymbolState() {
+  for (auto& bucket : buckets) clearBucket(bucket);
+}
+
+SymbolState& symbolState() {
+  return symbols;
+}
+
+void loadCharTables() {
+  if (symbols.charRecords.empty()) {
+    symbols.charRecords = copyTable(kCharCommands, kCharCommandCount);
+    symbols.slashRecords = copyTable(slash_chars, kSlashCharCount);
+  }
+  for (auto& slot : symbols.charTable) slot = nullptr;
+  for (auto& slot : symbols.slashTable) slot = nullptr;
+  for (std::size_t i = 0; i < kCharCommandCount; ++i) {
+    CommandRecord& r = symbols.charRecords[i];
+    r.tmpl = kCharCommands[i].tmpl;
+    symbols.charTable[static_cast<unsigned char>(r.name[0])] = &r;
+  }
+  for (std::size_t i = 0; i < kSlashCharCount; ++i) {
+    CommandRecord& r = symbols.slashRecords[i];
+    r.tmpl = slash_chars[i].tmpl;
+    if (r.name.size() < 2 || r.name[0] != '\\') {
+      F_Printf(nullptr, "I/O Error: %s\n", "bad slash_chars table entry");
+      symbols.badSlashTable = true;
+      continue;
+    }
+    symbols.slashTable[static_cast<unsigned char>(r.name[1])] = &r;
+  }
+}
+
+void initSymbols() {
+  for (auto& bucket : symbols.buckets) clearBucket(bucket);
+  symbols.scopeChain.clear();
+  symbols.mainRecords = copyTable(kMainCommands, kMainCommandCount);
+  symbols.specialRecords = copyTable(kSpecialTokens, kSpecialTokenCount);
+  symbols.level = 0;
+  symbols.foundLevel = 0;
+  for (CommandRecord& r : symbols.mainRecords) insertGlobal(&r);
+}
+
+unsigned symbolHash(const char* name, std::size_t length) {
+  auto byte = [](char c) { return static_cast<unsigned>(static_cast<unsigned char>(c)); };
+  unsigned second = length >= 2 ? byte(name[1]) : 0;
+  unsigned last = length >= 1 ? byte(name[length - 1]) : 0;
+  return (16 * second + static_cast<unsigned>(length) + 3 * last) % kSymbolBuckets;
+}
+
+CommandRecord* lookup(const char* name, std::size_t length) {
+  for (SymbolEntry* e = symbols.buckets[symbolHash(name, length)].get(); e; e = e->next.get()) {
+    const std::string& n = e->record->name;
+    if (n.size() == length && std::memcmp(n.data(), name, length) == 0) {
+      symbols.foundLevel = e->level;
+      return e->record;
+    }
+  }
+  return nullptr;
+}
+
+CommandRecord* lookup(const std::string& name) {
+  return lookup(name.data(), name.size());
+}
+
+void insertGlobal(CommandRecord* record, std::unique_ptr<CommandRecord> owned) {
+  auto entry = std::make_unique<SymbolEntry>();
+  entry->record = record;
+  entry->owned = std::move(owned);
+  entry->level = 0;
+  std::unique_ptr<SymbolEntry>* link =
+      &symbols.buckets[symbolHash(record->name.data(), record->name.size())];
+  while (*link && (*link)->level > 0) link = &(*link)->next;
+  entry->next = std::move(*link);
+  *link = std::move(entry);
+}
+
+void insertLocal(CommandRecord* record, std::unique_ptr<CommandRecord> owned) {
+  auto entry = std::make_unique<SymbolEntry>();
+  entry->record = record;
+  entry->owned = std::move(owned);
+  entry->level = symbols.level;
+  std::unique_ptr<SymbolEntry>& head =
+      symbols.buckets[symbolHash(record->name.data(), record->name.size())];
+  entry->next = std::move(head);
+  head = std::move(entry);
+  symbols.scopeChain.push_back(head.get());
+}
+
+CommandRecord* newGlobalRecord(std::string name, std::string tmpl) {
+  auto record = std::make_unique<CommandRecord>();
+  record->name = std::move(name);
+  record->tmpl = std::move(tmpl);
+  CommandRecord* r = record.get();
+  insertGlobal(r, std::move(record));
+  return r;
+}
+
+CommandRecord* newLocalRecord(std::string name, std::string tmpl) {
+  auto record = std::make_unique<CommandRecord>();
+  record->name = std::move(name);
+  record->tmpl = std::move(tmpl);
+  CommandRecord* r = record.get();
+  insertLocal(r, std::move(record));
+  return r;
+}
+
+void beginScope() {
+  ++symbols.level;
+}
+
+void endScope() {
+  while (!symbols.scopeChain.empty() && symbols.scopeChain.back()->level >= symbols.level) {
+    SymbolEntry* entry = symbols.scopeChain.back();
+    const std::string& name = entry->record->name;
+    std::unique_ptr<SymbolEntry>& head = symbols.buckets[symbolHash(name.data(), name.size())];
+    if (head.get() != entry) stopConversion("symbol table inconsistency");
+    symbols.scopeChain.pop_back();
+    head = std::move(head->next);
+  }
+  --symbols.level;
+}
+
+CommandRecord* specialToken(SpecialToken which) {
+  return &symbols.specialRecords[which];
+}
+CommandRecord* charRecord(unsigned char c) {
+  return symbols.charTable[c];
+}
+CommandRecord* slashRecord(unsigned char c) {
+  return symbols.slashTable[c];
+}
+
+}  // namespace pendra::reader

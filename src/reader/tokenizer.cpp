@@ -1,0 +1,191 @@
+#include "reader/tokenizer.h"
+
+#include <cstring>
+
+#include "reader/input.h"
+#include "reader/report.h"
+
+namespace pendra::reader {
+
+namespace {
+
+constexpr std::size_t kMaxTokenLength = kTokenTextSize - 1;
+constexpr std::size_t kMaxControlLetters = kMaxTokenLength - 1;  // after the backslash
+
+bool isLetter(int c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isDigit(int c) {
+  return c >= '0' && c <= '9';
+}
+
+struct TokenText {
+  char* text;
+  std::size_t length = 0;
+  void clear() { text[length = 0] = 0; }
+  void put(int c) {
+    if (length < kMaxTokenLength) {
+      text[length++] = static_cast<char>(c);
+      text[length] = 0;
+    }
+  }
+};
+
+// A character or backslash symbol: its table record, or the text (a space above 127) written by
+// the text token or the default backslash-symbol token.
+CommandRecord* characterToken(TokenText& token, int c, bool backslash) {
+  token.clear();
+  if (c == kEndOfInput) return specialToken(backslash ? kDefaultSlashToken : kTextToken);
+  unsigned char byte = static_cast<unsigned char>(c);
+  token.put(byte);
+  if (CommandRecord* r = backslash ? slashRecord(byte) : charRecord(byte)) return r;
+  if (byte > 127) {
+    token.clear();
+    token.put(' ');
+  }
+  return specialToken(backslash ? kDefaultSlashToken : kTextToken);
+}
+
+CommandRecord* controlWord(TokenText& token) {
+  ReaderState& rd = readerState();
+  std::size_t letters = 0;
+  while (isLetter(rd.currentChar)) {
+    if (letters < kMaxControlLetters) {
+      token.put(rd.currentChar);
+      ++letters;
+    }
+    advance();
+  }
+  // A starred form is looked up only when the star fits the token text.
+  bool starred = rd.currentChar == '*' && token.length < kMaxTokenLength;
+  if (starred) token.put('*');
+  if (CommandRecord* r = lookup(token.text, token.length)) {
+    if (starred) advance();
+    return r;
+  }
+  if (!starred) return specialToken(kUnknownCommand);
+  token.text[--token.length] = 0;
+  if (CommandRecord* r = lookup(token.text, token.length)) return r;
+  return specialToken(kUnknownCommand);
+}
+
+// The german option's double quote; nullptr means "start again".
+CommandRecord* germanQuote(TokenText& token) {
+  ReaderState& rd = readerState();
+  const char* command = nullptr;
+  switch (rd.currentChar) {
+    case '`':
+      command = "\\glqq";
+      break;
+    case '\'':
+      command = "\\grqq";
+      break;
+    case '<':
+      command = "\\flqq";
+      break;
+    case '>':
+      command = "\\frqq";
+      break;
+    case 's':
+      command = "\\ss";
+      break;
+    case '-':
+    case '|':
+      advance();
+      return nullptr;
+    case 'A':
+    case 'O':
+    case 'U':
+    case 'a':
+    case 'i':
+    case 'o':
+    case 'u':
+      return characterToken(token, '"', true);
+    default:
+      if (isLetter(rd.currentChar)) return nullptr;
+      return characterToken(token, '"', false);
+  }
+  advance();
+  token.clear();
+  for (const char* p = command; *p; ++p) token.put(*p);
+  return lookup(token.text, token.length);
+}
+
+}  // namespace
+
+CommandRecord* nextToken() {
+  ReaderState& rd = readerState();
+  TokenText token{rd.tokenText};
+  for (;;) {
+    token.clear();
+    int c = rd.currentChar;
+    advance();
+    switch (c) {
+      case kEndOfInput:
+        return specialToken(kEndOfInputToken);
+      case '\t':
+      case ' ':
+        token.put(' ');
+        return specialToken(kTextToken);
+      case '%':
+        while (rd.currentChar != '\n' && rd.currentChar != kEndOfInput) advance();
+        if (rd.currentChar != kEndOfInput) advance();
+        continue;
+      case '#': {
+        int digit = rd.currentChar;
+        int frame = currentFrame();
+        advance();
+        if (!isDigit(digit)) {
+          report("illegal macro argument #%c", digit);
+          return specialToken(kTextToken);
+        }
+        insertArgument(digit - '0', frame);
+        continue;
+      }
+      case '$':
+        if (rd.currentChar != '$') return characterToken(token, c, false);
+        advance();
+        return specialToken(kTwoDollars);
+      case '\'':
+        if (rd.currentChar != '\'') return characterToken(token, c, false);
+        advance();
+        return specialToken(kTwoApostrophes);
+      case '`':
+        if (rd.currentChar != '`') return characterToken(token, c, false);
+        advance();
+        return specialToken(kTwoGraves);
+      case '-':
+        if (rd.currentChar != '-') return characterToken(token, c, false);
+        advance();
+        if (rd.currentChar != '-') return specialToken(kTwoHyphens);
+        advance();
+        return specialToken(kThreeHyphens);
+      case '"':
+        if (!rd.germanQuotes) return characterToken(token, c, false);
+        if (CommandRecord* r = germanQuote(token)) return r;
+        continue;
+      case '\\': {
+        int next = rd.currentChar;
+        if (!isLetter(next)) {
+          if (next != kEndOfInput) advance();
+          return characterToken(token, next, true);
+        }
+        token.put('\\');
+        return controlWord(token);
+      }
+      default:
+        break;
+    }
+    if (isDigit(c) || isLetter(c)) {
+      token.put(c);
+      while (isDigit(rd.currentChar) || (isLetter(c) && isLetter(rd.currentChar))) {
+        token.put(rd.currentChar);
+        advance();
+      }
+      return specialToken(kTextToken);
+    }
+    return characterToken(token, c, false);
+  }
+}
+
+}  // namespace pendra::reader
