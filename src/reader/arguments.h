@@ -1,0 +1,38 @@
+// Argument readers: each reads one kind of argument straight from the character stream.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace pendra::reader {
+
+constexpr std::size_t kNameBufferMax = 255;    // characters of a command name or word
+constexpr std::size_t kOptionLettersMax = 31;  // option letters
+constexpr std::size_t kNumberTextMax = 79;     // characters of a decimal number
+
+// A braced or bracketed argument read as tokens (macros expanded); nullopt when missing.
+std::optional<std::string> readTextArgument();
+// A command name (backslash and letters), optionally in braces; nullopt at the end of input.
+std::optional<std::string> readCommandName();
+// A word: braced (spaces dropped, macros expanded) or a single character; nullopt when empty.
+std::optional<std::string> readWord();
+// Letters in brackets; nullopt when no '[' is current.
+std::optional<std::string> readOptionLetters();
+std::optional<int> readInteger();
+std::optional<float> readDecimal();
+// A length in points; nullopt on failure (`fallback` then holds the value the reader produced).
+std::optional<float> readLength(float* fallback = nullptr);
+// A length between d1 and d2; nullopt when d1 is not current or the length fails.
+std::optional<float> readDelimitedLength(int d1, int d2, bool* present = nullptr);
+struct CoordinatePair {
+  float x;
+  float y;
+};
+std::optional<CoordinatePair> readCoordinatePair();
+// If a '[' follows, takes it and runs the construct loop to the closing bracket.
+void readOptionalArgument();
+// The factor of a length unit in points; reports unknown units.
+float unitFactor(const std::string& unit);
+
+}  // namespace pendra::reader

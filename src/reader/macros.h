@@ -1,0 +1,27 @@
+// User macros: the defining commands, invocation and argument reading.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace pendra::reader {
+
+constexpr std::size_t kMacroArgumentMax = 4095;  // characters kept of one argument
+constexpr int kMaxMacroArgs = 9;
+
+// Defines (or redefines at the same scope level) the macro `name` with `argCount` arguments.
+void defineMacro(const std::string& name, int argCount, const std::string& body);
+// %M(n): expands the macro named by the current token text.
+void invokeMacro(const char* name, int argCount);
+// %n(n), %n(r), %n(p): \newcommand, \renewcommand, \providecommand.
+void newCommandProc(char kind);
+// %F(\def): \def.
+void defProc();
+// %N(n): \newenvironment and \renewenvironment.
+void newEnvironmentProc();
+// A brace-delimited argument read character by character (no expansion).
+std::string readMacroArgument();
+// A bracket-delimited argument, empty when no '[' is current.
+std::string readBracketArgument();
+
+}  // namespace pendra::reader
