@@ -1,0 +1,21 @@
+// The catalogs of the document (fonts, paragraph formats, the table format, cross-reference
+// formats) and the order of the document's top level.
+#pragma once
+
+#include "mif/tree.h"
+
+namespace pendra::mif {
+
+void initCatalogs();
+
+// Adds a font (an interned name of a font macro) to the font catalog list; repeats are ignored.
+void addToFontCatalog(const char* name);
+
+// At the first text: the font catalog and the paragraph catalog into the current tree.
+void writeCatalogs();
+
+// At the end, with the top-level tree current: the table catalog, the cross-reference formats,
+// the side trees and the main text flow holding the footnotes and the body.
+void assembleDocument(MifTree* body, MifTree* footnotes);
+
+}  // namespace pendra::mif

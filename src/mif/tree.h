@@ -1,0 +1,83 @@
+// The MIF document tree: statements built in memory by the MLP handlers and written out by the
+// writer once the translation has succeeded.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "mif/operator_table.h"
+
+namespace pendra::mif {
+
+// Running text is gathered this many characters at a time before a String node's text grows.
+constexpr std::size_t kStringPieceLength = 255;
+
+// One MIF statement. Siblings are linked by `next`; the last child of a group (and the last
+// top-level node of a tree) has `last` set, and its `next` leads back to the parent group (none at
+// the top level), so walking `next` from any child ends at its parent.
+struct MifNode {
+  Op op = Op::ZZZ;
+  bool last = true;
+  MifNode* next = nullptr;
+  MifNode* child = nullptr;   // P: the first child, none while the group is empty
+  float number[4] = {};       // C: x, y; D, F: number[0]; Q: left, top, width, height
+  std::int32_t integer = 0;   // N
+  const char* ref = nullptr;  // T keyword and s text, held by reference
+  std::string text;           // S text and raw MIF text, owned
+  bool hasText = false;       // an S node that never received text is written as ** NULL **
+};
+
+// Top-level nodes and the build position: the node after which the next node goes, or the open
+// empty group that it goes into.
+struct MifTree {
+  MifNode* first = nullptr;
+  MifNode* cursor = nullptr;
+};
+
+// Resets the builder for one translation (all nodes and trees of the previous one are released),
+// keeps the version text for the file header and checks the operator table.
+void initMif(const char* versionText);
+const char* mifVersionText();
+// Drops every node and tree (after an abandoned translation); there is no current tree after it.
+void releaseMif();
+
+MifTree* newMifTree();
+// Makes `tree` current and returns the tree that was current before (possibly none).
+MifTree* setCurrentTree(MifTree* tree);
+MifTree* currentTree();
+MifNode* cursorNode();
+
+void beginGroup(Op op);
+void endGroup(Op op);
+
+// Leaves, one form per value kind; a form that does not fit the operator's kind is a fatal error.
+void addLeaf(Op op);                                      // O, or P as an open empty group
+void addLeaf(Op op, std::int32_t value);                  // N
+void addLeaf(Op op, float value);                         // D, F
+void addLeaf(Op op, float x, float y);                    // C
+void addLeaf(Op op, float a, float b, float c, float d);  // Q
+void addLeaf(Op op, const char* text);                    // T, s by reference; S copied
+
+void beginString(Op op);
+void addStringChar(int c);
+void flushString();
+
+// Raw MIF text, copied into the file unchanged.
+void addRawText(const char* text);
+
+void spliceTree(MifTree* tree);
+void discardTree(MifTree* tree);
+
+// The group that the next node would go into; Op::ZZZ at the top level.
+Op currentGroupOp();
+MifNode* parentOf(MifNode* node);
+std::int32_t newObjectId();
+
+// Releases a node and all its descendants, children first.
+void freeNode(MifNode* node);
+
+// Number of children of a group node.
+std::size_t childCount(const MifNode* group);
+
+}  // namespace pendra::mif

@@ -1,0 +1,202 @@
+#include "mif/writer.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace pendra::mif {
+
+namespace {
+
+// Output is gathered and handed to the channel in blocks of about this size.
+constexpr std::size_t kOutputBlock = 8192;
+// Every line whose number is a multiple of this carries a "# line" comment.
+constexpr int kLineCommentEvery = 20;
+// Groups with at least this many children close with "# end of <name>".
+constexpr std::size_t kEndCommentChildren = 6;
+
+struct WriterState {
+  ChannelT channel = nullptr;
+  int line = 0;
+  std::string out;
+  bool failed = false;
+};
+
+WriterState writer;
+
+void flushOutput() {
+  if (!writer.failed && !writer.out.empty()) {
+    std::size_t written = F_ChannelWrite(writer.out.data(), 1, writer.out.size(), writer.channel);
+    if (written != writer.out.size()) writer.failed = true;
+  }
+  writer.out.clear();
+}
+
+void put(const char* text) {
+  writer.out += text;
+  if (writer.out.size() >= kOutputBlock) flushOutput();
+}
+
+void putf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void putf(const char* format, ...) {
+  char text[128];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  put(text);
+}
+
+// Level L is 2L columns: a tab for every four, spaces for the rest.
+void putIndent(int level) {
+  int columns = 2 * level;
+  writer.out.append(static_cast<std::size_t>(columns / 4), '\t');
+  writer.out.append(static_cast<std::size_t>(columns % 4), ' ');
+}
+
+void putEscaped(const char* text) {
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    switch (*p) {
+      case '\t':
+        put("\\t");
+        break;
+      case '\n':
+      case '\r':
+        break;
+      case '\'':
+        put("\\q");
+        break;
+      case '>':
+        put("\\>");
+        break;
+      case '\\':
+        put("\\\\");
+        break;
+      case '`':
+        put("\\Q");
+        break;
+      default:
+        if (*p < 128) {
+          writer.out += static_cast<char>(*p);
+        } else {
+          putf("\\x%02x ", *p);
+        }
+    }
+  }
+}
+
+void countLine() {
+  ++writer.line;
+  if (writer.line % kLineCommentEvery == 0) putf(" # line %d", writer.line);
+}
+
+}  // namespace
+
+bool writeNode(const MifNode* node, int level) {
+  if (!node) {
+    putIndent(level);
+    put("## ** empty subtree **\n");
+    return true;
+  }
+  if (node->op == kPlaceholderOp) return false;
+  putIndent(level);
+  if (node->op == kRawTextOp) {
+    put(node->text.c_str());
+    return false;
+  }
+  const MifOperator& row = mifOperator(node->op);
+  put("<");
+  put(row.name);
+  const float* n = node->number;
+  switch (row.kind) {
+    case 'C':
+      putf(" %.2f\" %.2f\">", n[0], n[1]);
+      break;
+    case 'D':
+      putf(" %.1f pt>", n[0]);
+      break;
+    case 'F':
+      putf(" %.2f>", n[0]);
+      break;
+    case 'N':
+      putf(" %d>", node->integer);
+      break;
+    case 'O':
+      put(">");
+      break;
+    case 'Q':
+      putf(" %.2f\" %.2f\" %.2f\" %.2f\">", n[0], n[1], n[2], n[3]);
+      break;
+    case 'S':
+    case 's': {
+      const char* text =
+          row.kind == 'S' ? (node->hasText ? node->text.c_str() : nullptr) : node->ref;
+      put(" `");
+      if (text) {
+        putEscaped(text);
+      } else {
+        put("** NULL **");
+      }
+      put("'>");
+      break;
+    }
+    case 'T':
+      putf(" %s>", node->ref ? node->ref : "");
+      break;
+    case 'P': {
+      countLine();
+      put("\n");
+      std::size_t children = 0;
+      for (const MifNode* child = node->child; child; child = child->last ? nullptr : child->next) {
+        ++children;
+        if (writeNode(child, level + 1)) return true;
+      }
+      putIndent(level);
+      put(">");
+      if (children >= kEndCommentChildren) {
+        put(" # end of ");
+        put(row.name);
+      }
+      break;
+    }
+    default:
+      put("\n");
+      return true;
+  }
+  countLine();
+  put(node == cursorNode() ? " # [[last node]]\n" : "\n");
+  return false;
+}
+
+void writeMif(ChannelT channel, bool final) {
+  writer.channel = channel;
+  writer.out.clear();
+  writer.failed = false;
+  if (final) {
+    putf("<MIFFile 4.00> # created by pendra %s\n", mifVersionText());
+    put("<Verbose No>\n");
+  }
+  MifTree* tree = currentTree();
+  if (tree && tree->first) {
+    writer.line = 2;
+    MifNode* node = tree->first;
+    while (node) {
+      if (writeNode(node, 0)) break;
+      MifNode* following = node->last ? nullptr : node->next;
+      if (final) freeNode(node);
+      node = following;
+    }
+  }
+  flushOutput();
+  writer.channel = nullptr;
+  if (final && tree) {
+    tree->first = nullptr;
+    tree->cursor = nullptr;
+  }
+}
+
+bool mifWriteFailed() {
+  return writer.failed;
+}
+
+}  // namespace pendra::mif

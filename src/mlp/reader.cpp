@@ -1,0 +1,481 @@
+#include "mlp/reader.h"
+
+#include <cfloat>
+#include <charconv>
+#include <cstdio>
+#include <vector>
+
+#include "mif/fatal.h"
+#include "mlp/frame_roman.h"
+
+namespace pendra::mlp {
+
+using mif::fatal;
+
+namespace {
+
+struct SavedPosition {
+  std::shared_ptr<const std::string> text;
+  std::size_t pos;
+};
+
+struct ReaderState {
+  ChannelT channel = nullptr;
+  bool verbose = false;
+  int current = ' ';
+  // The text being read: a pushed text, or the line buffer while none is pushed.
+  std::shared_ptr<const std::string> pushed;
+  std::size_t pos = 0;
+  std::vector<SavedPosition> stack;
+  std::string line;
+  char block[kBlockSize + 1] = {};
+  std::size_t blockFill = 0;
+  std::size_t blockPos = 0;
+  bool channelDone = false;
+  bool dropLineFeed = false;  // the last line ended in a carriage return
+  int lines = 0;
+  Unit unit = Unit::Inch;
+  std::string tag;
+};
+
+ReaderState rd;
+
+const std::string& source() {
+  return rd.pushed ? *rd.pushed : rd.line;
+}
+
+int takeByte() {
+  if (rd.blockPos == rd.blockFill) {
+    if (rd.channelDone || !rd.channel) return kEndOfInput;
+    rd.blockFill = F_ChannelRead(rd.block, 1, kBlockSize, rd.channel);
+    rd.blockPos = 0;
+    if (rd.blockFill == 0) {
+      rd.channelDone = true;
+      return kEndOfInput;
+    }
+  }
+  return static_cast<unsigned char>(rd.block[rd.blockPos++]);
+}
+
+// Reads one line with its line feed into the line buffer; a carriage return (alone or before a
+// line feed) ends the line as a line feed. False when the channel has nothing more.
+bool readLine() {
+  rd.line.clear();
+  bool took = false;
+  for (;;) {
+    int b = takeByte();
+    if (b == kEndOfInput) break;
+    if (rd.dropLineFeed) {
+      rd.dropLineFeed = false;
+      if (b == '\n') continue;
+    }
+    took = true;
+    if (b == '\r') {
+      rd.dropLineFeed = true;
+      b = '\n';
+    }
+    rd.line += static_cast<char>(b);
+    if (b == '\n') break;
+  }
+  if (!took) return false;
+  ++rd.lines;
+  return true;
+}
+
+bool isLetter(int c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(int c) {
+  return c >= '0' && c <= '9';
+}
+
+int hexValue(int c) {
+  if (isDigit(c)) return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The byte that the k-th call of nextChar from now would produce within the current text (0 when
+// the text ends first); a number must lie within one text.
+int peekAhead(std::size_t k) {
+  const std::string& text = source();
+  std::size_t at = rd.pos + k - 1;
+  return at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
+}
+
+// A word up to white space or `>`, folded by `fold`; `tooLong` is reported at the character
+// after the limit.
+std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
+  std::string word;
+  while (rd.current != kEndOfInput && rd.current != '>' && !isWhite(rd.current)) {
+    if (word.size() == limit) fatal("%s", tooLong);
+    auto c = static_cast<unsigned char>(rd.current);
+    if (frameRoman) {
+      c = foldFrameRoman(c);
+    } else if (c >= 'A' && c <= 'Z') {
+      c = static_cast<unsigned char>(c - 'A' + 'a');
+    }
+    word += static_cast<char>(c);
+    nextChar();
+  }
+  return word;
+}
+
+std::string scanOperation(const char* name, bool collect) {
+  if (!collect && rd.verbose)
+    std::fprintf(stderr, "Line %d: Skipping operation %s\n", rd.lines, name);
+  long long depth = 1;
+  std::string kept;
+  for (;;) {
+    int c = rd.current;
+    bool keep = true;
+    if (c == kEndOfInput) fatal("Unexpected EOF");
+    if (isWhite(c)) {
+      keep = !(collect && depth == 1);
+    } else if (c == '<') {
+      ++depth;
+    } else if (c == '>') {
+      if (--depth == 0) break;
+    } else if (c == '\\') {
+      if (collect) kept += '\\';
+      nextChar();
+      c = rd.current;
+      if (c == kEndOfInput) fatal("Unexpected EOF");
+    }
+    if (collect && keep) kept += static_cast<char>(c);
+    nextChar();
+  }
+  return kept;
+}
+
+}  // namespace
+
+void initReader(ChannelT channel, bool verbose) {
+  rd.channel = channel;
+  rd.verbose = verbose;
+  rd.current = ' ';
+  rd.pushed.reset();
+  rd.pos = 0;
+  rd.stack.clear();
+  rd.line = std::string();
+  rd.line.reserve(kLineBufferStep);
+  rd.blockFill = 0;
+  rd.blockPos = 0;
+  rd.channelDone = false;
+  rd.dropLineFeed = false;
+  rd.lines = 0;
+  rd.unit = Unit::Inch;
+  rd.tag.clear();
+}
+
+void releaseReader() {
+  rd.channel = nullptr;
+  rd.pushed.reset();
+  rd.stack.clear();
+  rd.line = std::string();
+}
+
+int currentChar() {
+  return rd.current;
+}
+void setCurrentChar(int c) {
+  rd.current = c;
+}
+int lineCount() {
+  return rd.lines;
+}
+const int* lineCounter() {
+  return &rd.lines;
+}
+bool verboseReader() {
+  return rd.verbose;
+}
+Unit defaultUnit() {
+  return rd.unit;
+}
+void setDefaultUnit(Unit unit) {
+  rd.unit = unit;
+}
+
+bool isWhite(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+void nextChar() {
+  if (rd.current == kEndOfInput) fatal("Attempt to read past EOF");
+  for (;;) {
+    const std::string& text = source();
+    int b = rd.pos < text.size() ? static_cast<unsigned char>(text[rd.pos]) : 0;
+    ++rd.pos;
+    if (b != 0) {
+      rd.current = b;
+      return;
+    }
+    if (!rd.stack.empty()) {
+      popInput();
+      continue;
+    }
+    rd.pushed.reset();
+    if (!readLine()) {
+      rd.current = kEndOfInput;
+      rd.pos = 0;
+      return;
+    }
+    rd.pos = 0;
+  }
+}
+
+void skipWhite() {
+  while (isWhite(rd.current)) nextChar();
+}
+
+const std::string& readTagName() {
+  rd.tag = readWord(kMaxTagLength, true, "Overlong tagname");
+  return rd.tag;
+}
+
+const std::string& tagName() {
+  return rd.tag;
+}
+
+std::uint32_t readInteger() {
+  skipWhite();
+  std::uint32_t value = 0;
+  while (isDigit(rd.current)) {
+    value = value * 10u + static_cast<std::uint32_t>(rd.current - '0');
+    nextChar();
+  }
+  return value;
+}
+
+std::string readName() {
+  skipWhite();
+  return readWord(kMaxNameLength, false, "Excessive name length");
+}
+
+bool readBoolean() {
+  skipWhite();
+  std::string word = readWord(kMaxTagLength, true, "Overlong tagname");
+  if (!word.empty() && word[0] == 'y') return true;
+  if (!word.empty() && word[0] == 'n') return false;
+  fatal("Boolean expected");
+}
+
+std::string readString() {
+  skipWhite();
+  int close;
+  if (rd.current == '"') {
+    close = '"';
+  } else if (rd.current == '`') {
+    close = '\'';
+  } else {
+    fatal("String expected");
+  }
+  std::string text;
+  std::size_t length = 0;
+  auto store = [&](int c) {
+    if (length++ < kMaxStringLength) text += static_cast<char>(c);
+  };
+  for (;;) {
+    nextChar();
+    int c = rd.current;
+    if (c == kEndOfInput) nextChar();  // reports reading past the end
+    if (c == close) break;
+    if (c != '\\') {
+      store(c);
+      continue;
+    }
+    nextChar();
+    switch (rd.current) {
+      case kEndOfInput:
+        nextChar();
+        break;
+      case 'Q':
+        store('`');
+        break;
+      case 'q':
+        store('\'');
+        break;
+      case 't':
+        store('\t');
+        break;
+      case 'n':
+        store('\n');
+        break;
+      case 'x':
+        store('\\');
+        store('x');
+        break;
+      default:
+        store(rd.current);
+    }
+  }
+  nextChar();
+  if (length > kMaxStringLength) fatal("Excessive string length");
+  return text;
+}
+
+int readCharacter() {
+  skipWhite();
+  int c = rd.current;
+  if (c == '\\') {
+    nextChar();
+    c = rd.current;
+    switch (c) {
+      case 'Q':
+        c = '`';
+        break;
+      case 'q':
+        c = '\'';
+        break;
+      case 't':
+        c = '\t';
+        break;
+      case 'n':
+        c = '\n';
+        break;
+      case 'x': {
+        unsigned value = 0;
+        nextChar();
+        for (int digit; (digit = hexValue(rd.current)) >= 0; nextChar())
+          value = (value * 16u + static_cast<unsigned>(digit)) & 0xFFu;
+        c = static_cast<int>(value);
+        break;  // the character that ends the digits is consumed below
+      }
+      default:
+        break;
+    }
+  }
+  nextChar();
+  return c;
+}
+
+float readFloat() {
+  skipWhite();
+  // Measure the longest decimal number at the read position, then take it.
+  auto at = [](std::size_t k) { return k == 0 ? rd.current : peekAhead(k); };
+  std::size_t n = 0;
+  if (at(n) == '+' || at(n) == '-') ++n;
+  std::size_t digits = 0;
+  while (isDigit(at(n))) ++n, ++digits;
+  if (at(n) == '.') {
+    ++n;
+    while (isDigit(at(n))) ++n, ++digits;
+  }
+  if (digits == 0) fatal("Floating-point value expected");
+  bool negativeExponent = false;
+  if (at(n) == 'e' || at(n) == 'E') {
+    std::size_t e = n + 1;
+    if (at(e) == '+' || at(e) == '-') negativeExponent = at(e++) == '-';
+    if (isDigit(at(e))) {
+      while (isDigit(at(e))) ++e;
+      n = e;
+    } else {
+      negativeExponent = false;
+    }
+  }
+  std::string number;
+  for (std::size_t k = 0; k < n; ++k) {
+    if (!(k == 0 && rd.current == '+')) number += static_cast<char>(rd.current);
+    nextChar();
+  }
+  double value = 0;
+  auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  (void)end;
+  if (ec == std::errc::result_out_of_range) value = negativeExponent ? 0.0 : DBL_MAX;
+  if (!number.empty() && number[0] == '-' && value > 0) value = -value;
+  if (value > FLT_MAX) value = FLT_MAX;
+  if (value < -FLT_MAX) value = -FLT_MAX;
+  return static_cast<float>(value);
+}
+
+Unit readUnits() {
+  auto skipLetters = [] {
+    while (isLetter(rd.current)) nextChar();
+  };
+  switch (rd.current) {
+    case '"':
+      nextChar();
+      return Unit::Inch;
+    case 'c':
+      skipLetters();
+      return Unit::Centimetre;
+    case 'i':
+      skipLetters();
+      return Unit::Inch;
+    case 'm':
+      skipLetters();
+      return Unit::Millimetre;
+    case 'p': {
+      nextChar();
+      Unit unit = rd.current == 't' ? Unit::Point : Unit::Pica;
+      nextChar();
+      skipLetters();
+      return unit;
+    }
+    default:
+      return rd.unit;
+  }
+}
+
+float toPoints(float value, Unit unit) {
+  float points = value;
+  switch (unit) {
+    case Unit::Inch:
+      points = value * 72.0f;
+      break;
+    case Unit::Centimetre:
+      points = value * 28.3465f;
+      break;
+    case Unit::Millimetre:
+      points = value * 2.83465f;
+      break;
+    case Unit::Pica:
+      points = value * 12.0f;
+      break;
+    case Unit::Point:
+      break;
+  }
+  if (points > FLT_MAX) return FLT_MAX;
+  if (points < -FLT_MAX) return -FLT_MAX;
+  return points;
+}
+
+float readMeasure() {
+  float value = readFloat();
+  return toPoints(value, readUnits());
+}
+
+void skipToClose() {
+  while (rd.current != '>') nextChar();
+}
+
+void skipOperation(const char* name) {
+  scanOperation(name, false);
+}
+
+std::string collectOperation(const char* name) {
+  return scanOperation(name, true);
+}
+
+void pushInput(std::shared_ptr<const std::string> text) {
+  if (rd.stack.size() >= kMaxPushedTexts) fatal("Too deep macro nesting");
+  rd.stack.push_back({std::move(rd.pushed), rd.pos});
+  rd.pushed = std::move(text);
+  rd.pos = 0;
+}
+
+bool popInput() {
+  if (rd.stack.empty()) return false;
+  rd.pushed = std::move(rd.stack.back().text);
+  rd.pos = rd.stack.back().pos;
+  rd.stack.pop_back();
+  return true;
+}
+
+std::size_t inputDepth() {
+  return rd.stack.size();
+}
+
+}  // namespace pendra::mlp

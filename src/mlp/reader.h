@@ -1,0 +1,69 @@
+// The character source over the MLP channel and the operand readers. Every reader leaves the
+// first character it did not take as the current character.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "fdk/fdk.h"
+
+namespace pendra::mlp {
+
+constexpr std::size_t kMaxPushedTexts = 16;
+constexpr std::size_t kLineBufferStep = 1024;
+constexpr std::size_t kBlockSize = 1024;
+constexpr std::size_t kMaxTagLength = 63;
+constexpr std::size_t kMaxNameLength = 63;
+constexpr std::size_t kMaxStringLength = 1023;
+
+constexpr int kEndOfInput = -1;
+
+enum class Unit { Inch = 0, Centimetre = 1, Millimetre = 2, Pica = 3, Point = 4 };
+
+// Resets the reader onto a channel: current character a space, nothing read, line count 0.
+void initReader(ChannelT channel, bool verbose);
+// Forgets the channel and releases the line buffer and any pushed texts.
+void releaseReader();
+
+int currentChar();
+// Replaces the current character (the macro evaluation of the font catalog needs this).
+void setCurrentChar(int c);
+int lineCount();
+const int* lineCounter();
+bool verboseReader();
+Unit defaultUnit();
+void setDefaultUnit(Unit unit);
+
+void nextChar();
+void skipWhite();
+bool isWhite(int c);
+
+// Reads a statement name after `<` into the tag buffer, folded to lower case.
+const std::string& readTagName();
+const std::string& tagName();
+
+std::uint32_t readInteger();
+std::string readName();
+bool readBoolean();
+std::string readString();
+int readCharacter();
+float readFloat();
+Unit readUnits();
+float readMeasure();
+float toPoints(float value, Unit unit);
+
+void skipToClose();
+// Skips the rest of a statement, nesting included, leaving its closing `>` current.
+void skipOperation(const char* name);
+// As skipOperation, but keeps the text (white space at the statement's own level dropped).
+std::string collectOperation(const char* name);
+
+// Continues reading in `text`; reading returns behind the push when the text is used up.
+void pushInput(std::shared_ptr<const std::string> text);
+// Leaves the innermost pushed text at once; false when none is open.
+bool popInput();
+std::size_t inputDepth();
+
+}  // namespace pendra::mlp

@@ -1,0 +1,358 @@
+#include "mlp/statements.h"
+
+#include <array>
+#include <forward_list>
+
+#include "fdk/fdk.h"
+#include "mif/catalogs.h"
+#include "mif/fatal.h"
+#include "mlp/font.h"
+#include "mlp/intern.h"
+#include "mlp/objects.h"
+#include "mlp/pgf.h"
+#include "mlp/text.h"
+
+namespace pendra::mlp {
+
+using mif::fatal;
+
+namespace {
+
+struct StatementState {
+  std::array<std::forward_list<StatementEntry>, kStatementChains> chains;
+  int nesting = 0;
+  int macroInvocations = 0;
+};
+
+StatementState statements;
+
+std::size_t chainOf(const std::string& name) {
+  std::uint32_t h = 0;
+  for (unsigned char c : name) h = h * 7u + c;
+  return h & (kStatementChains - 1);
+}
+
+StatementEntry* lookup(const std::string& name) {
+  for (StatementEntry& entry : statements.chains[chainOf(name)]) {
+    if (entry.name == name) return &entry;
+  }
+  return nullptr;
+}
+
+// Enters an entry, replacing one of the same name.
+void enter(StatementEntry entry) {
+  if (StatementEntry* existing = lookup(entry.name)) {
+    *existing = std::move(entry);
+  } else {
+    statements.chains[chainOf(entry.name)].push_front(std::move(entry));
+  }
+}
+
+void aliasStatement(const std::string& alias, const std::string& original) {
+  const StatementEntry* entry = lookup(original);
+  if (!entry) return;
+  StatementEntry copy = *entry;
+  copy.name = alias;
+  enter(std::move(copy));
+}
+
+struct NestingGuard {
+  NestingGuard() {
+    if (++statements.nesting > kMaxStatementNesting) fatal("Too deep statement nesting");
+  }
+  ~NestingGuard() { --statements.nesting; }
+  NestingGuard(const NestingGuard&) = delete;
+  NestingGuard& operator=(const NestingGuard&) = delete;
+};
+
+void readOperands(const std::string& letters, Operands& o) {
+  for (char letter : letters) {
+    switch (letter) {
+      case '#':
+        o.integer = readInteger();
+        break;
+      case 'a':
+        o.name2 = readName();
+        break;
+      case 'b':
+        o.boolean = readBoolean();
+        break;
+      case 'c':
+        o.character = readCharacter();
+        break;
+      case 'd':
+      case 'm':
+        o.measure = readMeasure();
+        break;
+      case 'f':
+        o.pair[0] = readFloat();
+        o.pair[1] = readFloat();
+        break;
+      case 'n':
+        o.name = readName();
+        break;
+      case 'p':
+        o.pair[0] = readMeasure();
+        o.pair[1] = readMeasure();
+        break;
+      case 'q':
+        for (float& value : o.rect) value = readMeasure();
+        break;
+      case 's':
+        o.text = readString();
+        break;
+      case 't':
+        o.angles[0] = readInteger();
+        o.angles[1] = readInteger();
+        break;
+      case 'u':
+        // The unit is written after white space (<Units cm>), so that is skipped first.
+        skipWhite();
+        o.unit = readUnits();
+        break;
+      case 'x':
+        skipToClose();
+        break;
+      case 'z':
+        break;
+      default:
+        fatal("unimplemented operand format `%c'", letter);
+    }
+  }
+}
+
+void runStatement(Code code, const std::string& name, const Operands& o) {
+  switch (code) {
+    case Code::Skip:
+    case Code::NoEffect:
+      break;
+    case Code::DefineMacro:
+      defineMacro(o.name, o.text);
+      break;
+    case Code::DefineChar:
+    case Code::Include:
+      F_Printf(nullptr, "%s statement is unsupported", name.c_str());
+      break;
+    case Code::Units:
+      setDefaultUnit(o.unit);
+      break;
+    case Code::Alias:
+      aliasStatement(o.name, o.name2);
+      break;
+    case Code::EndOfInput:
+      mif::abandon();
+    case Code::Message:
+      F_Printf(nullptr, "MML Message: %s\n", o.text.c_str());
+      break;
+    case Code::Family:
+    case Code::Italic:
+    case Code::NoItalic:
+    case Code::Bold:
+    case Code::NoBold:
+    case Code::Underline:
+    case Code::NoUnderline:
+    case Code::Strike:
+    case Code::NoStrike:
+    case Code::Oblique:
+    case Code::NoOblique:
+    case Code::Plain:
+    case Code::Superscript:
+    case Code::Subscript:
+    case Code::Normal:
+    case Code::Pts:
+      fontStatement(code, o.name.c_str(), o.integer);
+      break;
+    case Code::DefineFont:
+      defineMacro(o.name, collectOperation(name.c_str()));
+      break;
+    case Code::Add2FontCat:
+      mif::addToFontCatalog(internString(o.name.c_str()));
+      break;
+    case Code::LeftIndent:
+    case Code::RightIndent:
+    case Code::FirstIndent:
+    case Code::SpaceBefore:
+    case Code::SpaceAfter:
+    case Code::Leading:
+    case Code::Alignment:
+    case Code::AutoNumber:
+    case Code::NumberFormat:
+    case Code::NumberFont:
+    case Code::PgfNumAtEnd:
+    case Code::Hyphenate:
+    case Code::ColumnTop:
+    case Code::WithNext:
+    case Code::Tolerance:
+    case Code::BlockSize:
+    case Code::TabStop:
+    case Code::TabStopType:
+    case Code::TabStopLeader:
+      pgfStatement(code, o);
+      break;
+    case Code::TabStops:
+      tabStopsStatement();
+      break;
+    case Code::DefinePar:
+      defineStatement(o.name, Code::ParFormat);
+      definePgf(o.name, true);
+      break;
+    case Code::DefineTag:
+      defineStatement(o.name, Code::TagFormat);
+      definePgf(o.name, false);
+      break;
+    case Code::ParFormat:
+    case Code::TagFormat:
+      switchPgf(name);
+      break;
+    case Code::Character:
+      addTextChar(static_cast<int>(o.integer & 0xFFu));
+      break;
+    case Code::Tab:
+    case Code::HardSpace:
+    case Code::EmSpace:
+    case Code::EnSpace:
+    case Code::ThinSpace:
+    case Code::DiscHyphen:
+    case Code::NoHyphen:
+    case Code::Cent:
+    case Code::Pound:
+    case Code::Yen:
+    case Code::EnDash:
+    case Code::EmDash:
+    case Code::Dagger:
+    case Code::DoubleDagger:
+    case Code::Bullet:
+    case Code::HardReturn:
+      processSpecialChar(code);
+      break;
+    case Code::Marker:
+      markerStatement();
+      break;
+    case Code::MType:
+      markerTypeStatement(o.integer);
+      break;
+    case Code::MText:
+      markerTextStatement(o.text);
+      break;
+    case Code::Footnote:
+      footnoteStatement();
+      break;
+    case Code::Rule:
+      ruleStatement();
+      break;
+    case Code::HSpace:
+      hspaceStatement(o.measure);
+      break;
+    case Code::Variable:
+      variableStatement(o.text);
+      break;
+    case Code::XRef:
+      xrefStatement(o.name, o.text);
+      break;
+    case Code::Macro:
+      break;
+    case Code::AFrame:
+    case Code::Frame:
+    case Code::InlineFrame:
+    case Code::Line:
+    case Code::Arrow:
+    case Code::Arc:
+    case Code::Ellipse:
+    case Code::Rectangle:
+    case Code::TextLine:
+    case Code::TextFrame:
+    case Code::Table:
+    case Code::TblFrame:
+    case Code::Span:
+    case Code::Row:
+    case Code::Cell:
+    case Code::CLine:
+    case Code::EpsFile:
+    case Code::FrameMath:
+      objectStatement(code, name.c_str(), o);
+      break;
+  }
+}
+
+}  // namespace
+
+void initStatements() {
+  for (auto& chain : statements.chains) chain.clear();
+  statements.nesting = 0;
+  statements.macroInvocations = 0;
+}
+
+void buildStatementTable() {
+  for (auto& chain : statements.chains) chain.clear();
+  for (const StatementRow& row : kBuiltinStatements) enter({row.name, row.code, row.operands, {}});
+}
+
+const StatementEntry* findStatement(const std::string& name) {
+  return lookup(name);
+}
+
+void defineStatement(const std::string& name, Code code) {
+  enter({name, code, "", {}});
+}
+
+void defineMacro(const std::string& name, const std::string& text) {
+  enter({name, Code::Macro, "*", std::make_shared<const std::string>(text)});
+}
+
+void dispatchStatement(const std::string& name) {
+  const StatementEntry* entry = lookup(name);
+  if (!entry) {
+    skipOperation(name.c_str());
+    return;
+  }
+  // The handler may redefine this very entry, so it works on copies.
+  Code code = entry->code;
+  std::string letters = entry->operands;
+  if (!letters.empty() && letters[0] == '*') {
+    pushInput(entry->macroText);
+    return;
+  }
+  Operands operands;
+  readOperands(letters, operands);
+  runStatement(code, name, operands);
+}
+
+void processStatements(bool skipTrailingWhite) {
+  NestingGuard guard;
+  skipWhite();
+  while (currentChar() != kEndOfInput) {
+    int c = currentChar();
+    if (c == '>') return;
+    if (c != '<') {
+      handleText();
+      continue;
+    }
+    nextChar();
+    // A copy: nested statements read their own names into the tag buffer.
+    std::string tag = readTagName();
+    skipWhite();
+    dispatchStatement(tag);
+    skipWhite();
+    if (currentChar() != '>') fatal("Missing '>' after %s tag", tag.c_str());
+    nextChar();
+    if (skipTrailingWhite) skipWhite();
+  }
+}
+
+void invokeMacro(const char* name) {
+  if (statements.macroInvocations > 0) fatal("recursive call to invokeMacro");
+  struct InvocationGuard {
+    InvocationGuard() { ++statements.macroInvocations; }
+    ~InvocationGuard() { --statements.macroInvocations; }
+  } guard;
+  int saved = currentChar();
+  std::size_t depth = inputDepth();
+  pushInput(std::make_shared<const std::string>(std::string(name) + ">>"));
+  setCurrentChar('<');
+  processStatements(true);
+  if (currentChar() != '>' || inputDepth() <= depth) fatal("error in invokeMacro()");
+  while (inputDepth() > depth) popInput();
+  setCurrentChar(saved);
+}
+
+}  // namespace pendra::mlp

@@ -1,0 +1,58 @@
+// The statement table with its run-time entries (macros, aliases, paragraph formats), statement
+// dispatch and the statement loop.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "mlp/reader.h"
+#include "mlp/statement_table.h"
+
+namespace pendra::mlp {
+
+constexpr std::size_t kStatementChains = 64;
+// Statements nested inside statements (footnotes, markers, definitions, ...) go this deep.
+constexpr int kMaxStatementNesting = 100;
+
+// The operand slots filled by the operand letters of a statement.
+struct Operands {
+  std::uint32_t integer = 0;     // #
+  std::string name;              // n
+  std::string name2;             // a
+  bool boolean = false;          // b
+  int character = 0;             // c
+  float measure = 0;             // d, m
+  float pair[2] = {};            // f, p
+  float rect[4] = {};            // q
+  std::string text;              // s
+  std::uint32_t angles[2] = {};  // t
+  Unit unit = Unit::Inch;        // u
+};
+
+struct StatementEntry {
+  std::string name;
+  Code code = Code::NoEffect;
+  std::string operands;  // "*" for a macro
+  std::shared_ptr<const std::string> macroText;
+};
+
+// Resets the statement loop and the macro evaluation for a translation.
+void initStatements();
+// Empties the table and enters the built-in rows.
+void buildStatementTable();
+const StatementEntry* findStatement(const std::string& name);
+void defineStatement(const std::string& name, Code code);
+void defineMacro(const std::string& name, const std::string& text);
+
+void dispatchStatement(const std::string& name);
+
+// Reads running text and statements until the end of input or a `>` that closes the enclosing
+// statement, which stays current.
+void processStatements(bool skipTrailingWhite);
+
+// Runs the macro `name` for its effect on the font state, outside the running text.
+void invokeMacro(const char* name);
+
+}  // namespace pendra::mlp

@@ -1,0 +1,65 @@
+// Running text and the text statements: paragraphs, paragraph lines and strings in the MIF text
+// flow, special characters, markers, cross-references, variables, footnotes, spaces and rules.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "mif/tree.h"
+#include "mlp/font.h"
+#include "mlp/statement_table.h"
+
+namespace pendra::mlp {
+
+// At most this many em spaces come from one horizontal space.
+constexpr int kMaxHSpaceEmSpaces = 256;
+
+// What nested objects (footnotes, frames, tables) keep of the surrounding text while their own
+// paragraphs are built.
+struct SavedText {
+  bool started = false;
+  bool inPara = false;
+  bool inParaLine = false;
+  bool inString = false;
+  int lineFeeds = 0;
+  Font font;
+  Font written;
+  bool changed = false;
+};
+
+void initText();
+
+void handleText();
+// Adds one character of running text.
+void addTextChar(int c);
+
+void ensureString();
+void ensureParaLine();
+void ensurePara();
+void ensureDocument();
+void closeString();
+void closeParaLine();
+void endParagraph();
+
+SavedText saveTextState();
+void restoreTextState(const SavedText& saved);
+void beginTextLineMode();
+void endTextLineMode();
+
+// Closes the open paragraph and assembles the document when any text was met.
+void finishDocument();
+bool documentStarted();
+// Adds `delta` to the count of line feeds seen since the last text character.
+void adjustLineFeeds(int delta);
+
+void processSpecialChar(Code code);
+void hspaceStatement(float width);
+void ruleStatement();
+void markerStatement();
+void markerTypeStatement(std::uint32_t type);
+void markerTextStatement(const std::string& text);
+void xrefStatement(const std::string& name, const std::string& source);
+void variableStatement(const std::string& name);
+void footnoteStatement();
+
+}  // namespace pendra::mlp
