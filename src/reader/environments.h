@@ -1,0 +1,131 @@
+// Environment records, their lookup table, the current environment and mode, and the operations
+// that run environments and math constructs.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <vector>
+
+
+namespace pendra::reader {
+
+// Mode numbers.
+enum Mode : int {
+  kMathMode = 0,
+  kInlineMathMode = 1,
+  kVerbatimMode = 2,
+  kAllttMode = 3,
+  kParaMode = 4,
+  kMathArrayMode = 5,
+  kTabbingMode = 6,
+  kTableMode = 7,
+  kPictMode = 8,
+};
+
+// Delimiter codes: which construct a template ended (set by %D, read by the construct loop).
+enum Delimiter : int {
+  kEndOfInputCode = 1,
+  kDisplayOpen = 2,
+  kDisplayClose = 3,
+  kOptionalOpen = 4,
+  kOptionalClose = 5,
+  kInlineOpen = 6,
+  kInlineClose = 7,
+  kEndCode = 8,
+  kGroupOpen = 9,
+  kGroupClose = 10,
+  kDollarOpen = 11,
+  kDollarClose = 12,
+  kDoubleDollarOpen = 13,
+  kDoubleDollarClose = 14,
+  kNoDelimiter = 15,
+};
+
+enum class Interpreter : unsigned char { kText, kBoxText, kMath, kPicture, kPut, kTable };
+
+enum class BodyHandler : unsigned char {
+  kGeneric,
+  kList,
+  kVerbatim,
+  kAlltt,
+  kFloat,
+  kNone,
+  kMinipage,
+  kTabular,
+  kPicture,
+};
+
+struct EnvironmentRecord {
+  const char* name;
+  BodyHandler body;
+  Interpreter interpreter;
+  const char* beginTemplate;
+  const char* endTemplate;
+  const char* paragraphTag;  // nullptr: none
+  char paragraphKind;        // 'N', 'P' or ' '
+  char lineBreakKind;        // 'P', 'H' or ' '
+  int mode;
+};
+
+constexpr std::size_t kBuiltinEnvironmentCount = 53;
+extern const EnvironmentRecord kBuiltinEnvironments[kBuiltinEnvironmentCount];
+extern const EnvironmentRecord kOutermostEnvironment;
+
+constexpr std::size_t kEnvironmentBuckets = 128;
+// Open constructs (groups, arguments, environments) read by nested construct loops; a brace
+// group deeper than this is read without a loop of its own.
+constexpr int kMaxConstructNesting = 400;
+// Nested template runs (a handler running a template that runs a handler...).
+constexpr int kMaxTemplateNesting = 800;
+
+struct EnvironmentState {
+  std::vector<const EnvironmentRecord*> buckets[kEnvironmentBuckets];  // head is the back
+  std::deque<EnvironmentRecord> madeRecords;  // records for unknown names
+  std::deque<std::string> madeNames;
+  const EnvironmentRecord* current = &kOutermostEnvironment;
+  int mode = kParaMode;
+  int delimiter = kNoDelimiter;
+  int listDepth = 0;
+  bool firstItem = true;
+  const EnvironmentRecord* math = nullptr;
+  const EnvironmentRecord* displayMath = nullptr;
+  const EnvironmentRecord* tabbing = nullptr;
+  const EnvironmentRecord* pictText = nullptr;
+  const EnvironmentRecord* put = nullptr;
+  const EnvironmentRecord* makeBoxText = nullptr;
+  const EnvironmentRecord* tabular = nullptr;
+  int constructNesting = 0;
+  int templateNesting = 0;
+  int flatGroups = 0;  // brace groups opened past kMaxConstructNesting, still open
+  bool nestingReported = false;
+};
+
+EnvironmentState& environmentState();
+// (initEnvironments, runOutermostTemplate and parseUntil are declared in driver/stages.h.)
+void initEnvironments();
+void runOutermostTemplate(int mode, const char* tmpl);
+int parseUntil(int delimiter);
+
+const EnvironmentRecord& currentEnvironment();
+int currentMode();
+void setCurrentMode(int mode);
+const char* modeName(int mode);
+unsigned environmentBucket(const char* name);
+
+// The record of that name; an unknown name gets a copy of the outermost record.
+const EnvironmentRecord* findEnvironment(const char* name);
+// The record of that name, or nullptr; makes nothing.
+const EnvironmentRecord* lookupEnvironment(const char* name);
+
+// Runs an environment whose content ends with delimiter code `ending`.
+void runEnvironment(const EnvironmentRecord& record, int ending);
+// Runs a math record (display or inline math) to its closing delimiter code.
+void runMathRecord(const EnvironmentRecord& record, int ending);
+// %E: `name` empty reads \begin's name from the input; otherwise runs that pseudo-environment.
+void beginEnvironment(const char* name);
+
+// The paragraph tag of an environment adjusted for the list depth (CBullet2, CStep3...).
+std::string listAdjustedTag(const char* tag);
+
+}  // namespace pendra::reader
