@@ -23,9 +23,12 @@ F_ObjHandleT docOf(F_ObjHandleT handle) {
 }
 
 std::string inches(MetricT m) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.4g\"", static_cast<double>(m) / kMetricInch);
-  return buf;
+  // Up to four decimals, trailing zeros dropped but one kept: 8.5", 11.0", 0.25".
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.4f", static_cast<double>(m) / kMetricInch);
+  std::string s = buf;
+  while (s.size() > 2 && s.back() == '0' && s[s.size() - 2] != '.') s.pop_back();
+  return s + "\"";
 }
 
 // mkstemp makes files readable by their owner only; a saved document gets the usual mode.

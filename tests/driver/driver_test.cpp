@@ -1,0 +1,115 @@
+#include "driver/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "support/run_command.h"
+
+namespace pendra::driver {
+namespace {
+
+using testing::runPendra;
+using testing::TempDir;
+
+std::string mifName(const char* base) {
+  char name[64];
+  std::strcpy(name, base);
+  replaceExtension(name, kMifExtension);
+  return name;
+}
+
+TEST(MifNaming, ExtensionIsReplacedOrAppended) {
+  EXPECT_EQ(mifName("paper.tex"), "paper.mif");
+  EXPECT_EQ(mifName("paper"), "paper.mif");
+  EXPECT_EQ(mifName(".profile"), ".profile.mif");
+  EXPECT_EQ(mifName("a.b.tex"), "a.b.mif");
+  EXPECT_EQ(mifName("x."), "x.mif");
+  EXPECT_EQ(mifName(""), ".mif");
+}
+
+TEST(Command, ConvertsASourceBesideIt) {
+  TempDir dir("cli-convert");
+  dir.write("paper.tex", "Hello \\textbf{world}.\n\n");
+  testing::CommandResult r = runPendra("paper.tex", dir.path);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("\nReading file paper.tex\n 1 2"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\nLatex->MLP Done\n"), std::string::npos);
+  EXPECT_NE(r.err.find("Deleted MIF file, all done ...\n"), std::string::npos);
+  std::string mif = testing::slurp(dir.path / "paper.mif");
+  EXPECT_EQ(mif.rfind("<MIFFile 4.00>", 0), 0u);
+  EXPECT_NE(mif.find("<Document\n <DPageSize 8.5\" 11.0\">"), std::string::npos) << mif;
+  EXPECT_TRUE(r.out.empty());
+}
+
+TEST(Command, QuietHasNoProgressTrace) {
+  TempDir dir("cli-quiet");
+  dir.write("a.tex", "text\n");
+  testing::CommandResult r = runPendra("-q a.tex", dir.path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err.find("Reading file"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Latex->MLP Done"), std::string::npos);
+}
+
+TEST(Command, OutputPathAndStandardOutput) {
+  TempDir dir("cli-output");
+  dir.write("a.tex", "text\n");
+  testing::CommandResult r = runPendra("-q -o out.mif a.tex", dir.path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.path / "out.mif"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path / "a.mif"));
+  r = runPendra("-q -o - a.tex", dir.path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("<MIFFile 4.00>", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(dir.path / "a.mif"));
+}
+
+TEST(Command, KeepsTheMlpFileWhenAsked) {
+  TempDir dir("cli-mlp");
+  dir.write("a.tex", "text\n");
+  testing::CommandResult r = runPendra("-q --mlp kept.mlp a.tex", dir.path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.path / "kept.mlp"));
+}
+
+TEST(Command, MissingSourceGivesNoDocument) {
+  TempDir dir("cli-missing");
+  testing::CommandResult r = runPendra("nosuch.tex", dir.path);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Cannot read nosuch.tex\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.path / "nosuch.mif"));
+}
+
+TEST(Command, UsageHelpAndVersion) {
+  TempDir dir("cli-usage");
+  testing::CommandResult r = runPendra("", dir.path);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("usage: pendra"), std::string::npos);
+  EXPECT_EQ(runPendra("--bogus x.tex", dir.path).status, 2);
+  EXPECT_EQ(runPendra("-o", dir.path).status, 2);
+  EXPECT_EQ(runPendra("a.tex b.tex", dir.path).status, 2);
+  r = runPendra("--help", dir.path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("--from-mlp"), std::string::npos);
+  r = runPendra("--version", dir.path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("pendra "), std::string::npos);
+}
+
+TEST(Command, AnyBytesConvertWithoutACrash) {
+  TempDir dir("cli-bytes");
+  std::string junk;
+  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 131 + 7) % 256);
+  dir.write("junk.tex", junk);
+  dir.write("empty.tex", "");
+  dir.write("longline.tex", std::string(3 << 20, 'a'));
+  for (const char* f : {"junk.tex", "empty.tex", "longline.tex"}) {
+    testing::CommandResult r = runPendra(std::string("-q ") + f, dir.path);
+    EXPECT_TRUE(r.status == 0 || r.status == 3) << f << ": " << r.status << "\n" << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace pendra::driver

@@ -1,0 +1,89 @@
+#include "host/mif_check.h"
+
+#include <gtest/gtest.h>
+
+#include "host/standalone_host.h"
+
+namespace pendra::host {
+namespace {
+
+constexpr const char* kHeader = "<MIFFile 4.00> # created by pendra 2.01alpha\n";
+
+TEST(MifCheck, AcceptsNestedStatementsStringsAndComments) {
+  std::string mif = std::string(kHeader) +
+                    "<Units Uin>\n"
+                    "<TextFlow\n"
+                    " <Para\n"
+                    "  <PgfTag `Body'>\n"
+                    "  <ParaLine <String `a \\> b \\q\\Q \\\\ \\t \\xd4 x'> > # line 6\n"
+                    " > # end of Para\n"
+                    ">\n";
+  MifCheckResult r = checkMif(mif);
+  EXPECT_TRUE(r.ok) << r.line << ": " << r.message;
+}
+
+TEST(MifCheck, NamesTheLineOfTheFault) {
+  struct Case {
+    const char* body;
+    int line;
+  } cases[] = {
+      {"<A <B 1>\n", 3},           // statement never closed: reported at the end
+      {"<A>\n>\n", 3},             // '>' with nothing open
+      {"<A `unterminated>\n", 2},  // string runs into the line end
+      {"<A `bad \\z escape'>\n", 2},
+      {"< A>\n", 2},   // no name after '<'
+      {"stray\n", 2},  // text outside any statement
+  };
+  for (const Case& c : cases) {
+    MifCheckResult r = checkMif(std::string(kHeader) + c.body);
+    EXPECT_FALSE(r.ok) << c.body;
+    EXPECT_EQ(r.line, c.line) << c.body << " -> " << r.message;
+  }
+  EXPECT_FALSE(checkMif("<Units Uin>\n").ok);  // no MIFFile statement
+  EXPECT_FALSE(checkMif("").ok);
+}
+
+TEST(StandaloneHost, ImportRefusesAMalformedFileAndKeepsNoDocument) {
+  StandaloneHost host;
+  fdk::PageGeometry g;
+  F_ObjHandleT doc = host.customDoc(g);
+  F_ObjHandleT flow = host.getId(0, doc, FP_MainFlowInDoc);
+  F_ObjHandleT frame = host.getId(doc, flow, FP_FirstTextFrameInFlow);
+  F_ObjHandleT pgf = host.getId(doc, frame, FP_FirstPgf);
+  ASSERT_NE(pgf, 0u);
+  std::string path = ::testing::TempDir() + "bad-import.mif";
+  {
+    FILE* f = std::fopen(path.c_str(), "w");
+    std::fputs("<MIFFile 4.00>\n<Para\n", f);
+    std::fclose(f);
+  }
+  F_TextLocT loc{pgf, 0};
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(host.import(doc, loc, path.c_str(), {}, nullptr), 0u);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("line 3"), std::string::npos) << err;
+  EXPECT_TRUE(host.importFailed());
+  std::remove(path.c_str());
+}
+
+TEST(StandaloneHost, SavedDocumentHasItsGeometryAfterTheHeader) {
+  Document doc;
+  doc.geometry = {612 * 65536, 792 * 65536, 1,          18 * 65536, 72 * 65536,
+                  72 * 65536,  72 * 65536,  72 * 65536, 0,          0};
+  doc.mif = std::string(kHeader) + "<Units Uin>\n<TextFlow>\n";
+  std::string saved = savedDocumentText(doc);
+  EXPECT_EQ(saved, std::string(kHeader) +
+                       "<Units Uin>\n"
+                       "<Document\n"
+                       " <DPageSize 8.5\" 11.0\">\n"
+                       " <DMargins 1.0\" 1.0\" 1.0\" 1.0\">\n"
+                       " <DColumns 1>\n"
+                       " <DColumnGap 0.25\">\n"
+                       " <DTwoSides No>\n"
+                       "> # end of Document\n"
+                       "<TextFlow>\n");
+  EXPECT_TRUE(checkMif(saved).ok);
+}
+
+}  // namespace
+}  // namespace pendra::host

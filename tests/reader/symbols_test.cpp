@@ -1,0 +1,122 @@
+#include <cstring>
+#include <string>
+
+#include "reader/command_table.h"
+#include "support/reader_fixture.h"
+
+namespace pendra::reader {
+namespace {
+
+class SymbolsTest : public testing::ReaderFixture {};
+
+TEST_F(SymbolsTest, HashUsesLengthSecondAndLastByte) {
+  EXPECT_EQ(symbolHash("\\textit", 7), symbolHash("\\texttt", 7));
+  EXPECT_EQ(symbolHash("\\textit", 7), (16u * 't' + 7 + 3 * 't') % 512);
+  EXPECT_EQ(symbolHash("~", 1), (1u + 3 * '~') % 512);
+  EXPECT_EQ(lookup("\\textit")->tmpl, "%s(I)%p%0");
+  EXPECT_EQ(lookup("\\texttt")->tmpl, "%f(C)%p%0");
+}
+
+TEST_F(SymbolsTest, LaterRecordOfADoubledNameWins) {
+  EXPECT_EQ(lookup("\\perp")->tmpl, "%k(0,bot)");
+}
+
+TEST_F(SymbolsTest, LocalDefinitionsEndWithTheirScope) {
+  CommandRecord* builtin = lookup("\\textbf");
+  beginScope();
+  CommandRecord* local = newLocalRecord("\\textbf", "local");
+  EXPECT_EQ(lookup("\\textbf"), local);
+  EXPECT_EQ(symbolState().foundLevel, 1);
+  beginScope();
+  newLocalRecord("\\mine", "inner");
+  EXPECT_NE(lookup("\\mine"), nullptr);
+  endScope();
+  EXPECT_EQ(lookup("\\mine"), nullptr);
+  EXPECT_EQ(lookup("\\textbf"), local);
+  endScope();
+  EXPECT_EQ(lookup("\\textbf"), builtin);
+  EXPECT_EQ(symbolState().foundLevel, 0);
+}
+
+TEST_F(SymbolsTest, GlobalDefinitionStaysHiddenBehindALocalOne) {
+  beginScope();
+  CommandRecord* local = newLocalRecord("\\foo", "local");
+  CommandRecord* global = newGlobalRecord("\\foo", "global");
+  EXPECT_EQ(lookup("\\foo"), local);
+  endScope();
+  EXPECT_EQ(lookup("\\foo"), global);
+  // A second global definition hides the first.
+  CommandRecord* again = newGlobalRecord("\\foo", "again");
+  EXPECT_EQ(lookup("\\foo"), again);
+}
+
+TEST_F(SymbolsTest, InitResetsRedefinitionsAndScopes) {
+  lookup("\\textbf")->tmpl = "changed";
+  beginScope();
+  newLocalRecord("\\x", "");
+  initSymbols();
+  EXPECT_EQ(lookup("\\textbf")->tmpl, "%s(B)%p%0");
+  EXPECT_EQ(lookup("\\x"), nullptr);
+  EXPECT_EQ(symbolState().level, 0);
+}
+
+TEST_F(SymbolsTest, ManyEntriesInOneBucket) {
+  // Names of one length with the same second and last letters share a bucket.
+  for (int i = 0; i < 20000; ++i) {
+    std::string name = "\\a" + std::to_string(100000 + i) + "z";
+    newGlobalRecord(name, "");
+  }
+  EXPECT_NE(lookup("\\a100123z"), nullptr);
+  initSymbols();
+  EXPECT_EQ(lookup("\\a100123z"), nullptr);
+}
+
+TEST(CommandTables, CountsAndRows) {
+  EXPECT_EQ(std::size(kMainCommands), 540u);
+  EXPECT_STREQ(kMainCommands[0].name, "\\textup");
+  EXPECT_STREQ(kMainCommands[0].tmpl, "%s(V)%p%0");
+  EXPECT_STREQ(kMainCommands[269].name, "\\fill");
+  EXPECT_STREQ(kMainCommands[270].name, "\\floatpagefraction");
+  EXPECT_STREQ(kMainCommands[539].name, "\\whiledo");
+  EXPECT_STREQ(kMainCommands[539].tmpl, "%x%x");
+  auto tmplOf = [](const char* name) -> std::string {
+    std::string found;
+    for (const BuiltinCommand& c : kMainCommands)
+      if (std::strcmp(c.name, name) == 0) found = c.tmpl;
+    return found;
+  };
+  EXPECT_EQ(tmplOf("\\part"), "\n\n%o%g(Part)%p%T%O");
+  EXPECT_EQ(tmplOf("\\copyright"), "%f(T)\xA9 %0");
+  EXPECT_EQ(tmplOf("\\diamondsuit"), "%f(S) \xA8 %0");
+  EXPECT_EQ(tmplOf("\\uparrow"), "%f(S)\xAD %0");
+  EXPECT_EQ(tmplOf("\\tt"), "% %f(C)%s(P)");
+  EXPECT_EQ(tmplOf("\\thanks"), "%-%W()%+");
+  for (const char* name : {"\\sum", "\\prod", "\\int", "\\oint", "\\bigcap", "\\bigcup", "\\lim"})
+    EXPECT_EQ(tmplOf(name), "%k(L)") << name;
+
+  EXPECT_EQ(std::size(kCharCommands), 110u);
+  EXPECT_STREQ(kCharCommands[0].name, "\n");
+  EXPECT_STREQ(kCharCommands[14].tmpl, "%k(',+prime,')");
+  EXPECT_STREQ(kCharCommands[15].name, "\xA1");
+  EXPECT_STREQ(kCharCommands[15].tmpl, R"(\xc1 )");
+  EXPECT_STREQ(kCharCommands[109].name, "\xFF");
+  EXPECT_STREQ(kCharCommands[109].tmpl, R"(\xd8 )");
+
+  EXPECT_EQ(std::size(slash_chars), 25u);
+  EXPECT_STREQ(slash_chars[1].tmpl, "%\x08\\t%!");
+  EXPECT_STREQ(slash_chars[3].tmpl, "%D(\\()");
+  EXPECT_STREQ(slash_chars[17].name, "\\\n");
+  EXPECT_STREQ(slash_chars[21].tmpl, "%A(\")");
+}
+
+TEST_F(SymbolsTest, CharacterTablesIndexByByte) {
+  EXPECT_EQ(charRecord(0xC4)->tmpl, R"(\x80 )");
+  EXPECT_EQ(charRecord('a'), nullptr);
+  EXPECT_EQ(charRecord(0x90), nullptr);
+  EXPECT_EQ(slashRecord('\'')->tmpl, "%A(')");
+  EXPECT_EQ(slashRecord('\n')->tmpl, "");
+  EXPECT_EQ(slashRecord('$'), nullptr);
+}
+
+}  // namespace
+}  // namespace pendra::reader

@@ -1,0 +1,60 @@
+// Runs the built pendra command in a shell and collects its exit status and output.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace pendra::testing {
+
+struct CommandResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// `args` is shell text appended to the pendra binary's path; `dir` is the working directory.
+inline CommandResult runPendra(const std::string& args, const std::filesystem::path& dir) {
+  std::filesystem::path out = dir / ".cmd-out";
+  std::filesystem::path err = dir / ".cmd-err";
+  std::string cmd = "cd '" + dir.string() + "' && '" + PENDRA_BINARY + "' " + args + " >'" +
+                    out.string() + "' 2>'" + err.string() + "' </dev/null";
+  int raw = std::system(cmd.c_str());
+  CommandResult r;
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = slurp(out);
+  r.err = slurp(err);
+  std::filesystem::remove(out);
+  std::filesystem::remove(err);
+  return r;
+}
+
+// A fresh temporary directory, removed with the object.
+struct TempDir {
+  std::filesystem::path path;
+  explicit TempDir(const std::string& tag) {
+    path =
+        std::filesystem::temp_directory_path() / ("pendra-" + tag + "-" + std::to_string(getpid()));
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+  }
+  ~TempDir() { std::filesystem::remove_all(path); }
+  void write(const std::string& name, const std::string& text) const {
+    std::ofstream(path / name, std::ios::binary) << text;
+  }
+};
+
+}  // namespace pendra::testing
