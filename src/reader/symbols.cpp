@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "fdk/fdk.h"
+#include "reader/counters.h"
 #include "reader/report.h"
 
 namespace pendra::reader {
@@ -67,6 +68,7 @@ void initSymbols() {
   symbols.level = 0;
   symbols.foundLevel = 0;
   for (CommandRecord& r : symbols.mainRecords) insertGlobal(&r);
+  createBuiltinCountersAndLengths();
 }
 
 unsigned symbolHash(const char* name, std::size_t length) {

@@ -32,3 +32,15 @@ namespace pendra::math {
 void initMath() {}
 void finishMath() {}
 }  // namespace pendra::math
+
+// Used by the macro, argument and counter readers until the interpreters and fonts are built.
+#include "output/fonts.h"
+#include "output/template.h"
+
+namespace pendra::output {
+void runInCurrentMode(const char*) {}
+Font& currentFont() {
+  static Font font;
+  return font;
+}
+}  // namespace pendra::output

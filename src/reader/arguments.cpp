@@ -1,0 +1,320 @@
+#include "reader/arguments.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "driver/stages.h"
+#include "output/fonts.h"
+#include "reader/counters.h"
+#include "reader/input.h"
+#include "reader/macros.h"
+#include "reader/report.h"
+#include "reader/symbols.h"
+#include "reader/tokenizer.h"
+
+namespace pendra::reader {
+
+namespace {
+
+constexpr int kCloseBracketDelimiter = 5;
+constexpr int kMaxIntegerBraces = 64;  // "{{{...12...}}}" is read to this depth
+constexpr std::size_t kDigitsMax = 255;
+
+bool isLetter(int c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isDigit(int c) {
+  return c >= '0' && c <= '9';
+}
+int& current() {
+  return readerState().currentChar;
+}
+
+// Takes an optional '{' or '[' and gives the closer then expected (0 when none).
+int takeOpener() {
+  int c = current();
+  if (c != '{' && c != '[') return 0;
+  advance();
+  return c == '{' ? '}' : ']';
+}
+
+void expectCloser(int closer) {
+  skipBlanks();
+  if (current() == closer)
+    advanceWithSubstitution();
+  else
+    report("mismatched { or [\n");
+}
+
+std::string letters(std::size_t max) {
+  std::string s;
+  while (isLetter(current())) {
+    if (s.size() < max) s += static_cast<char>(current());
+    advance();
+  }
+  return s;
+}
+
+bool isMacro(const CommandRecord* r) {
+  return r && r->tmpl.rfind("%M(", 0) == 0;
+}
+
+std::optional<int> readIntegerAt(int depth) {
+  skipBlanks();
+  if (current() == '{') {
+    if (depth >= kMaxIntegerBraces) return std::nullopt;
+    advance();
+    std::optional<int> v = readIntegerAt(depth + 1);
+    skipBlanks();
+    if (current() == '}') advance();
+    return v;
+  }
+  bool negative = false;
+  if (current() == '+') {
+    advance();
+  } else if (current() == '-') {
+    negative = true;
+    advance();
+  }
+  if (current() == '\\') {
+    advance();
+    std::string word = "\\" + letters(kNameBufferMax - 1);
+    if (word != "\\value") return std::nullopt;
+    std::optional<std::string> name = readWord();
+    if (!name) return std::nullopt;
+    long long v = getCounter(*name);
+    return static_cast<int>(negative ? -v : v);
+  }
+  if (!isDigit(current())) return std::nullopt;
+  std::string digits;
+  while (isDigit(current())) {
+    if (digits.size() < kDigitsMax) digits += static_cast<char>(current());
+    advance();
+  }
+  skipBlanks();
+  // Values beyond the 32-bit range are held at its ends.
+  errno = 0;
+  long long v = std::strtoll(digits.c_str(), nullptr, 10);
+  if (errno == ERANGE) v = std::numeric_limits<long long>::max();
+  if (negative) v = -v;
+  if (v > std::numeric_limits<int>::max()) v = std::numeric_limits<int>::max();
+  if (v < std::numeric_limits<int>::min()) v = std::numeric_limits<int>::min();
+  return static_cast<int>(v);
+}
+
+}  // namespace
+
+std::optional<std::string> readTextArgument() {
+  skipBlanks();
+  int open = current();
+  if (open != '{' && open != '[') {
+    report("missing argument");
+    return std::nullopt;
+  }
+  advance();
+  skipBlanks();
+  std::string text;
+  text.reserve(40);
+  int depth = 1;
+  const CommandRecord* openBrace = charRecord('{');
+  const CommandRecord* closeBrace = charRecord('}');
+  const CommandRecord* closeBracket = charRecord(']');
+  for (;;) {
+    CommandRecord* r = nextToken();
+    if (r == specialToken(kEndOfInputToken)) break;
+    if (r == openBrace) {
+      ++depth;
+      continue;
+    }
+    if (r == closeBrace) {
+      if (--depth == 0) break;
+      continue;
+    }
+    if (open == '[' && r == closeBracket && depth == 1) break;
+    if (isMacro(r)) {
+      invokeMacro(readerState().tokenText, r->argCount);
+      continue;
+    }
+    if (r == specialToken(kUnknownCommand) || (!r->name.empty() && r->name[0] == '\\')) continue;
+    text += r->name.empty() ? std::string(readerState().tokenText) : r->name;
+  }
+  return text;
+}
+
+std::optional<std::string> readCommandName() {
+  skipBlanks();
+  int closer = takeOpener();
+  skipBlanks();
+  if (current() == kEndOfInput) return std::nullopt;
+  if (current() != '\\') report("argument must begin with \\");
+  advance();
+  std::string name = "\\" + letters(kNameBufferMax - 1);
+  if (closer) {
+    skipToLineEnd();
+    if (current() == closer)
+      advanceWithSubstitution();
+    else
+      report("mismatched { or [\n");
+  }
+  return name;
+}
+
+std::optional<std::string> readWord() {
+  skipBlanks();
+  int closer = takeOpener();
+  std::string word;
+  if (closer || current() == '\\') {
+    for (;;) {
+      int c = current();
+      if (c == '\t' || c == '\n' || c == kEndOfInput || (closer && c == closer)) break;
+      if (c == '\\') {
+        advance();
+        std::string name = "\\" + letters(kNameBufferMax - 1);
+        skipToLineEnd();
+        CommandRecord* r = lookup(name);
+        if (isMacro(r)) invokeMacro(name.c_str(), r->argCount);
+        continue;
+      }
+      if (word.size() < kNameBufferMax) word += static_cast<char>(c);
+      advancePastSpaces();
+    }
+    if (closer) expectCloser(closer);
+  } else if (current() != kEndOfInput) {
+    word += static_cast<char>(current());
+    advance();
+  }
+  if (word.empty()) return std::nullopt;
+  return word;
+}
+
+std::optional<std::string> readOptionLetters() {
+  skipBlanks();
+  if (current() != '[') return std::nullopt;
+  advance();
+  std::string letters;
+  while (current() != ']' && current() != kEndOfInput) {
+    int c = current();
+    if (c != ' ' && c != '\t' && c != '\n' && letters.size() < kOptionLettersMax)
+      letters += static_cast<char>(c);
+    advance();
+  }
+  if (current() == ']') advanceWithSubstitution();
+  return letters;
+}
+
+std::optional<int> readInteger() {
+  return readIntegerAt(0);
+}
+
+std::optional<float> readDecimal() {
+  skipBlanks();
+  if (current() == '\\') {
+    // A command is never a number.
+    nextToken();
+    return std::nullopt;
+  }
+  std::string text;
+  auto put = [&](int c) {
+    if (text.size() < kNumberTextMax) text += static_cast<char>(c);
+  };
+  if (current() == '-') {
+    put('-');
+    advance();
+  } else if (current() == '+') {
+    advance();
+  }
+  if (current() == '.') put('0');
+  while (isDigit(current())) {
+    put(current());
+    advance();
+  }
+  if (current() == '.') {
+    put('.');
+    advance();
+    while (isDigit(current())) {
+      put(current());
+      advance();
+    }
+  }
+  skipBlanks();
+  if (text.empty() || text == "-") return std::nullopt;
+  char* end = nullptr;
+  float v = std::strtof(text.c_str(), &end);
+  if (end == text.c_str() || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+float unitFactor(const std::string& unit) {
+  if (unit.empty() || unit == "pt") return 1.0f;
+  if (unit == "in" || unit == "truein") return 72.0f;
+  if (unit == "cm") return 28.35f;
+  if (unit == "mm") return 2.835f;
+  if (unit == "pc") return 12.0f;
+  if (unit == "em") return static_cast<float>(output::currentFont().size) * 1.0f;
+  if (unit == "ex") return static_cast<float>(output::currentFont().size) * 0.4f;
+  report("unrecognized length unit %s", unit.c_str());
+  return 1.0f;
+}
+
+std::optional<float> readLength(float* fallback) {
+  skipBlanks();
+  float result = 1.0f;
+  if (current() != '\\') {
+    std::optional<float> number = readDecimal();
+    if (!number) {
+      result = unitFactor(letters(kNameBufferMax));
+      if (fallback) *fallback = result;
+      return std::nullopt;
+    }
+    result = *number;
+  }
+  if (current() == '\\') {
+    advance();
+    std::string name = "\\" + letters(kNameBufferMax - 1);
+    result *= getLength(name);
+  } else {
+    result *= unitFactor(letters(kNameBufferMax));
+  }
+  if (fallback) *fallback = result;
+  return result;
+}
+
+std::optional<float> readDelimitedLength(int d1, int d2, bool* present) {
+  skipBlanks();
+  if (present) *present = current() == d1;
+  if (current() != d1) return std::nullopt;
+  advance();
+  std::optional<float> len = readLength();
+  skipBlanks();
+  if (current() == d2) advanceWithSubstitution();
+  return len;
+}
+
+std::optional<CoordinatePair> readCoordinatePair() {
+  skipBlanks();
+  if (current() != '(') return std::nullopt;
+  advance();
+  std::optional<float> x = readDecimal();
+  if (!x) return std::nullopt;
+  skipBlanks();
+  if (current() != ',') return std::nullopt;
+  advance();
+  std::optional<float> y = readDecimal();
+  if (!y) return std::nullopt;
+  skipBlanks();
+  if (current() != ')') return std::nullopt;
+  advance();
+  skipBlanks();
+  return CoordinatePair{*x, *y};
+}
+
+void readOptionalArgument() {
+  skipBlanks();
+  if (current() != '[') return;
+  advance();
+  parseUntil(kCloseBracketDelimiter);
+}
+
+}  // namespace pendra::reader

@@ -1,0 +1,198 @@
+#include "reader/macros.h"
+
+#include <cstdio>
+
+#include "driver/stages.h"
+#include "output/template.h"
+#include "reader/arguments.h"
+#include "reader/input.h"
+#include "reader/report.h"
+#include "reader/symbols.h"
+
+namespace pendra::reader {
+
+namespace {
+
+// Every body ends with the control symbol \?, whose template is empty, so that a control word at
+// the end of a body cannot run on into the text after the call.
+constexpr const char* kBodyEnd = "\\?";
+constexpr const char* kAfterDefinition = "%\t";
+
+std::string macroTemplate(int argCount) {
+  char t[] = "%M(0)";
+  t[3] = static_cast<char>('0' + argCount);
+  return t;
+}
+
+// The optional [count] after a name; `badCount` is reported for counts outside 0..9.
+int readArgCount(bool* outOfRange) {
+  *outOfRange = false;
+  skipBlanks();
+  ReaderState& rd = readerState();
+  if (rd.currentChar != '[') return 0;
+  advance();
+  std::optional<int> n = readInteger();
+  int count = n.value_or(0);
+  skipBlanks();
+  if (rd.currentChar == ']')
+    advanceWithSubstitution();
+  else
+    report("mismatched `['");
+  if (count < 0 || count > kMaxMacroArgs) {
+    *outOfRange = true;
+    count = 0;
+  }
+  return count;
+}
+
+// Collects a braced ('{' '}') or bracketed ('[' ']') argument character by character.
+std::string readDelimited(int open, int close, bool bracket) {
+  ReaderState& rd = readerState();
+  int startLine = rd.lineCounter;
+  if (!bracket) skipBlanks();
+  if (rd.currentChar != open) {
+    if (!bracket) report("missing argument to macro");
+    return {};
+  }
+  std::string kept;
+  std::size_t dropped = 0;
+  auto keep = [&](int c) {
+    if (kept.size() < kMacroArgumentMax)
+      kept += static_cast<char>(c);
+    else
+      ++dropped;
+  };
+  int depth = 1;
+  bool eof = false;
+  advance();
+  for (;;) {
+    int c = rd.currentChar;
+    if (c == kEndOfInput) {
+      eof = true;
+      break;
+    }
+    if (c == '%') {
+      keep(c);
+      while (rd.currentChar != '\n' && rd.currentChar != kEndOfInput) advance();
+      continue;  // the line feed is kept like any other character
+    }
+    if (c == '\\') {
+      keep(c);
+      advance();
+      if (rd.currentChar == kEndOfInput) {
+        eof = true;
+        break;
+      }
+      keep(rd.currentChar);
+      advance();
+      continue;
+    }
+    if (c == open && !bracket) ++depth;
+    if (c == close && !bracket) --depth;
+    if (bracket) {
+      if (c == '{') ++depth;
+      if (c == '}') --depth;
+      if (c == ']' && depth == 1) break;
+    } else if (depth == 0) {
+      break;
+    }
+    keep(c);
+    advance();
+  }
+  if (eof) {
+    report("unexpected eof while reading argument on line %d", startLine);
+    return kept;
+  }
+  if (dropped > 0) report("overflow of macro argument buffer");
+  advance();  // the closing brace or bracket
+  return kept;
+}
+
+}  // namespace
+
+void defineMacro(const std::string& name, int argCount, const std::string& body) {
+  CommandRecord* record = lookup(name);
+  if (!record || symbolState().foundLevel != symbolState().level) record = newLocalRecord(name, "");
+  record->argCount = argCount;
+  record->tmpl = macroTemplate(argCount);
+  record->body = std::make_shared<const std::string>(body + kBodyEnd);
+}
+
+void invokeMacro(const char* name, int argCount) {
+  CommandRecord* record = lookup(std::string(name));
+  if (!record) return;
+  if (argCount != record->argCount) report("Internal error: wrong number of args to macro");
+  std::vector<std::string> args;
+  if (argCount == 0) {
+    skipToLineEnd();
+  } else {
+    for (int i = 0; i < argCount; ++i) args.push_back(readMacroArgument());
+  }
+  if (!record->body) {
+    report("Internal error: null macro body");
+    return;
+  }
+  startExpansion(record->body, std::move(args), argCount);
+}
+
+void newCommandProc(char kind) {
+  std::optional<std::string> name = readCommandName();
+  bool outOfRange = false;
+  int count = readArgCount(&outOfRange);
+  std::string body = readMacroArgument();
+  if (outOfRange) report("Illegal number of macro arguments");
+  if (!name) return;
+  if (kind == 'p' && lookup(*name)) return;
+  defineMacro(*name, count, body);
+  output::runInCurrentMode(kAfterDefinition);
+}
+
+void defProc() {
+  std::optional<std::string> name = readCommandName();
+  skipBlanks();
+  std::string body = readMacroArgument();
+  if (!name) return;
+  defineMacro(*name, 0, body);
+  output::runInCurrentMode(kAfterDefinition);
+}
+
+void newEnvironmentProc() {
+  ReaderState& rd = readerState();
+  skipBlanks();
+  int closer = 0;
+  if (rd.currentChar == '{' || rd.currentChar == '[') {
+    closer = rd.currentChar == '{' ? '}' : ']';
+    advancePastSpaces();
+  }
+  std::string name;
+  while ((rd.currentChar >= 'a' && rd.currentChar <= 'z') ||
+         (rd.currentChar >= 'A' && rd.currentChar <= 'Z')) {
+    if (name.size() < kNameBufferMax) name += static_cast<char>(rd.currentChar);
+    advance();
+  }
+  if (closer) {
+    skipBlanks();
+    if (rd.currentChar == closer)
+      advanceWithSubstitution();
+    else
+      report("mismatched { or [\n");
+  }
+  bool outOfRange = false;
+  int count = readArgCount(&outOfRange);
+  std::string begin = readMacroArgument();
+  std::string end = readMacroArgument();
+  if (outOfRange) report("Bad number of arguments to environment %s", name.c_str());
+  defineMacro("\\" + name, count, begin);
+  defineMacro("\\end" + name, 0, end);
+  output::runInCurrentMode(kAfterDefinition);
+}
+
+std::string readMacroArgument() {
+  return readDelimited('{', '}', false);
+}
+
+std::string readBracketArgument() {
+  return readDelimited('[', ']', true);
+}
+
+}  // namespace pendra::reader
