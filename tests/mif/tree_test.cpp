@@ -1,0 +1,187 @@
+#include "mif/tree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "reader/report.h"
+
+namespace pendra::mif {
+namespace {
+
+// Every builder check is fatal: it reports and abandons the translation.
+class TreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reader::registerReporter(true, nullptr);
+    initMif("test");
+    setCurrentTree(newMifTree());
+  }
+  void TearDown() override { reader::registerReporter(false, nullptr); }
+
+  // Runs `build` and returns the message it reported before abandoning (empty if it did not).
+  template <typename F>
+  std::string failureOf(F build) {
+    ::testing::internal::CaptureStderr();
+    bool aborted = false;
+    try {
+      build();
+    } catch (const reader::RecoveryAbort&) {
+      aborted = true;
+    }
+    std::string console = ::testing::internal::GetCapturedStderr();
+    return aborted ? console : std::string();
+  }
+};
+
+TEST_F(TreeTest, FirstNodeOfAnEmptyTreeIsFirstAndCursor) {
+  EXPECT_EQ(currentGroupOp(), Op::ZZZ);
+  addLeaf(Op::Verbose, "No");
+  ASSERT_NE(currentTree()->first, nullptr);
+  EXPECT_EQ(currentTree()->first, cursorNode());
+  EXPECT_TRUE(cursorNode()->last);
+  EXPECT_EQ(cursorNode()->next, nullptr);
+  EXPECT_EQ(currentGroupOp(), Op::ZZZ);
+}
+
+TEST_F(TreeTest, ParagraphStructureWithHiddenPlaceholder) {
+  beginGroup(Op::Para);
+  EXPECT_EQ(currentGroupOp(), Op::Para);
+  beginGroup(Op::ParaLine);
+  EXPECT_EQ(cursorNode()->op, Op::Placeholder);
+  EXPECT_EQ(currentGroupOp(), Op::ParaLine);
+  addLeaf(Op::String, "x");
+  endGroup(Op::ParaLine);
+  endGroup(Op::Para);
+
+  MifNode* para = cursorNode();
+  ASSERT_EQ(para->op, Op::Para);
+  EXPECT_EQ(currentTree()->first, para);
+  ASSERT_EQ(childCount(para), 1u);
+  MifNode* line = para->child;
+  EXPECT_EQ(line->op, Op::ParaLine);
+  EXPECT_TRUE(line->last);
+  EXPECT_EQ(line->next, para);
+  ASSERT_EQ(childCount(line), 2u);
+  EXPECT_EQ(line->child->op, Op::Placeholder);
+  MifNode* string = line->child->next;
+  EXPECT_EQ(string->op, Op::String);
+  EXPECT_EQ(string->text, "x");
+  EXPECT_EQ(parentOf(line->child), line);
+  EXPECT_EQ(parentOf(string), line);
+}
+
+TEST_F(TreeTest, GroupErrors) {
+  EXPECT_EQ(failureOf([] {
+              beginGroup(Op::Para);
+              beginGroup(Op::Pgf);
+              endGroup(Op::Pgf);
+            }),
+            "empty Pgf grouping\n");
+  initMif("test");
+  setCurrentTree(newMifTree());
+  EXPECT_EQ(failureOf([] {
+              beginGroup(Op::Tbl);
+              beginGroup(Op::Row);
+              addLeaf(Op::CellColumns, 2);
+              endGroup(Op::Tbl);
+            }),
+            "mismatched MIF: Row with Tbl\n\n");
+  initMif("test");
+  setCurrentTree(newMifTree());
+  const char* badCall = "bad call to MIF output function\n";
+  EXPECT_EQ(failureOf([] { endGroup(Op::Para); }), badCall);
+  EXPECT_EQ(failureOf([] { beginGroup(Op::String); }), badCall);
+  EXPECT_EQ(failureOf([] { beginString(Op::Para); }), badCall);
+  EXPECT_EQ(failureOf([] { addLeaf(Op::FSize, 3); }), badCall);
+  EXPECT_EQ(failureOf([] { addLeaf(Op::ZZZ); }), badCall);
+  EXPECT_EQ(failureOf([] {
+              addLeaf(Op::Pen, 1);
+              flushString();
+            }),
+            badCall);
+  // A group at the top level that is closed has no enclosing group to return to.
+  EXPECT_EQ(failureOf([] {
+              beginGroup(Op::PgfCatalog);
+              endGroup(Op::PgfCatalog);
+            }),
+            badCall);
+}
+
+TEST_F(TreeTest, NoCurrentTreeIsABadCall) {
+  releaseMif();
+  EXPECT_EQ(failureOf([] { addLeaf(Op::Pen, 15); }), "bad call to MIF output function\n");
+}
+
+TEST_F(TreeTest, LongStringArrivesWholeAcrossPieces) {
+  beginGroup(Op::ParaLine);
+  beginString(Op::String);
+  std::string expected;
+  for (int i = 0; i < 600; ++i) {
+    char c = static_cast<char>('a' + i % 26);
+    expected += c;
+    addStringChar(c);
+  }
+  // Two full pieces went in already; the remainder of 90 waits for the flush.
+  EXPECT_EQ(cursorNode()->text.size(), 2 * kStringPieceLength);
+  flushString();
+  EXPECT_EQ(cursorNode()->text, expected);
+}
+
+TEST_F(TreeTest, StringWithoutCharactersKeepsNoText) {
+  beginGroup(Op::Math);
+  beginString(Op::MathFullForm);
+  flushString();
+  EXPECT_FALSE(cursorNode()->hasText);
+}
+
+TEST_F(TreeTest, SpliceMovesTopLevelNodesInOrderAndEmptiesTheSource) {
+  MifTree* side = newMifTree();
+  MifTree* main = setCurrentTree(side);
+  addLeaf(Op::Pen, 1);
+  beginGroup(Op::Notes);
+  addLeaf(Op::Pen, 2);  // left open, as the footnote tree leaves its Notes group
+  addLeaf(Op::Pen, 3);
+  setCurrentTree(main);
+  beginGroup(Op::TextFlow);
+  addLeaf(Op::TFTag, "A");
+  spliceTree(side);
+  endGroup(Op::TextFlow);
+  EXPECT_EQ(side->first, nullptr);
+  EXPECT_EQ(side->cursor, nullptr);
+  MifNode* flow = cursorNode();
+  ASSERT_EQ(childCount(flow), 3u);
+  MifNode* pen = flow->child->next;
+  EXPECT_EQ(pen->integer, 1);
+  MifNode* notes = pen->next;
+  EXPECT_EQ(notes->op, Op::Notes);
+  EXPECT_EQ(childCount(notes), 2u);
+  EXPECT_EQ(parentOf(notes), flow);
+}
+
+TEST_F(TreeTest, DiscardAndFreeReleaseWholeSubtrees) {
+  MifTree* side = newMifTree();
+  setCurrentTree(side);
+  beginGroup(Op::Tbl);
+  beginGroup(Op::Row);
+  addLeaf(Op::Pen, 1);
+  endGroup(Op::Row);
+  endGroup(Op::Tbl);
+  MifNode* table = side->first;
+  discardTree(side);
+  EXPECT_EQ(side->first, nullptr);
+  EXPECT_EQ(table->op, Op::ZZZ);
+  // Freed nodes are used again.
+  addLeaf(Op::Pen, 7);
+  EXPECT_EQ(side->first->integer, 7);
+}
+
+TEST_F(TreeTest, ObjectIdsCountFromOne) {
+  EXPECT_EQ(newObjectId(), 1);
+  EXPECT_EQ(newObjectId(), 2);
+  initMif("test");
+  EXPECT_EQ(newObjectId(), 1);
+}
+
+}  // namespace
+}  // namespace pendra::mif

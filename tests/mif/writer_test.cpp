@@ -1,0 +1,158 @@
+#include "mif/writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mif/tree.h"
+#include "reader/report.h"
+
+namespace pendra::mif {
+namespace {
+
+class WriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reader::registerReporter(true, nullptr);
+    initMif("9.9");
+    setCurrentTree(newMifTree());
+  }
+  void TearDown() override { reader::registerReporter(false, nullptr); }
+
+  static std::string written(bool final) {
+    ChannelT channel = F_ChannelMakeTmp(1024);
+    writeMif(channel, final);
+    F_ChannelSeek(channel, 0, SEEK_SET);
+    std::string text;
+    char block[4096];
+    std::size_t n;
+    while ((n = F_ChannelRead(block, 1, sizeof block, channel)) > 0) text.append(block, n);
+    F_ChannelCloseTmp(channel);
+    return text;
+  }
+};
+
+constexpr const char* kHeader = "<MIFFile 4.00> # created by pendra 9.9\n<Verbose No>\n";
+
+TEST_F(WriterTest, EmptyTreeWritesOnlyTheHeader) {
+  EXPECT_EQ(written(true), kHeader);
+  EXPECT_EQ(written(false), "");
+}
+
+TEST_F(WriterTest, ValueFormats) {
+  addLeaf(Op::FSize, 10.0f);
+  addLeaf(Op::TLOrigin, 1.0f, 2.5f);
+  addLeaf(Op::Pen, 15);
+  addLeaf(Op::FBold, "Yes");
+  addLeaf(Op::ScaleFactor, 0.25f);
+  addLeaf(Op::XRefEnd);
+  addLeaf(Op::BRect, 0.0f, 0.125f, 6.5f, -1.0f);
+  addLeaf(Op::TFTag, "A");
+  beginGroup(Op::Math);
+  beginString(Op::MathFullForm);
+  flushString();
+  endGroup(Op::Math);
+  EXPECT_EQ(written(true), std::string(kHeader) +
+                               "<FSize 10.0 pt>\n"
+                               "<TLOrigin 1.00\" 2.50\">\n"
+                               "<Pen 15>\n"
+                               "<FBold Yes>\n"
+                               "<ScaleFactor 0.25>\n"
+                               "<XRefEnd>\n"
+                               "<BRect 0.00\" 0.12\" 6.50\" -1.00\">\n"
+                               "<TFTag `A'>\n"
+                               "<Math\n"
+                               "  <MathFullForm `** NULL **'>\n"
+                               "> # [[last node]]\n");
+  // Written with `final`, the tree is empty afterwards.
+  EXPECT_EQ(currentTree()->first, nullptr);
+}
+
+TEST_F(WriterTest, StringEscapes) {
+  addLeaf(Op::String, "`q'>\\\t\nx\r\xE9y");
+  addLeaf(Op::PgfTag, "a>b");
+  EXPECT_EQ(written(false),
+            "<String `\\Qq\\q\\>\\\\\\tx\\xe9 y'>\n"
+            "<PgfTag `a\\>b'> # [[last node]]\n");
+}
+
+TEST_F(WriterTest, IndentationAndEndComments) {
+  beginGroup(Op::TextFlow);
+  beginGroup(Op::Para);
+  beginGroup(Op::Pgf);
+  beginGroup(Op::PgfFont);
+  for (int i = 0; i < 5; ++i) addLeaf(Op::Pen, i);
+  endGroup(Op::PgfFont);
+  for (int i = 0; i < 5; ++i) addLeaf(Op::Fill, i);
+  endGroup(Op::Pgf);
+  endGroup(Op::Para);
+  endGroup(Op::TextFlow);
+  std::string expected =
+      "<TextFlow\n"
+      "  <Para\n"
+      "\t<Pgf\n"
+      "\t  <PgfFont\n";
+  for (int i = 0; i < 5; ++i) expected += "\t\t<Pen " + std::to_string(i) + ">\n";
+  expected += "\t  >\n";  // five children: no end comment
+  for (int i = 0; i < 5; ++i) expected += "\t  <Fill " + std::to_string(i) + ">\n";
+  expected +=
+      "\t> # end of Pgf\n"  // six children
+      "  >\n"
+      "> # line 20 # [[last node]]\n";  // 18 lines after the two of the header
+  EXPECT_EQ(written(false), expected);
+}
+
+TEST_F(WriterTest, EveryTwentiethLineCarriesItsNumber) {
+  // Counting the two header lines, the group opening is line 3 and the leaves follow.
+  beginGroup(Op::TextFlow);
+  for (int i = 0; i < 17; ++i) addLeaf(Op::Pen, i);   // lines 4 to 20
+  beginGroup(Op::Para);                               // line 21 opens, 40 will close
+  for (int i = 0; i < 18; ++i) addLeaf(Op::Fill, i);  // lines 22 to 39
+  endGroup(Op::Para);
+  endGroup(Op::TextFlow);
+  std::string text = written(true);
+  EXPECT_NE(text.find("  <Pen 16> # line 20\n"), std::string::npos);
+  EXPECT_NE(text.find("  > # end of Para # line 40\n"), std::string::npos);
+  EXPECT_EQ(text.find("# line 21"), std::string::npos);
+  // A group opening on a twentieth line carries the comment on its opening line.
+  initMif("9.9");
+  setCurrentTree(newMifTree());
+  for (int i = 0; i < 17; ++i) addLeaf(Op::Pen, i);  // lines 3 to 19
+  beginGroup(Op::Para);                              // line 20
+  addLeaf(Op::Pen, 99);
+  endGroup(Op::Para);
+  EXPECT_NE(written(true).find("<Para # line 20\n  <Pen 99>\n> # [[last node]]\n"),
+            std::string::npos);
+}
+
+TEST_F(WriterTest, CursorInsideAGroupIsMarked) {
+  beginGroup(Op::Notes);
+  addLeaf(Op::Pen, 1);
+  EXPECT_EQ(written(false), "<Notes\n  <Pen 1> # [[last node]]\n>\n");
+}
+
+TEST_F(WriterTest, PlaceholderIsSkippedAndRawTextStandsAsItIs) {
+  beginGroup(Op::Frame);
+  addRawText("<Pen 0>\n<Fill 7>\n");
+  endGroup(Op::Frame);
+  beginGroup(Op::ParaLine);
+  addLeaf(Op::String, "x");
+  endGroup(Op::ParaLine);
+  EXPECT_EQ(written(false),
+            "<Frame\n"
+            "  <Pen 0>\n<Fill 7>\n"
+            ">\n"
+            "<ParaLine\n"
+            "  <String `x'>\n"
+            "> # [[last node]]\n");
+}
+
+TEST_F(WriterTest, MissingNodeStopsTheWriting) {
+  ChannelT channel = F_ChannelMakeTmp(1024);
+  writeMif(channel, false);  // binds nothing; writeNode is used directly below
+  F_ChannelCloseTmp(channel);
+  EXPECT_TRUE(writeNode(nullptr, 1));
+}
+
+}  // namespace
+}  // namespace pendra::mif
