@@ -1,0 +1,212 @@
+// The statement table, dispatch, macros and aliases, and the statements that act on the reader.
+#include "mlp/statements.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "mlp/statement_table.h"
+#include "mlp/translate_util.h"
+
+namespace pendra::mlp {
+namespace {
+
+using pendra::testing::bodyOf;
+using pendra::testing::translate;
+
+constexpr const char* kAborted = "\nError encountered -- translation aborted\n";
+
+TEST(StatementTable, BuiltinRows) {
+  ASSERT_EQ(kBuiltinStatementCount, 122u);
+  std::set<std::string> names;
+  for (const StatementRow& row : kBuiltinStatements) {
+    names.insert(row.name);
+    for (const char* c = row.operands; *c; ++c)
+      EXPECT_NE(std::strchr("#abcdfmnpqstuxz", *c), nullptr) << row.name;
+  }
+  EXPECT_EQ(names.size(), 122u);
+  EXPECT_STREQ(kBuiltinStatements[0].name, "mml");
+  EXPECT_STREQ(kBuiltinStatements[0].operands, "x");
+  EXPECT_STREQ(kBuiltinStatements[121].name, "!framemath");
+  EXPECT_STREQ(kBuiltinStatements[121].operands, "cqz");
+
+  initStatements();
+  buildStatementTable();
+  struct Sample {
+    const char* name;
+    Code code;
+    const char* operands;
+  };
+  const Sample samples[] = {
+      {"!definemacro", Code::DefineMacro, "ns"},
+      {"!alias", Code::Alias, "na"},
+      {"pts", Code::Pts, "#"},
+      {"!definefont", Code::DefineFont, "nz"},
+      {"tabstop", Code::TabStop, "d"},
+      {"tabstopleader", Code::TabStopLeader, "c"},
+      {"headerfont", Code::NoEffect, "z"},
+      {"!textline", Code::TextLine, "n#p"},
+      {"!arc", Code::Arc, "mqt"},
+      {"!epsfile", Code::EpsFile, "sqf"},
+      {"units", Code::Units, "u"},
+      {"hardreturn", Code::HardReturn, ""},
+      {"!xref", Code::XRef, "ns"},
+      {"!inlineframe", Code::InlineFrame, "#p"},
+  };
+  for (const Sample& s : samples) {
+    const StatementEntry* entry = findStatement(s.name);
+    ASSERT_NE(entry, nullptr) << s.name;
+    EXPECT_EQ(entry->code, s.code) << s.name;
+    EXPECT_EQ(entry->operands, s.operands) << s.name;
+  }
+  EXPECT_EQ(findStatement("mlp"), nullptr);
+  EXPECT_EQ(findStatement("Bold"), nullptr);  // names are stored folded
+}
+
+TEST(StatementTable, DefinitionsReplaceEntriesOfTheSameName) {
+  initStatements();
+  buildStatementTable();
+  defineMacro("bold", "x");
+  ASSERT_NE(findStatement("bold"), nullptr);
+  EXPECT_EQ(findStatement("bold")->code, Code::Macro);
+  EXPECT_EQ(*findStatement("bold")->macroText, "x");
+  defineStatement("bold", Code::ParFormat);
+  EXPECT_EQ(findStatement("bold")->code, Code::ParFormat);
+}
+
+TEST(Statements, TagNamesAreCaseBlind) {
+  std::string expected = bodyOf(translate("a<Bold>b\n").mif);
+  EXPECT_NE(expected.find("<FBold Yes>"), std::string::npos);
+  EXPECT_EQ(bodyOf(translate("a<bold>b\n").mif), expected);
+  EXPECT_EQ(bodyOf(translate("a<BOLD>b\n").mif), expected);
+}
+
+TEST(Statements, UnknownStatementsAreSkippedWhole) {
+  auto header = translate("<MLP -- created by LaTeX import filter on <today>>\nx\n");
+  ASSERT_TRUE(header.ok);
+  EXPECT_NE(header.mif.find("<String `x '>"), std::string::npos);
+
+  auto quiet = translate("a<Foo <a> <b>>b\n");
+  auto verbose = translate("\n\na<Foo <a> <b>>b\n", true);
+  ASSERT_TRUE(quiet.ok);
+  EXPECT_EQ(bodyOf(quiet.mif), bodyOf(verbose.mif));
+  EXPECT_NE(verbose.console.find("Line 3: Skipping operation foo\n"), std::string::npos);
+  EXPECT_EQ(quiet.console.find("Skipping"), std::string::npos);
+}
+
+TEST(Statements, MacroTextIsReadInPlaceOfTheInvocation) {
+  auto r = translate("<!DefineMacro hi \"<Bold>Hello\">\n<hi> world\n");
+  auto direct = translate("<Bold>Hello world\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(bodyOf(r.mif), bodyOf(direct.mif));
+}
+
+TEST(Statements, MacroUnderABuiltinNameReplacesIt) {
+  auto r = translate("<!DefineMacro bold \"B\">a<bold>c\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_NE(r.mif.find("<String `a'>\n\t  <String `Bc '>"), std::string::npos);
+  EXPECT_EQ(r.mif.find("FBold"), std::string::npos);
+}
+
+TEST(Statements, SelfInvokingMacroStopsAtTheSeventeenthText) {
+  auto r = translate("<!DefineMacro hi \"x<hi>\">\n<hi>\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.mif, "");
+  EXPECT_EQ(r.console, std::string("2: Too deep macro nesting\n") + kAborted);
+}
+
+TEST(Statements, MacroInvocationTakesNoOperands) {
+  auto r = translate("<!DefineMacro hi \"x\">\n<hi 1>\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.console, std::string("2: Missing '>' after hi tag\n") + kAborted);
+}
+
+TEST(Statements, Aliases) {
+  auto r = translate("<!Alias heavy bold>a<heavy>b\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_NE(r.mif.find("<FBold Yes>"), std::string::npos);
+  auto none = translate("<!Alias heavy nosuch>a<heavy>b\n", true);
+  ASSERT_TRUE(none.ok);
+  EXPECT_NE(none.console.find("Skipping operation heavy"), std::string::npos);
+  EXPECT_NE(none.mif.find("<String `a'>\n\t  <String `b '>"), std::string::npos);
+}
+
+TEST(Statements, CommentEndsAtTheFirstCloser) {
+  // " b" is running text; the final '>' closes nothing and is reported.
+  auto r = translate("<Comment a > b>");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.console, std::string("1: Unmatched '>' in running text\n") + kAborted);
+  auto inner = translate("<!Footnote <Comment a > b>");
+  ASSERT_TRUE(inner.ok);
+  EXPECT_NE(inner.mif.find("<String ` b'>"), std::string::npos);
+}
+
+TEST(Statements, ConsoleNotes) {
+  auto r = translate("<Include \"x.mml\"><!DefineChar \\x41 \"A\"><Message \"hi there\">t\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.console,
+            "include statement is unsupported!definechar statement is unsupported"
+            "MML Message: hi there\n"
+            "\nProcessing complete -- 1 lines processed\n");
+}
+
+TEST(Statements, EndOfInputAbortsWithoutAMessage) {
+  auto r = translate("text\n<EndOfInput>\nmore\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.console, kAborted);
+}
+
+TEST(Statements, UnitsSetTheDefaultUnit) {
+  auto r = translate("<Units pt><!DefinePar p <LeftIndent 10><RightIndent 1cm>>x\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_NE(r.mif.find("<PgfLIndent 10.0 pt>"), std::string::npos);
+  EXPECT_NE(r.mif.find("<PgfRIndent 28.3 pt>"), std::string::npos);
+  auto inch = translate("<Units><!DefinePar p <LeftIndent 1>>x\n");
+  EXPECT_NE(inch.mif.find("<PgfLIndent 72.0 pt>"), std::string::npos);
+}
+
+TEST(Statements, StatementErrorsAbort) {
+  struct Case {
+    const char* mlp;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"<Bold x>", "1: Missing '>' after bold tag\n"},
+      {"<Foo <a>", "1: Unexpected EOF\n"},
+      {"<Hyphenate maybe>", "1: Boolean expected\n"},
+      {"<Message x>", "1: String expected\n"},
+      {"<LeftIndent x>", "1: Floating-point value expected\n"},
+      {"a\n<Marker <MText \"x\">>", "2: Bad marker type (0)\n"},
+      {"<!Variable \"page count\">", "1: Variable `page count' not found\n"},
+      {"<Marker <Bold>", "1: Missing '>' after marker tag\n"},
+      {"<Comment", "1: Attempt to read past EOF\n"},
+  };
+  for (const Case& c : cases) {
+    auto r = translate(c.mlp);
+    EXPECT_FALSE(r.ok) << c.mlp;
+    EXPECT_EQ(r.mif, "") << c.mlp;
+    EXPECT_EQ(r.console, std::string(c.message) + kAborted) << c.mlp;
+  }
+}
+
+TEST(Statements, NestingIsBounded) {
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "<Marker ";
+  auto r = translate(deep);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.console.find("Too deep statement nesting\n"), std::string::npos);
+}
+
+TEST(Statements, TwoTranslationsAgree) {
+  const char* mlp = "<!DefineFont f <Bold>><!Add2FontCat f><!DefineMacro m \"z\">a<m>\n\nb\n";
+  auto first = translate(mlp);
+  auto second = translate(mlp);
+  ASSERT_TRUE(first.ok);
+  EXPECT_EQ(first.mif, second.mif);
+  EXPECT_EQ(first.console, second.console);
+  EXPECT_NE(first.console.find("-- 3 lines processed"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pendra::mlp
