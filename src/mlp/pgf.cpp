@@ -248,6 +248,15 @@ void forgetWrittenPgf() {
   pgf.writtenRecord = nullptr;
 }
 
+WrittenPgf writtenPgf() {
+  return WrittenPgf{pgf.writtenRecord, pgf.written};
+}
+
+void setWrittenPgf(const WrittenPgf& written) {
+  pgf.writtenRecord = written.record;
+  pgf.written = written.props;
+}
+
 void writeParagraphPgf() {
   const PgfRecord* record = pgf.record;
   if (!record || !record->inCatalog) {

@@ -76,6 +76,15 @@ void switchPgf(const std::string& name);
 // Forgets the format of the last written paragraph, so that the next one writes its PgfTag.
 void forgetWrittenPgf();
 
+// What the last written paragraph established, kept while a nested object writes paragraphs of
+// its own elsewhere in the file.
+struct WrittenPgf {
+  const PgfRecord* record = nullptr;
+  PgfProps props;
+};
+WrittenPgf writtenPgf();
+void setWrittenPgf(const WrittenPgf& written);
+
 // The Pgf of a new paragraph, by the current format and what the previous paragraph wrote.
 void writeParagraphPgf();
 // A complete Pgf group; without a font family and a tag it holds only PgfTag `body`.

@@ -172,8 +172,18 @@ SavedText saveTextState() {
   closeString();
   ensureParaLine();
   emitFontChange(true);
-  SavedText saved{text.started,   text.inPara,   text.inParaLine, text.inString,
-                  text.lineFeeds, currentFont(), writtenFont(),   fontChanged()};
+  SavedText saved;
+  saved.started = text.started;
+  saved.inPara = text.inPara;
+  saved.inParaLine = text.inParaLine;
+  saved.inString = text.inString;
+  saved.lineFeeds = text.lineFeeds;
+  saved.font = currentFont();
+  saved.written = writtenFont();
+  saved.changed = fontChanged();
+  saved.pgf = writtenPgf();
+  // The nested paragraphs stand elsewhere in the file, so the first of them names its format.
+  forgetWrittenPgf();
   text.inPara = false;
   text.inParaLine = false;
   text.inString = false;
@@ -192,6 +202,7 @@ void restoreTextState(const SavedText& saved) {
   // the font it last wrote itself.
   setWrittenFont(saved.written);
   setFontChanged(saved.changed);
+  setWrittenPgf(saved.pgf);
 }
 
 void beginTextLineMode() {

@@ -7,6 +7,7 @@
 
 #include "mif/tree.h"
 #include "mlp/font.h"
+#include "mlp/pgf.h"
 #include "mlp/statement_table.h"
 
 namespace pendra::mlp {
@@ -25,6 +26,7 @@ struct SavedText {
   Font font;
   Font written;
   bool changed = false;
+  WrittenPgf pgf;
 };
 
 void initText();
