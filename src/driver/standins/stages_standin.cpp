@@ -28,11 +28,6 @@ namespace pendra::picture {
 void initPicture() {}
 }  // namespace pendra::picture
 
-namespace pendra::math {
-void initMath() {}
-void finishMath() {}
-}  // namespace pendra::math
-
 // Used by the macro, argument and counter readers until the interpreters and fonts are built.
 #include "output/fonts.h"
 #include "output/template.h"

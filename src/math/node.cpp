@@ -1,0 +1,205 @@
+// MathNode creation, operand access by kind, and iterative freeing.
+#include "math/node.h"
+
+#include "math/state.h"
+#include "reader/report.h"
+
+namespace pendra::math {
+
+namespace {
+
+constexpr const char* kKindNames[] = {
+    "Nullary", "Spacing", "StrLiteral", "CharLiteral", "Prefix",       "Postfix",    "Diacritical",
+    "Id",      "Infix",   "Nary",       "BigOp",       "SubSupScript", "UndefArity",
+};
+
+constexpr const char* kOperandError = "Internal error in FrameMath";
+
+// Moves every node that `node` owns onto `out`.
+void detachChildren(MathNode& node, std::vector<NodePtr>& out) {
+  auto take = [&out](NodePtr& p) {
+    if (p) out.push_back(std::move(p));
+  };
+  take(node.next);
+  for (NodePtr& p : node.operands) take(p);
+  take(node.accent);
+  take(node.bracket);
+  for (NodePtr& p : node.list) take(p);
+  node.list.clear();
+  for (NodePtr& p : node.limits) take(p);
+  for (NodePtr& p : node.cells) take(p);
+  node.cells.clear();
+}
+
+// The field that operand `index` of `node` lives in, or nullptr. `grow` lets a Nary list grow to
+// hold the index; `quiet` suppresses the message for access outside the kind's fields.
+NodePtr* operandSlot(MathNode* node, int index, bool grow, bool quiet) {
+  auto fail = [quiet]() -> NodePtr* {
+    if (!quiet) reader::report("%s", kOperandError);
+    return nullptr;
+  };
+  if (!node || index < 0) return fail();
+  switch (node->kind) {
+    case NodeKind::Prefix:
+    case NodeKind::Postfix:
+      if (index > 0 && !quiet) reader::report("%s", kOperandError);
+      return &node->operands[0];
+    case NodeKind::Diacritical:
+      if (index > 0 && !quiet) reader::report("%s", kOperandError);
+      return &node->accent;
+    case NodeKind::Id:
+      if (index > 0 && !quiet) reader::report("%s", kOperandError);
+      return &node->bracket;
+    case NodeKind::Infix:
+      if (index >= 2) return fail();
+      return &node->operands[index];
+    case NodeKind::Nary:
+      if (static_cast<std::size_t>(index) >= node->list.size()) {
+        if (!grow) return nullptr;
+        node->list.resize(static_cast<std::size_t>(index) + 1);
+      }
+      return &node->list[static_cast<std::size_t>(index)];
+    case NodeKind::BigOp:
+    case NodeKind::SubSupScript:
+      if (index >= 3) return fail();
+      return &node->limits[index];
+    case NodeKind::UndefArity:
+      if (static_cast<std::size_t>(index) >= node->cells.size()) return grow ? fail() : nullptr;
+      return &node->cells[static_cast<std::size_t>(index)];
+    default:
+      return fail();
+  }
+}
+
+}  // namespace
+
+const char* kindName(NodeKind kind) {
+  int k = static_cast<int>(kind);
+  if (k < 0 || k > static_cast<int>(NodeKind::UndefArity))
+    k = static_cast<int>(NodeKind::UndefArity);
+  return kKindNames[k];
+}
+
+MathNode::~MathNode() {
+  std::vector<NodePtr> pending;
+  detachChildren(*this, pending);
+  while (!pending.empty()) {
+    NodePtr node = std::move(pending.back());
+    pending.pop_back();
+    detachChildren(*node, pending);
+  }
+}
+
+NodePtr makeNode(NodeKind kind, const MathOperator* op, const MathFont& font) {
+  auto node = std::make_unique<MathNode>();
+  if (!op) {
+    node->op = specialRow(SpecialRow::Char);
+    node->kind = NodeKind::CharLiteral;
+    node->character = '?';
+    node->font = font;
+    return node;
+  }
+  node->op = op;
+  node->kind = kind;
+  switch (kind) {
+    case NodeKind::StrLiteral:
+    case NodeKind::CharLiteral:
+      node->character = ' ';
+      node->font = font;
+      break;
+    case NodeKind::Diacritical:
+      node->accentCodes = {'0', '0', '0', '0', '0'};
+      break;
+    case NodeKind::Id:
+      node->bracketFormat = {'i', '-'};
+      break;
+    default:
+      break;
+  }
+  return node;
+}
+
+MathNode* newNode(NodeKind kind, const MathOperator* op, const MathFont& font) {
+  return appendToCurrentFrame(makeNode(kind, op, font));
+}
+
+MathNode* getOperand(MathNode* node, int index) {
+  NodePtr* slot = operandSlot(node, index, false, false);
+  return slot ? slot->get() : nullptr;
+}
+
+void setOperand(MathNode* node, int index, NodePtr value) {
+  if (NodePtr* slot = operandSlot(node, index, true, false)) *slot = std::move(value);
+}
+
+namespace {
+
+// The place of operand `index` when the node's kind has it, without any message.
+NodePtr* exactSlot(const MathNode* node, int index) {
+  if (!node) return nullptr;
+  switch (node->kind) {
+    case NodeKind::Prefix:
+    case NodeKind::Postfix:
+    case NodeKind::Diacritical:
+    case NodeKind::Id:
+      if (index > 0) return nullptr;
+      break;
+    default:
+      break;
+  }
+  return operandSlot(const_cast<MathNode*>(node), index, false, true);
+}
+
+}  // namespace
+
+NodePtr takeOperand(MathNode* node, int index) {
+  NodePtr* slot = exactSlot(node, index);
+  return slot ? std::move(*slot) : nullptr;
+}
+
+MathNode* peekOperand(const MathNode* node, int index) {
+  NodePtr* slot = exactSlot(node, index);
+  return slot ? slot->get() : nullptr;
+}
+
+int operandCount(const MathNode* node) {
+  if (!node) return 0;
+  switch (node->kind) {
+    case NodeKind::Prefix:
+    case NodeKind::Postfix:
+    case NodeKind::Diacritical:
+    case NodeKind::Id:
+      return 1;
+    case NodeKind::Infix:
+      return 2;
+    case NodeKind::Nary:
+      return static_cast<int>(node->list.size());
+    case NodeKind::BigOp:
+    case NodeKind::SubSupScript:
+      return 3;
+    case NodeKind::UndefArity:
+      return static_cast<int>(node->cells.size());
+    default:
+      return 0;
+  }
+}
+
+NodePtr moveContent(MathNode& node) {
+  auto moved = std::make_unique<MathNode>(std::move(node));
+  node = MathNode();
+  node.next = std::move(moved->next);
+  return moved;
+}
+
+MathNode* lastNode(MathNode* chain) {
+  while (chain && chain->next) chain = chain->next.get();
+  return chain;
+}
+
+int chainLength(const MathNode* chain) {
+  int n = 0;
+  for (; chain; chain = chain->next.get()) ++n;
+  return n;
+}
+
+}  // namespace pendra::math
