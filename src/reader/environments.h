@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-
 namespace pendra::reader {
 
 // Mode numbers.
@@ -81,7 +80,7 @@ constexpr int kMaxTemplateNesting = 800;
 
 struct EnvironmentState {
   std::vector<const EnvironmentRecord*> buckets[kEnvironmentBuckets];  // head is the back
-  std::deque<EnvironmentRecord> madeRecords;  // records for unknown names
+  std::deque<EnvironmentRecord> madeRecords;                           // records for unknown names
   std::deque<std::string> madeNames;
   const EnvironmentRecord* current = &kOutermostEnvironment;
   int mode = kParaMode;
@@ -97,7 +96,6 @@ struct EnvironmentState {
   const EnvironmentRecord* tabular = nullptr;
   int constructNesting = 0;
   int templateNesting = 0;
-  int flatGroups = 0;  // brace groups opened past kMaxConstructNesting, still open
   bool nestingReported = false;
 };
 
@@ -124,6 +122,11 @@ void runEnvironment(const EnvironmentRecord& record, int ending);
 void runMathRecord(const EnvironmentRecord& record, int ending);
 // %E: `name` empty reads \begin's name from the input; otherwise runs that pseudo-environment.
 void beginEnvironment(const char* name);
+
+// The body handlers: generic (also floats, alltt and the others until their parts are built) and
+// lists, which raise the list depth.
+void genericBody(const EnvironmentRecord& record, int ending);
+void listBody(const EnvironmentRecord& record, int ending);
 
 // The paragraph tag of an environment adjusted for the list depth (CBullet2, CStep3...).
 std::string listAdjustedTag(const char* tag);

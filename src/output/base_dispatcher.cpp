@@ -1,0 +1,228 @@
+// BaseDispatcher: the codes that every mode shares.
+#include <cstring>
+
+#include "output/char_commands.h"
+#include "output/later_codes.h"
+#include "output/paragraph.h"
+#include "output/prologue.h"
+#include "output/template.h"
+#include "reader/arguments.h"
+#include "reader/construct.h"
+#include "reader/counters.h"
+#include "reader/input.h"
+#include "reader/macros.h"
+#include "reader/report.h"
+
+namespace pendra::output {
+
+namespace {
+
+bool isWhite(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+void skipWhiteSpace() {
+  reader::ReaderState& rd = reader::readerState();
+  while (isWhite(rd.currentChar)) reader::advance();
+}
+
+// Code tab: the rest of the input line, a comment included, and its line feed.
+void skipRestOfLine() {
+  reader::ReaderState& rd = reader::readerState();
+  while (rd.currentChar == ' ') reader::advance();
+  if (rd.currentChar == '%')
+    while (rd.currentChar != '\n' && rd.currentChar != reader::kEndOfInput) reader::advance();
+  if (rd.currentChar == '\n') reader::advance();
+}
+
+// %U outside a picture: the note of a theorem, in parentheses.
+void theoremNote() {
+  skipWhiteSpace();
+  if (reader::readerState().currentChar != '[') return;
+  reader::advance();
+  writeRawString("(");
+  reader::parseUntil(reader::kOptionalClose);
+  trimBlanks();
+  writeRawString(")");
+}
+
+// %k outside math: closing quotes, or an underlined argument.
+void quoteOrUnderline(const char* argument) {
+  if (argument[0] == '\'')
+    runInCurrentMode(R"(%f(T)\xd5 %0)");
+  else if (argument[0] == '"')
+    runInCurrentMode(R"(%f(T)\xd3 %0)");
+  else
+    runInCurrentMode("%s(U)%p%0");
+}
+
+void setModeByLetter(char letter) {
+  switch (letter) {
+    case 'm':
+      reader::setCurrentMode(reader::kMathMode);
+      break;
+    case 'i':
+      reader::setCurrentMode(reader::kInlineMathMode);
+      break;
+    case 'p':
+      reader::setCurrentMode(reader::kParaMode);
+      break;
+    case 't':
+      reader::setCurrentMode(reader::kTableMode);
+      break;
+    case 'f':
+      reader::setCurrentMode(reader::kPictMode);
+      break;
+    default:
+      reader::report("unsupported code %c for matching mode", letter);
+      break;
+  }
+}
+
+void inputFile() {
+  if (std::optional<std::string> name = reader::readWord()) reader::pushInputFile(name->c_str());
+}
+
+bool baseCode(unsigned char code) {
+  switch (code) {
+    case '\t':
+      skipRestOfLine();
+      return true;
+    case ' ':
+      skipWhiteSpace();
+      return true;
+    case '*':
+      if (reader::readerState().currentChar == '*') reader::advance();
+      return true;
+    case '+':
+      suppressOutput();
+      return true;
+    case '-':
+      releaseOutput();
+      return true;
+    case 'L':
+      outputState().blankLines = 0;
+      outputState().afterDisplay = -1;
+      return true;
+    case 'O':
+      outputState().afterDisplay = 1;
+      return true;
+    case 'Z':
+      return true;
+    case 'o':
+      reader::skipArgument('[');
+      return true;
+    case 'x':
+      reader::skipArgument('{');
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool baseArgumentCode(unsigned char code, const char* argument) {
+  switch (code) {
+    case 'B':
+      BufferProc(argument);
+      return true;
+    case 'D':
+      reader::setDelimiter(argument);
+      return true;
+    case 'E':
+      reader::beginEnvironment(argument);
+      return true;
+    case 'F':
+      reader::defProc();
+      return true;
+    case 'H':
+      horizontalSpace();
+      return true;
+    case 'L':
+      reader::LengthProc(argument);
+      return true;
+    case 'M':
+      reader::invokeMacro(reader::readerState().tokenText,
+                          argument[0] >= '0' && argument[0] <= '9' ? argument[0] - '0' : 0);
+      return true;
+    case 'N':
+      reader::newEnvironmentProc();
+      return true;
+    case 'P':
+      boxProc(argument);
+      return true;
+    case 'R':
+      inputFile();
+      return true;
+    case 'S':
+      saveBoxProc(argument);
+      return true;
+    case 'T':
+      reader::report("%s command is valid only inside tabular environment",
+                     reader::readerState().tokenText);
+      return true;
+    case 'U':
+      theoremNote();
+      return true;
+    case 'X':
+      XRefProc(argument);
+      return true;
+    case 'Y':
+    case 'd':
+      documentClassProc();
+      return true;
+    case 'c':
+      reader::CounterProc(argument);
+      return true;
+    case 'k':
+      quoteOrUnderline(argument);
+      return true;
+    case 'm':
+      mboxProc();
+      return true;
+    case 'n':
+      reader::newCommandProc(argument[0]);
+      return true;
+    case 'q':
+      setModeByLetter(argument[0]);
+      return true;
+    case 'r':
+      ruleProc();
+      return true;
+    case 't':
+      newTheoremProc();
+      return true;
+    case 'u':
+      specialProc();
+      return true;
+    case 'v':
+      if (std::strcmp(argument, "D") == 0)
+        writeInlineStatement("!Variable", "%s", "\"Current Date (Long)\"");
+      return true;
+    case 'z':
+      spacingCodes(argument);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void BaseDispatcher(const char* tmpl) {
+  TemplateItem item;
+  for (const char* p = tmpl; nextTemplateItem(p, item);) {
+    if (item.literal) {
+      reader::report("invalid string %s passed to BaseDispatcher", tmpl);
+    } else if (item.hasArgument) {
+      if (!baseArgumentCode(item.byte, item.argument))
+        reader::report("Base dispatch op %%%c(%s) unknown", item.byte, item.argument);
+    } else if (!baseCode(item.byte)) {
+      if (item.byte >= 0x20 && item.byte < 0x7f)
+        reader::report("Control code %%%c unknown\n", item.byte);
+      else
+        reader::report("Control code %%\\x%02x unknown", item.byte);
+    }
+  }
+}
+
+}  // namespace pendra::output

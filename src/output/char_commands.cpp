@@ -1,0 +1,151 @@
+// Accents, \verb and \mbox.
+#include "output/char_commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "output/fonts.h"
+#include "output/paragraph.h"
+#include "output/template.h"
+#include "reader/construct.h"
+#include "reader/environments.h"
+#include "reader/input.h"
+#include "reader/report.h"
+#include "reader/tokenizer.h"
+
+namespace pendra::output {
+
+namespace {
+
+bool isLetter(int c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isWhite(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+void skipSpaces() {
+  while (reader::readerState().currentChar == ' ') reader::advance();
+}
+
+// After a braced base the closing brace must follow.
+bool takeClosingBrace() {
+  if (reader::readerState().currentChar != '}') return false;
+  reader::advance();
+  return true;
+}
+
+}  // namespace
+
+unsigned char accentedLetter(char base, char accent) {
+  for (const AccentRow& row : kAccents)
+    if (row.base == base && row.accent == accent) return row.code;
+  return 0;
+}
+
+void accentProc(char accent) {
+  if (&reader::currentEnvironment() == reader::environmentState().tabbing &&
+      (accent == '=' || accent == '`' || accent == '\'')) {
+    runInCurrentMode("%!");
+    return;
+  }
+  reader::ReaderState& rd = reader::readerState();
+  if (accent == '?') {
+    accent = rd.currentChar == reader::kEndOfInput ? '?' : static_cast<char>(rd.currentChar);
+    reader::advance();
+    skipSpaces();
+  }
+  reader::CommandRecord* token = reader::nextToken();
+  bool braced = token == reader::charRecord('{');
+  if (braced) token = reader::nextToken();
+
+  const char* text = rd.tokenText;
+  char base = 0;
+  const char* rest = "";
+  bool word = token == reader::specialToken(reader::kTextToken);
+  if (token->name == "\\i" || token->name == "\\imath") {
+    base = 'i';
+  } else if (token->name == "\\j" || token->name == "\\jmath") {
+    base = 'j';
+  } else if (word && isLetter(static_cast<unsigned char>(text[0]))) {
+    base = text[0];
+    rest = text + 1;
+  } else if (!word) {
+    if (braced) takeClosingBrace();
+    reader::report("bad use of accent command \\%c{..}", accent);
+    return;
+  }
+  if (unsigned char code = base ? accentedLetter(base, accent) : 0) {
+    char one[2] = {static_cast<char>(code), 0};
+    std::string restText = rest;
+    runInCurrentMode(one);
+    if (!restText.empty()) runInCurrentMode(restText.c_str());
+  } else {
+    // No accented letter: the accent command is written as it stands, in Times.
+    char tmpl[reader::kTokenTextSize + 32];
+    std::snprintf(tmpl, sizeof tmpl, "%%f(T)\\\\%c{%s%%f(T)}%%0", accent, text);
+    runInCurrentMode(tmpl);
+  }
+  if (braced && !takeClosingBrace()) reader::report("bad use of accent command \\%c{..}", accent);
+}
+
+void verbProc() {
+  reader::ReaderState& rd = reader::readerState();
+  Font saved = currentFont();
+  int line = rd.lineCounter;
+  bool starred = rd.currentChar == '*';
+  const char* suffix = starred ? "*" : "";
+  if (starred) {
+    reader::advance();
+    skipSpaces();
+  }
+  if (isWhite(rd.currentChar)) {
+    reader::report("`\\verb%s' must not be followed by white space\n", suffix);
+    currentFont() = saved;
+    return;
+  }
+  int delimiter = rd.currentChar;
+  if (delimiter != reader::kEndOfInput) {
+    reader::advance();
+    skipSpaces();
+  }
+  currentFont().family = Family::kCourier;
+  currentFont().style = 0;
+  for (;;) {
+    int c = rd.currentChar;
+    if (c == reader::kEndOfInput) {
+      int now = rd.lineCounter;
+      rd.lineCounter = line;
+      reader::report("unterminated \\verb%s construct\n", suffix);
+      rd.lineCounter = now;
+      break;
+    }
+    if (c == '\n')
+      endParagraph();
+    else if (c == ' ')
+      starred ? writeTextChar('_') : writeRawString("\\x11  ");
+    else
+      writeTextChar(static_cast<unsigned char>(c));
+    reader::advance();
+    if (rd.currentChar == delimiter) {
+      reader::advance();
+      break;
+    }
+  }
+  currentFont() = saved;
+}
+
+void mboxProc() {
+  int mode = reader::currentMode();
+  Font saved = currentFont();
+  reader::setCurrentMode(reader::kParaMode);
+  currentFont().style = 0;
+  currentFont().family = Family::kTimes;
+  reader::processOneArgument();
+  reader::setCurrentMode(mode);
+  currentFont() = saved;
+  reader::environmentState().delimiter = reader::kNoDelimiter;
+}
+
+}  // namespace pendra::output

@@ -1,0 +1,27 @@
+// Character-level commands: accents, \verb and \mbox.
+#pragma once
+
+#include <cstddef>
+
+namespace pendra::output {
+
+struct AccentRow {
+  char base;
+  char accent;
+  unsigned char code;  // FrameRoman code of the accented letter
+};
+
+constexpr std::size_t kAccentCount = 52;
+extern const AccentRow kAccents[kAccentCount];
+
+// The FrameRoman code of the letter with that accent; 0 when the table has none.
+unsigned char accentedLetter(char base, char accent);
+
+// %A: the accent `accent` ('?' takes it from the input) on the next letter.
+void accentProc(char accent);
+// %V: \verb and \verb*.
+void verbProc();
+// %m: \mbox.
+void mboxProc();
+
+}  // namespace pendra::output

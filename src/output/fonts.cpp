@@ -1,0 +1,226 @@
+#include "output/fonts.h"
+
+#include <bit>
+#include <cstdio>
+#include <cstring>
+
+#include "output/paragraph.h"
+#include "reader/report.h"
+
+namespace pendra::output {
+
+namespace {
+
+FontState fonts;
+
+// Statement names of the on/off styles, by bit, highest first.
+struct ToggleStatement {
+  int bit;
+  const char* on;
+  const char* off;
+};
+constexpr ToggleStatement kToggles[] = {
+    {kItalic, "Italic", "NoItalic"},          {kBold, "Bold", "NoBold"},
+    {kUnderline, "Underline", "NoUnderline"}, {kStrike, "Strike", "NoStrike"},
+    {kOblique, "Oblique", "NoOblique"},
+};
+
+int score(const CharacterFormat& row, const Font& font) {
+  return (row.family == font.family) + (row.style == font.style) + (row.size == font.size);
+}
+
+}  // namespace
+
+FontState& fontState() {
+  return fonts;
+}
+
+Font& currentFont() {
+  return fonts.current;
+}
+
+// The current font starts as the normal roman font; the first paragraph tag sets it.
+void initFonts() {
+  fonts = FontState{};
+  resetLastWrittenFont();
+}
+
+const char* familyStatement(Family family) {
+  switch (family) {
+    case Family::kTimes:
+      return "<Family Times>";
+    case Family::kHelvetica:
+      return "<Family Helvetica>";
+    case Family::kCourier:
+      return "<Family Courier>";
+    case Family::kSymbol:
+      return "<Family Symbol>";
+    case Family::kNone:
+      break;
+  }
+  return "";
+}
+
+int pointSize(int sizeIndex) {
+  int documentSize = fonts.documentSize;
+  if (documentSize < 0 || documentSize >= kDocumentSizeCount) documentSize = 0;
+  if (sizeIndex < 0 || sizeIndex >= kSizeIndexCount) return 0;
+  return kPointSizes[documentSize][sizeIndex];
+}
+
+void setFamily(char code) {
+  switch (code) {
+    case 'C':
+      fonts.current.family = Family::kCourier;
+      break;
+    case 'S':
+      fonts.current.family = Family::kSymbol;
+      break;
+    case 'T':
+      fonts.current.family = Family::kTimes;
+      break;
+    case 'V':
+      fonts.current.family = Family::kHelvetica;
+      break;
+    default:
+      reader::report("bad font code %c\n", code);
+      break;
+  }
+}
+
+void applyStyleCodes(const char* codes) {
+  int& style = fonts.current.style;
+  for (const char* c = codes; *c; ++c) {
+    switch (*c) {
+      case 'B':
+        style |= kBold;
+        break;
+      case 'M':
+        style &= ~kBold;
+        break;
+      case 'I':
+        style |= kItalic;
+        break;
+      case 'O':
+      case 'S':
+        style |= kOblique;
+        break;
+      case 'V':
+        style &= ~(kItalic | kOblique);
+        break;
+      case 'U':
+        style |= kUnderline;
+        break;
+      case 'D':
+        style &= ~kUnderline;
+        break;
+      case 'H':
+        style = (style & ~kScriptStyles) | kSuperscript;
+        break;
+      case 'L':
+        style = (style & ~kScriptStyles) | kSubscript;
+        break;
+      case 'N':
+        style &= ~kScriptStyles;
+        break;
+      case 'P':
+        style = 0;
+        break;
+      default:
+        reader::report("unknown style code %c", *c);
+        break;
+    }
+  }
+}
+
+void setSizeByFormat(const char* name) {
+  fonts.current.family = Family::kTimes;
+  fonts.current.style = 0;
+  for (const CharacterFormat& row : kCharacterFormats) {
+    if (std::strcmp(row.name, name) == 0) {
+      fonts.current.size = row.size;
+      return;
+    }
+  }
+  reader::report("bad character format tag %s\n", name);
+}
+
+const CharacterFormat* findCharacterFormat(const char* name) {
+  for (std::size_t i = 0; i < kCharacterFormatCount; ++i) {
+    if (std::strcmp(kCharacterFormats[i].name, name) == 0) {
+      fonts.used[i] = true;
+      return &kCharacterFormats[i];
+    }
+  }
+  reader::report("cannot find font %s\n", name);
+  return nullptr;
+}
+
+Font formatFont(const CharacterFormat& row) {
+  return Font{row.family, row.size, row.style};
+}
+
+void synchroniseFont() {
+  const Font& cur = fonts.current;
+  Font& last = fonts.lastWritten;
+  int count;
+  if (last.style == kUnknownStyle) {
+    count = 99;
+    last.style = ~cur.style & 0xff;
+  } else {
+    count = (cur.family != last.family) + (cur.style != last.style) + (cur.size != last.size);
+    if (count == 0) return;
+  }
+  // The first row with the most fields in common; a later row must have strictly more.
+  std::size_t best = kCharacterFormatCount;
+  int bestScore = 0;
+  for (std::size_t i = 0; i < kCharacterFormatCount && bestScore < 3; ++i) {
+    int s = score(kCharacterFormats[i], cur);
+    if (s > bestScore) {
+      best = i;
+      bestScore = s;
+    }
+  }
+  if (best < kCharacterFormatCount && (bestScore == 3 || count >= 2)) {
+    writeStatement(kCharacterFormats[best].name);
+    last = formatFont(kCharacterFormats[best]);
+    fonts.used[best] = true;
+  }
+  if (cur.family != last.family) {
+    writeFontText(familyStatement(cur.family));
+    last.family = cur.family;
+  }
+  if (cur.style != last.style) {
+    int changed = (cur.style ^ last.style) & kToggleStyles;
+    if (std::popcount(static_cast<unsigned>(changed)) >
+        std::popcount(static_cast<unsigned>(cur.style & kToggleStyles))) {
+      writeStatement("Plain");
+      changed = cur.style & kToggleStyles;
+    }
+    for (const ToggleStatement& t : kToggles)
+      if (changed & t.bit) writeStatement(cur.style & t.bit ? t.on : t.off);
+    if ((cur.style ^ last.style) & kScriptStyles) {
+      if (cur.style & kSubscript)
+        writeStatement("Subscript");
+      else if (cur.style & kSuperscript)
+        writeStatement("Superscript");
+      else
+        writeStatement("Normal");
+    }
+    last.style = cur.style;
+  }
+  if (cur.size != last.size) {
+    if (cur.size >= 0 && cur.size < kSizeIndexCount) {
+      char text[32];
+      std::snprintf(text, sizeof text, "<pts %d>", pointSize(cur.size));
+      writeFontText(text);
+    }
+    last.size = cur.size;
+  }
+}
+
+void resetLastWrittenFont() {
+  fonts.lastWritten = Font{Family::kNone, kUnknownSize, kUnknownStyle};
+}
+
+}  // namespace pendra::output

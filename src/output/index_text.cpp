@@ -1,0 +1,53 @@
+// %i: the text of an index or glossary marker, copied from the braced argument.
+#include "output/index_text.h"
+
+#include "output/paragraph.h"
+#include "output/template.h"
+#include "reader/input.h"
+#include "reader/report.h"
+#include "reader/tokenizer.h"
+
+namespace pendra::output {
+
+void indexTextProc() {
+  reader::ReaderState& rd = reader::readerState();
+  while (rd.currentChar == ' ' || rd.currentChar == '\t' || rd.currentChar == '\n' ||
+         rd.currentChar == '\r')
+    reader::advance();
+  if (rd.currentChar != '{') {
+    reader::report("missing argument");
+    return;
+  }
+  reader::advanceWithSubstitution();
+  int depth = 1;
+  bool afterSpace = true;  // line ends at the start are dropped
+  for (;;) {
+    int c = rd.currentChar;
+    if (c == reader::kEndOfInput) return;
+    if (c == '\\') {
+      // A command is dropped, unless it is a macro: its expansion is read on.
+      reader::CommandRecord* r = reader::nextToken();
+      if (r->tmpl.rfind("%M(", 0) == 0) BaseDispatcher(r->tmpl.c_str());
+      continue;
+    }
+    if (c == '{') {
+      ++depth;
+    } else if (c == '}') {
+      if (--depth == 0) {
+        reader::advance();
+        return;
+      }
+    } else if (c == '\t' || c == '\n' || c == '\r') {
+      if (!afterSpace) writeTextChar(' ');
+      afterSpace = true;
+    } else {
+      unsigned char out = c == '!' ? ':' : static_cast<unsigned char>(c);
+      if (c == ':' || c == ';' || c == '<' || c == '[' || c == ']') writeTextChar('\\');
+      writeTextChar(out);
+      afterSpace = c == ' ';
+    }
+    reader::advanceWithSubstitution();
+  }
+}
+
+}  // namespace pendra::output

@@ -1,0 +1,299 @@
+#include "output/paragraph.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "output/fonts.h"
+#include "output/paragraph_formats.h"
+#include "output/prologue.h"
+#include "reader/environments.h"
+#include "reader/report.h"
+
+namespace pendra::output {
+
+namespace {
+
+OutputState output;
+
+void store(unsigned char c) {
+  if (output.length < kParagraphCapacity) {
+    output.buffer[output.length++] = static_cast<char>(c);
+    output.buffer[output.length] = 0;
+  } else {
+    output.overflow = true;
+  }
+}
+
+void storeString(const char* text) {
+  while (*text) store(static_cast<unsigned char>(*text++));
+}
+
+void channelWrite(const char* text) {
+  F_ChannelWrite(text, 1, std::strlen(text), output.body);
+}
+
+// Whether the five bytes ending at `end` are an MLP hex escape: backslash, x, two bytes, space.
+bool hexEscapeEndsAt(std::size_t end) {
+  if (end < 5) return false;
+  const char* p = output.buffer + end - 5;
+  return p[0] == '\\' && p[1] == 'x' && p[4] == ' ';
+}
+
+void emptyBuffer() {
+  output.length = 0;
+  output.buffer[0] = 0;
+}
+
+// The tag of the current environment, as %T sets it.
+void setTagFromEnvironment() {
+  const char* tag = reader::currentEnvironment().paragraphTag;
+  if (tag && *tag) setParagraphTag(reader::listAdjustedTag(tag).c_str());
+}
+
+}  // namespace
+
+OutputState& outputState() {
+  return output;
+}
+
+void initParagraphOutput(ChannelT body) {
+  output.body = body;
+  std::memset(output.buffer, 0, sizeof output.buffer);
+  output.length = 0;
+  output.overflow = false;
+  output.lastTextChar = 0;
+  output.suppression = 0;
+  output.releaseCredit = 0;
+  output.currentTag = kDefaultTag;
+  output.tagLineWritten = false;
+  output.pendingSpace = 0;
+  output.afterDisplay = 0;
+  output.blankLines = 0;
+  output.statementFlag = false;
+  initFonts();
+  initLayout();
+}
+
+void writeRawByte(unsigned char c) {
+  if (output.suppression > 0) return;
+  synchroniseFont();
+  store(c);
+  output.lastTextChar = 0;
+}
+
+void writeRawString(const char* text) {
+  if (output.suppression > 0) return;
+  synchroniseFont();
+  storeString(text);
+  output.lastTextChar = 0;
+}
+
+void writeTextChar(unsigned char c) {
+  if (output.suppression > 0) return;
+  if (c == ' ' && reader::currentMode() != reader::kVerbatimMode) {
+    if (output.length == 0) return;
+    // A second space after a hex escape would be read as part of the text, not its end.
+    if (output.lastTextChar == ' ' && hexEscapeEndsAt(output.length) &&
+        (output.length == 5 || output.buffer[output.length - 6] != '\\'))
+      return;
+  }
+  synchroniseFont();
+  output.lastTextChar = c;
+  if (c == '<' || c == '>' || c == '\\') store('\\');
+  store(c);
+}
+
+void writeTextString(const char* text) {
+  while (*text) writeTextChar(static_cast<unsigned char>(*text++));
+}
+
+void writeStatement(const char* name) {
+  store('<');
+  storeString(name);
+  store('>');
+  output.lastTextChar = 0;
+}
+
+void writeFontText(const char* text) {
+  storeString(text);
+}
+
+// A space that ends a hex escape is part of the escape and stays, even when the escape is all
+// the buffer holds: without it the escape would swallow the line feed that ends the line.
+void trimBlanks() {
+  while (output.length > 0 && output.buffer[output.length - 1] == ' ' &&
+         !hexEscapeEndsAt(output.length))
+    --output.length;
+  output.buffer[output.length] = 0;
+}
+
+void suppressOutput() {
+  output.suppression += 1 - output.releaseCredit;
+  output.releaseCredit = 0;
+}
+
+void releaseOutput() {
+  if (output.suppression > 0)
+    --output.suppression;
+  else
+    ++output.releaseCredit;
+}
+
+void endParagraph() {
+  if (output.length > 0 && output.suppression > 0) return;
+  trimBlanks();
+  const reader::EnvironmentRecord& env = reader::currentEnvironment();
+  if (env.mode == reader::kVerbatimMode || env.mode == reader::kAllttMode) {
+    writeTagLine(env.paragraphTag ? env.paragraphTag : kDefaultTag, true);
+    channelWrite(output.buffer);
+    channelWrite("\n");
+  } else if (output.length > 0) {
+    if (output.blankLines >= 2 && output.afterDisplay < 0) output.afterDisplay = 0;
+    output.blankLines = 0;
+    if (!output.tagLineWritten) {
+      if (output.afterDisplay != 0 && output.currentTag == kDefaultTag) {
+        writeTagLine("FirstBody", false);
+        findParagraphFormat("FirstBody");
+      } else {
+        writeTagLine(output.currentTag.c_str(), false);
+      }
+    }
+    const char* text = output.buffer;
+    while (*text == ' ' || *text == '\t') ++text;
+    channelWrite(text);
+    channelWrite("\n");
+    output.lastTextChar = 0;
+    if (env.paragraphKind == 'P' && env.paragraphTag) setParagraphTag(env.paragraphTag);
+    output.afterDisplay = 0;
+  } else if (!output.statementFlag) {
+    int before = output.blankLines++;
+    if (before == 0) {
+      if (output.tagLineWritten) {
+        channelWrite("\n");
+      } else if (env.paragraphKind == 'N') {
+        setTagFromEnvironment();
+        writeTagLine(output.currentTag.c_str(), false);
+      } else {
+        channelWrite("\n");
+      }
+    } else {
+      output.tagLineWritten = false;
+    }
+  }
+  emptyBuffer();
+  if (output.overflow) {
+    reader::report("The output buffer overflowed\n");
+    output.overflow = false;
+  }
+}
+
+void setParagraphTag(const char* name) {
+  RegisteredFormat* format = findParagraphFormat(name);
+  if (!format) return;
+  output.currentTag = format->name;
+  output.tagLineWritten = false;
+  Font font = currentFont();
+  if (const CharacterFormat* row = findCharacterFormat(format->font.c_str()))
+    font = formatFont(*row);
+  fontState().current = font;
+  fontState().lastWritten = font;
+}
+
+void newParagraphWithTag(const char* name) {
+  endParagraph();
+  setParagraphTag(name);
+}
+
+void writeTagLine(const char* name, bool inlineTag) {
+  char line[kStatementFormatMax + 1];
+  std::snprintf(line, sizeof line, "<%s>", name);
+  channelWrite(line);
+  output.tagLineWritten = true;
+  if (!inlineTag) channelWrite("\n");
+  output.afterDisplay = 0;
+  if (output.pendingSpace != 0) {
+    if (output.pendingSpace > 0) {
+      std::snprintf(line, sizeof line, "<SpaceBefore %dpt>", output.pendingSpace);
+      channelWrite(line);
+    } else {
+      channelWrite("<ColumnTop Yes>");
+    }
+    if (!inlineTag) channelWrite("\n");
+    output.pendingSpace = 0;
+  }
+}
+
+void startParagraphIfNeeded() {
+  if (!output.tagLineWritten) writeTagLine(output.currentTag.c_str(), false);
+}
+
+void hardReturn() {
+  trimBlanks();
+  writeStatement("HardReturn");
+}
+
+void writeStatementLine(const char* format, ...) {
+  output.statementFlag = true;
+  endParagraph();
+  if (output.suppression <= 0) {
+    char text[kStatementFormatMax + 1];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    channelWrite(text);
+    output.tagLineWritten = true;
+  }
+  output.statementFlag = false;
+}
+
+void writeInlineStatement(const char* name, const char* format, ...) {
+  if (output.suppression > 0) return;
+  store('<');
+  storeString(name);
+  output.statementFlag = true;
+  endParagraph();
+  if (format) {
+    char text[kStatementFormatMax + 1];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    channelWrite(text);
+  }
+  store('>');
+  output.statementFlag = false;
+  output.tagLineWritten = true;
+}
+
+// Only C asks for the top of a column: a negative space (\vspace{-2mm}) asks for none.
+void setPendingSpace(const char* text) {
+  if (text[0] == 'C') {
+    output.pendingSpace = -1;
+    return;
+  }
+  if (*text == '+') ++text;
+  long value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    value = value * 10 + (*text - '0');
+    if (value > kMaxPendingSpace) value = kMaxPendingSpace;
+  }
+  output.pendingSpace = static_cast<int>(value);
+}
+
+void flushAtEndOfInput() {
+  if (output.length > 0) endParagraph();
+}
+
+ParagraphState saveParagraphState() {
+  return {output.currentTag, output.tagLineWritten, output.pendingSpace};
+}
+
+void restoreParagraphState(const ParagraphState& state) {
+  output.currentTag = state.currentTag;
+  output.tagLineWritten = state.tagLineWritten;
+  output.pendingSpace = state.pendingSpace;
+}
+
+}  // namespace pendra::output

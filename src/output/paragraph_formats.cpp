@@ -1,0 +1,73 @@
+#include "output/paragraph_formats.h"
+
+#include "reader/report.h"
+
+namespace pendra::output {
+
+namespace {
+
+FormatRegistry registry;
+
+std::optional<std::string> optionalText(const char* text) {
+  if (!text) return std::nullopt;
+  return std::string(text);
+}
+
+}  // namespace
+
+FormatRegistry& formatRegistry() {
+  return registry;
+}
+
+void initParagraphFormats() {
+  registry.formats.clear();
+  registry.cursor = 0;
+  for (const ParagraphFormat& row : kParagraphFormats) registerFormat(makeFormat(row));
+}
+
+RegisteredFormat makeFormat(const ParagraphFormat& row) {
+  RegisteredFormat f;
+  f.name = row.name;
+  f.font = row.font;
+  f.alignment = row.alignment;
+  f.leftIndent = row.leftIndent;
+  f.firstIndent = row.firstIndent;
+  f.rightIndent = row.rightIndent;
+  f.leading = row.leading;
+  f.spaceBefore = row.spaceBefore;
+  f.spaceAfter = row.spaceAfter;
+  f.flags = row.flags;
+  f.numberFormat = optionalText(row.numberFormat);
+  f.tabSettings = optionalText(row.tabSettings);
+  f.numberFont = optionalText(row.numberFont);
+  return f;
+}
+
+void registerFormat(RegisteredFormat format) {
+  registry.formats.push_back(std::move(format));
+}
+
+RegisteredFormat* findParagraphFormat(const char* name) {
+  for (auto it = registry.formats.rbegin(); it != registry.formats.rend(); ++it) {
+    if (it->name == name) {
+      it->used = true;
+      return &*it;
+    }
+  }
+  reader::report("paragraph tag %s not registered\n", name);
+  return nullptr;
+}
+
+void resetFormatCursor() {
+  registry.cursor = 0;
+}
+
+RegisteredFormat* nextFormat(bool all) {
+  while (registry.cursor < registry.formats.size()) {
+    RegisteredFormat& f = registry.formats[registry.formats.size() - 1 - registry.cursor++];
+    if (all || f.used) return &f;
+  }
+  return nullptr;
+}
+
+}  // namespace pendra::output

@@ -1,0 +1,50 @@
+// The MLP prologue: page layout from the document class options, and the definitions of the
+// character and paragraph formats the body used.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "fdk/fdk.h"
+
+namespace pendra::output {
+
+constexpr std::size_t kOptionNameMax = 255;  // characters kept of a class option or class name
+
+struct LayoutState {
+  std::optional<std::string> pageWidth;  // texts of the option table, with their unit
+  std::optional<std::string> pageHeight;
+  bool landscape = false;
+  int columns = 1;
+  int sides = 1;
+};
+
+LayoutState& layoutState();
+void initLayout();
+// Changes only what is given: texts when present, landscape when set, counts when above 0.
+void setLayout(const char* width, const char* height, bool landscape, int columns, int sides);
+
+struct ClassOption {
+  const char* name;
+  int documentSize;  // -1: unchanged
+  const char* width;
+  const char* height;
+  bool landscape;
+  int columns;
+  int sides;
+  bool german;
+};
+
+constexpr std::size_t kClassOptionCount = 15;
+extern const ClassOption kClassOptions[kClassOptionCount];
+
+// %Y and %d: \documentclass and \documentstyle.
+void documentClassProc();
+// Applies one class option; unknown names change nothing.
+void applyClassOption(const char* name);
+
+// (writePrologue is declared in driver/stages.h.) `all` defines every format, not only the used.
+void writePrologue(ChannelT mlp, int all);
+
+}  // namespace pendra::output

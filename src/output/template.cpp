@@ -1,0 +1,368 @@
+#include "output/template.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "output/char_commands.h"
+#include "output/fonts.h"
+#include "output/index_text.h"
+#include "output/later_codes.h"
+#include "output/paragraph.h"
+#include "output/paragraph_formats.h"
+#include "reader/construct.h"
+#include "reader/input.h"
+#include "reader/report.h"
+
+namespace pendra::output {
+
+namespace {
+
+// "%", code, "(", argument, ")" and a terminating zero.
+constexpr std::size_t kOneCodeTemplateSize = kTemplateArgumentMax + 6;
+
+// The interpreters that share the text codes; the math and picture ones stand in for their
+// parts until those are built.
+enum class TextKind { kText, kBoxText, kMathStandIn, kPictureStandIn };
+
+// Bounds nested template runs; a run past the bound is reported once and skipped.
+class NestingGuard {
+ public:
+  NestingGuard() : state_(reader::environmentState()) {
+    ok_ = state_.templateNesting < reader::kMaxTemplateNesting;
+    if (ok_) {
+      ++state_.templateNesting;
+    } else if (!state_.nestingReported) {
+      state_.nestingReported = true;
+      reader::report("commands nested too deeply; the innermost are ignored");
+    }
+  }
+  ~NestingGuard() {
+    if (ok_) --state_.templateNesting;
+  }
+  NestingGuard(const NestingGuard&) = delete;
+  NestingGuard& operator=(const NestingGuard&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  reader::EnvironmentState& state_;
+  bool ok_;
+};
+
+// What one template run saved when it started.
+struct RunState {
+  Font font = currentFont();
+  int mode = reader::currentMode();
+};
+
+void rebuild(const TemplateItem& item, char* out) {
+  std::size_t n = 0;
+  out[n++] = '%';
+  out[n++] = static_cast<char>(item.byte);
+  if (item.hasArgument) {
+    out[n++] = '(';
+    for (const char* a = item.argument; *a;) out[n++] = *a++;
+    out[n++] = ')';
+  }
+  out[n] = 0;
+}
+
+void passToBase(const TemplateItem& item) {
+  char one[kOneCodeTemplateSize];
+  rebuild(item, one);
+  BaseDispatcher(one);
+}
+
+void passToText(const TemplateItem& item) {
+  char one[kOneCodeTemplateSize];
+  if (item.literal) {
+    one[0] = static_cast<char>(item.byte);
+    one[1] = 0;
+  } else {
+    rebuild(item, one);
+  }
+  TextDispatcher(one);
+}
+
+// %!: the default font of the current environment's paragraph format.
+void resetToParagraphFont() {
+  const char* tag = reader::currentEnvironment().paragraphTag;
+  if (!tag || !*tag) return;
+  RegisteredFormat* format = findParagraphFormat(tag);
+  if (!format) return;
+  if (const CharacterFormat* row = findCharacterFormat(format->font.c_str()))
+    currentFont() = formatFont(*row);
+}
+
+void lineBreak() {
+  char kind = reader::currentEnvironment().lineBreakKind;
+  if (kind == 'P') {
+    endParagraph();
+    std::string tag = outputState().currentTag;
+    setParagraphTag(tag.c_str());
+  } else if (kind == 'H') {
+    hardReturn();
+  }
+}
+
+void paragraphTagFromEnvironment() {
+  endParagraph();
+  const char* tag = reader::currentEnvironment().paragraphTag;
+  if (tag && *tag) setParagraphTag(reader::listAdjustedTag(tag).c_str());
+}
+
+void writeDateVariable(const char* argument) {
+  if (std::strcmp(argument, "D") == 0)
+    writeInlineStatement("!Variable", "%s", "\"Current Date (Long)\"");
+}
+
+void writeTokenText(const RunState& run) {
+  writeTextString(reader::readerState().tokenText);
+  currentFont() = run.font;
+}
+
+// Codes without argument that the box text interpreter shares with the text interpreter.
+bool boxTextCode(unsigned char code, const RunState& run) {
+  switch (code) {
+    case 0x08:
+      trimBlanks();
+      return true;
+    case '0':
+      currentFont() = run.font;
+      return true;
+    case 'b':
+      writeTokenText(run);
+      return true;
+    case 'h':
+      writeTextChar(0x04);
+      return true;
+    case 'p':
+      reader::processOneArgument();
+      return true;
+    case 'q':
+      reader::processOptionalText();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool boxTextArgumentCode(unsigned char code, const char* argument) {
+  switch (code) {
+    case '#':
+      writeDateVariable(argument);
+      return true;
+    case 'A':
+      accentProc(argument[0]);
+      return true;
+    case 'V':
+      verbProc();
+      return true;
+    case 'f':
+      setFamily(argument[0]);
+      return true;
+    case 'h':
+      setSizeByFormat(argument);
+      return true;
+    case 's':
+      applyStyleCodes(argument);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool textCode(unsigned char code, const RunState& run) {
+  if (boxTextCode(code, run)) return true;
+  switch (code) {
+    case '!':
+      resetToParagraphFont();
+      return true;
+    case '&':
+      lineBreak();
+      return true;
+    case '@':
+      reader::setCurrentMode(run.mode);
+      return true;
+    case 'T':
+      paragraphTagFromEnvironment();
+      return true;
+    case 'X':
+      return true;
+    case 'i':
+      indexTextProc();
+      return true;
+    case 'n':
+    case '|':
+      endParagraph();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool textArgumentCode(unsigned char code, const char* argument) {
+  if (boxTextArgumentCode(code, argument)) return true;
+  switch (code) {
+    case 'C':
+      captionProc();
+      return true;
+    case 'I':
+      listItemProc(argument);
+      return true;
+    case 'W':
+      footnoteProc();
+      return true;
+    case 'a':
+      setPendingSpace(argument);
+      return true;
+    case 'g':
+      newParagraphWithTag(argument);
+      return true;
+    case 'v':
+      verticalSpace();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Math codes, ignored by the math stand-in except that a script or prime writes its character.
+bool mathStandInCode(const TemplateItem& item) {
+  if (!item.hasArgument) return item.byte == 'c';
+  switch (item.byte) {
+    case 'k': {
+      const char* text = reader::readerState().tokenText;
+      if (text[0] != '\\') writeTextString(text);
+      return true;
+    }
+    case '$':
+    case 'G':
+      return true;
+    default:
+      return false;
+  }
+}
+
+void interpretText(const char* tmpl, TextKind kind) {
+  NestingGuard guard;
+  if (!guard.ok()) return;
+  RunState run;
+  TemplateItem item;
+  for (const char* p = tmpl; nextTemplateItem(p, item);) {
+    if (item.literal) {
+      writeRawByte(item.byte);
+      continue;
+    }
+    bool done;
+    if (kind == TextKind::kBoxText) {
+      if (!item.hasArgument && item.byte == 'n') continue;
+      done = item.hasArgument ? boxTextArgumentCode(item.byte, item.argument)
+                              : boxTextCode(item.byte, run);
+    } else {
+      done = kind == TextKind::kMathStandIn && mathStandInCode(item);
+      if (!done && kind == TextKind::kPictureStandIn && item.hasArgument)
+        done = item.byte == 'p' || item.byte == 'U' || item.byte == 'Q' || item.byte == 'P';
+      if (!done)
+        done = item.hasArgument ? textArgumentCode(item.byte, item.argument)
+                                : textCode(item.byte, run);
+    }
+    if (!done) passToBase(item);
+  }
+}
+
+}  // namespace
+
+bool nextTemplateItem(const char*& p, TemplateItem& item) {
+  if (*p == 0) return false;
+  item.hasArgument = false;
+  item.argument[0] = 0;
+  if (*p != '%') {
+    item.literal = true;
+    item.byte = static_cast<unsigned char>(*p++);
+    return true;
+  }
+  item.literal = false;
+  ++p;
+  item.byte = static_cast<unsigned char>(*p);
+  if (*p == 0) return true;  // a lone '%' at the end: code 0, reported as unknown
+  ++p;
+  if (*p != '(') return true;
+  ++p;
+  item.hasArgument = true;
+  std::size_t n = 0;
+  auto keep = [&](char c) {
+    if (n < kTemplateArgumentMax) item.argument[n++] = c;
+  };
+  while (*p && *p != ')') {
+    if (*p == '\\' && p[1]) keep(*p++);
+    keep(*p++);
+  }
+  if (*p == ')') ++p;
+  item.argument[n] = 0;
+  return true;
+}
+
+void runWithInterpreter(reader::Interpreter interpreter, const char* tmpl) {
+  switch (interpreter) {
+    case reader::Interpreter::kText:
+      TextDispatcher(tmpl);
+      break;
+    case reader::Interpreter::kBoxText:
+      BoxTextDispatcher(tmpl);
+      break;
+    case reader::Interpreter::kTable:
+      TableDispatcher(tmpl);
+      break;
+    case reader::Interpreter::kMath:
+      mathInterpreter(tmpl);
+      break;
+    case reader::Interpreter::kPicture:
+      pictureInterpreter(tmpl);
+      break;
+    case reader::Interpreter::kPut:
+      putInterpreter(tmpl);
+      break;
+  }
+}
+
+void runInCurrentMode(const char* tmpl) {
+  runWithInterpreter(reader::currentEnvironment().interpreter, tmpl);
+}
+
+void TextDispatcher(const char* tmpl) {
+  interpretText(tmpl, TextKind::kText);
+}
+
+void BoxTextDispatcher(const char* tmpl) {
+  interpretText(tmpl, TextKind::kBoxText);
+}
+
+void mathStandInDispatcher(const char* tmpl) {
+  interpretText(tmpl, TextKind::kMathStandIn);
+}
+
+void pictureStandInDispatcher(const char* tmpl) {
+  interpretText(tmpl, TextKind::kPictureStandIn);
+}
+
+// Each item runs as a template of its own, so %0 and %b restore nothing here.
+void TableDispatcher(const char* tmpl) {
+  NestingGuard guard;
+  if (!guard.ok()) return;
+  RunState run;
+  TemplateItem item;
+  for (const char* p = tmpl; nextTemplateItem(p, item);) {
+    if (!item.literal && item.hasArgument && item.byte == 'T') {
+      tableCommand(item.argument);
+    } else if (!item.literal && !item.hasArgument && item.byte == '&') {
+      tableCommand("n");
+    } else if (!item.literal && !item.hasArgument && item.byte == '@') {
+      reader::setCurrentMode(run.mode);
+    } else if (!item.literal && !item.hasArgument && item.byte == 'n') {
+    } else {
+      passToText(item);
+    }
+  }
+}
+
+}  // namespace pendra::output

@@ -1,0 +1,275 @@
+#include "reader/environments.h"
+
+#include <cstring>
+
+#include "output/fonts.h"
+#include "output/later_codes.h"
+#include "output/paragraph.h"
+#include "output/template.h"
+#include "reader/arguments.h"
+#include "reader/construct.h"
+#include "reader/input.h"
+#include "reader/report.h"
+#include "reader/symbols.h"
+
+namespace pendra::reader {
+
+namespace {
+
+EnvironmentState environments;
+
+void enter(const EnvironmentRecord* record) {
+  environments.buckets[environmentBucket(record->name)].push_back(record);
+}
+
+// Sets the paragraph tag of the current environment again, as %T does.
+void retagFromEnvironment() {
+  const char* tag = environments.current->paragraphTag;
+  if (tag && *tag) output::setParagraphTag(listAdjustedTag(tag).c_str());
+}
+
+void runBody(const EnvironmentRecord& record, int ending) {
+  switch (record.body) {
+    case BodyHandler::kGeneric:
+      genericBody(record, ending);
+      break;
+    case BodyHandler::kList:
+      listBody(record, ending);
+      break;
+    case BodyHandler::kVerbatim:
+      output::verbatimBody(ending);
+      break;
+    case BodyHandler::kAlltt:
+      output::allttBody(ending);
+      break;
+    case BodyHandler::kFloat:
+      output::floatBody(ending);
+      break;
+    case BodyHandler::kNone:
+      break;
+    case BodyHandler::kMinipage:
+      output::minipageBody(ending);
+      break;
+    case BodyHandler::kTabular:
+      output::tabularBody(ending);
+      break;
+    case BodyHandler::kPicture:
+      output::pictureBody(ending);
+      break;
+  }
+}
+
+void setTokenText(const std::string& text) {
+  char* token = readerState().tokenText;
+  std::size_t n = text.size() < kTokenTextSize - 1 ? text.size() : kTokenTextSize - 1;
+  std::memcpy(token, text.data(), n);
+  token[n] = 0;
+}
+
+// A user environment's macro: defined, and a macro (its template runs %M).
+const CommandRecord* environmentMacro(const std::string& name) {
+  const CommandRecord* r = lookup(name);
+  return r && r->tmpl.rfind("%M(", 0) == 0 ? r : nullptr;
+}
+
+// Reads the name after \end and checks it against the name after \begin.
+void closeEnvironment(const std::string& opening, int line) {
+  std::optional<std::string> closing = readWord();
+  skipToLineEnd();
+  if (closing) {
+    if (*closing != opening)
+      report("closing env. name (%s) != opening name (%s) on line %d", closing->c_str(),
+             opening.c_str(), line);
+  } else if (readerState().currentChar != kEndOfInput) {
+    report("missing argument to \\end command");
+  }
+}
+
+void runMacroAs(const std::string& name) {
+  if (const CommandRecord* macro = environmentMacro(name)) {
+    std::string tmpl = macro->tmpl;
+    setTokenText(name);
+    output::runInCurrentMode(tmpl.c_str());
+  }
+}
+
+void runUserEnvironment(const std::string& name, int line) {
+  beginScope();
+  runMacroAs("\\" + name);
+  parseUntil(kEndCode);
+  closeEnvironment(name, line);
+  runMacroAs("\\end" + name);
+  endScope();
+}
+
+}  // namespace
+
+EnvironmentState& environmentState() {
+  return environments;
+}
+
+void initEnvironments() {
+  for (auto& bucket : environments.buckets) bucket.clear();
+  environments.madeRecords.clear();
+  environments.madeNames.clear();
+  environments.current = &kOutermostEnvironment;
+  environments.mode = kParaMode;
+  environments.delimiter = kNoDelimiter;
+  environments.listDepth = 0;
+  environments.firstItem = true;
+  environments.constructNesting = 0;
+  environments.templateNesting = 0;
+  environments.nestingReported = false;
+  for (const EnvironmentRecord& record : kBuiltinEnvironments) enter(&record);
+  environments.math = lookupEnvironment("math");
+  environments.displayMath = lookupEnvironment("displaymath");
+  environments.tabbing = lookupEnvironment("tabbing");
+  environments.pictText = lookupEnvironment("*picttext");
+  environments.put = lookupEnvironment("*put");
+  environments.makeBoxText = lookupEnvironment("*makeboxtext");
+  environments.tabular = lookupEnvironment("tabular");
+}
+
+void runOutermostTemplate(int mode, const char* tmpl) {
+  environments.mode = mode;
+  output::runInCurrentMode(tmpl);
+}
+
+const EnvironmentRecord& currentEnvironment() {
+  return *environments.current;
+}
+
+int currentMode() {
+  return environments.mode;
+}
+
+void setCurrentMode(int mode) {
+  environments.mode = mode;
+}
+
+const char* modeName(int mode) {
+  static constexpr const char* kNames[] = {"math",     "inline math", "verbatim",
+                                           "verbatim", "para or lr",  "math array",
+                                           "tabbing",  "table",       "pict"};
+  return mode >= 0 && mode < 9 ? kNames[mode] : "??";
+}
+
+unsigned environmentBucket(const char* name) {
+  std::size_t length = std::strlen(name);
+  if (length == 0) return 0;
+  unsigned first = static_cast<unsigned char>(name[0]);
+  unsigned last = static_cast<unsigned char>(name[length - 1]);
+  return static_cast<unsigned>((length + first + last) % kEnvironmentBuckets);
+}
+
+const EnvironmentRecord* lookupEnvironment(const char* name) {
+  const auto& bucket = environments.buckets[environmentBucket(name)];
+  for (auto it = bucket.rbegin(); it != bucket.rend(); ++it)
+    if (std::strcmp((*it)->name, name) == 0) return *it;
+  return nullptr;
+}
+
+const EnvironmentRecord* findEnvironment(const char* name) {
+  if (const EnvironmentRecord* found = lookupEnvironment(name)) return found;
+  environments.madeNames.emplace_back(name);
+  EnvironmentRecord record = kOutermostEnvironment;
+  record.name = environments.madeNames.back().c_str();
+  environments.madeRecords.push_back(record);
+  enter(&environments.madeRecords.back());
+  return &environments.madeRecords.back();
+}
+
+std::string listAdjustedTag(const char* tag) {
+  std::string name = tag;
+  if (environments.listDepth >= 2 &&
+      (name == "CBullet" || name == "CBlockIndent" || name == "CStep"))
+    name += environments.listDepth == 2 ? "2" : "3";
+  return name;
+}
+
+void genericBody(const EnvironmentRecord& record, int ending) {
+  environments.mode = record.mode;
+  bool firstItem = environments.firstItem;
+  if (ending == kGroupClose)
+    processOneArgument();
+  else
+    parseUntil(ending);
+  environments.firstItem = firstItem;
+}
+
+void listBody(const EnvironmentRecord& record, int ending) {
+  int depth = environments.listDepth;
+  if (std::strcmp(record.name, "enumerate") == 0 || std::strcmp(record.name, "itemize") == 0 ||
+      std::strcmp(record.name, "description") == 0)
+    ++environments.listDepth;
+  genericBody(record, ending);
+  environments.listDepth = depth;
+}
+
+void runEnvironment(const EnvironmentRecord& record, int ending) {
+  const EnvironmentRecord* savedEnvironment = environments.current;
+  int savedMode = environments.mode;
+  output::Font savedFont = output::currentFont();
+  output::ParagraphState savedParagraph = output::saveParagraphState();
+  environments.current = &record;
+  beginScope();
+  output::runWithInterpreter(record.interpreter, record.beginTemplate);
+  runBody(record, ending);
+  output::runInCurrentMode(record.endTemplate);
+  endScope();
+  environments.mode = savedMode;
+  environments.current = savedEnvironment;
+  output::restoreParagraphState(savedParagraph);
+  output::currentFont() = savedFont;
+  if (&record != environments.math) {
+    retagFromEnvironment();
+    output::outputState().afterDisplay = -1;
+  } else {
+    output::outputState().tagLineWritten = true;
+  }
+}
+
+void runMathRecord(const EnvironmentRecord& record, int ending) {
+  const EnvironmentRecord* savedEnvironment = environments.current;
+  int savedMode = environments.mode;
+  int savedDepth = environments.listDepth;
+  bool savedFirstItem = environments.firstItem;
+  output::Font savedFont = output::currentFont();
+  environments.current = &record;
+  output::runWithInterpreter(record.interpreter, record.beginTemplate);
+  environments.mode = record.mode;
+  environments.firstItem = true;
+  parseUntil(ending);
+  environments.firstItem = savedFirstItem;
+  environments.listDepth = savedDepth;
+  output::runInCurrentMode(record.endTemplate);
+  output::currentFont() = savedFont;
+  environments.mode = savedMode;
+  environments.current = savedEnvironment;
+  environments.delimiter = kNoDelimiter;
+  if (record.paragraphTag && ending != kDollarClose) retagFromEnvironment();
+}
+
+void beginEnvironment(const char* name) {
+  if (*name) {
+    output::outputState().blankLines = 0;
+    runEnvironment(*findEnvironment(name), kGroupClose);
+    return;
+  }
+  int line = readerState().lineCounter;
+  std::optional<std::string> opening = readWord();
+  if (!opening) {
+    report("missing argument to \\begin command");
+    return;
+  }
+  if (environmentMacro("\\end" + *opening) && environmentMacro("\\" + *opening)) {
+    runUserEnvironment(*opening, line);
+    return;
+  }
+  const EnvironmentRecord* record = findEnvironment(opening->c_str());
+  runEnvironment(*record, kEndCode);
+  // The verbatim body has read its \end line itself.
+  if (record->mode != kVerbatimMode) closeEnvironment(*opening, line);
+}
+
+}  // namespace pendra::reader
