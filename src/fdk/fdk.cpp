@@ -150,6 +150,11 @@ IntT F_DeleteFile(FilePathT path) {
 ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {
   if (!path || !mode) return nullptr;
   std::string m = mode;
+  if (m[0] == 'r') {
+    // A directory opens as a stream that cannot be read: refuse it as the host would.
+    struct stat st;
+    if (stat(path->path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+  }
   if (m.find('b') == std::string::npos) m += 'b';
   std::FILE* f = std::fopen(path->path.c_str(), m.c_str());
   return f ? pendra::fdk::newChannel(f, false) : nullptr;

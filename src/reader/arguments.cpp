@@ -57,6 +57,13 @@ std::string letters(std::size_t max) {
   return s;
 }
 
+// A backslash and the letters that follow it (the backslash itself is already passed).
+std::string controlWordName() {
+  std::string name(1, '\\');
+  name += letters(kNameBufferMax - 1);
+  return name;
+}
+
 bool isMacro(const CommandRecord* r) {
   return r && r->tmpl.rfind("%M(", 0) == 0;
 }
@@ -80,7 +87,7 @@ std::optional<int> readIntegerAt(int depth) {
   }
   if (current() == '\\') {
     advance();
-    std::string word = "\\" + letters(kNameBufferMax - 1);
+    std::string word = controlWordName();
     if (word != "\\value") return std::nullopt;
     std::optional<std::string> name = readWord();
     if (!name) return std::nullopt;
@@ -150,7 +157,7 @@ std::optional<std::string> readCommandName() {
   if (current() == kEndOfInput) return std::nullopt;
   if (current() != '\\') report("argument must begin with \\");
   advance();
-  std::string name = "\\" + letters(kNameBufferMax - 1);
+  std::string name = controlWordName();
   if (closer) {
     skipToLineEnd();
     if (current() == closer)
@@ -171,7 +178,7 @@ std::optional<std::string> readWord() {
       if (c == '\t' || c == '\n' || c == kEndOfInput || (closer && c == closer)) break;
       if (c == '\\') {
         advance();
-        std::string name = "\\" + letters(kNameBufferMax - 1);
+        std::string name = controlWordName();
         skipToLineEnd();
         CommandRecord* r = lookup(name);
         if (isMacro(r)) invokeMacro(name.c_str(), r->argCount);
@@ -272,7 +279,7 @@ std::optional<float> readLength(float* fallback) {
   }
   if (current() == '\\') {
     advance();
-    std::string name = "\\" + letters(kNameBufferMax - 1);
+    std::string name = controlWordName();
     result *= getLength(name);
   } else {
     result *= unitFactor(letters(kNameBufferMax));

@@ -80,6 +80,10 @@ TEST(Command, MissingSourceGivesNoDocument) {
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err, "Cannot read nosuch.tex\n");
   EXPECT_FALSE(std::filesystem::exists(dir.path / "nosuch.mif"));
+  std::filesystem::create_directory(dir.path / "folder.tex");
+  r = runPendra("folder.tex", dir.path);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Cannot read folder.tex\n");
 }
 
 TEST(Command, UsageHelpAndVersion) {
