@@ -42,7 +42,6 @@ void initMath() {
   state.annotation = kAnnotationStart;
   state.pendingLabel.clear();
   state.hasPendingLabel = false;
-  state.depthReported = false;
 }
 
 // Math left open at the end of input is dropped with its nodes.

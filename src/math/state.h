@@ -30,7 +30,6 @@ struct MathState {
   MathFont annotation = kAnnotationStart;
   std::string pendingLabel;
   bool hasPendingLabel = false;
-  bool depthReported = false;  // "too deep" is said once per equation
 };
 
 MathState& mathState();
