@@ -109,6 +109,12 @@ TEST(Statements, MacroUnderABuiltinNameReplacesIt) {
   EXPECT_EQ(r.mif.find("FBold"), std::string::npos);
 }
 
+TEST(Statements, MacroMayRedefineItselfWhileItsTextIsRead) {
+  auto r = translate("<!DefineMacro m \"<!DefineMacro m `y'>x\">\n<m><m>\n");
+  ASSERT_TRUE(r.ok) << r.console;
+  EXPECT_NE(r.mif.find("<String `x'>\n\t  <String `y '>"), std::string::npos) << r.mif;
+}
+
 TEST(Statements, SelfInvokingMacroStopsAtTheSeventeenthText) {
   auto r = translate("<!DefineMacro hi \"x<hi>\">\n<hi>\n");
   EXPECT_FALSE(r.ok);
