@@ -1,0 +1,120 @@
+#include "output/fonts.h"
+
+#include <string>
+
+#include "output/char_commands.h"
+#include "output_fixture.h"
+
+namespace pendra::testing {
+namespace {
+
+using output::Family;
+using output::Font;
+
+class Fonts : public ConvertFixture {
+ protected:
+  // Writes one character with `last` as the last-written font and `now` as the current one.
+  std::string sync(Font last, Font now) {
+    restartParagraphs();
+    output::fontState().lastWritten = last;
+    output::currentFont() = now;
+    output::writeRawByte('x');
+    return buffer();
+  }
+};
+
+TEST_F(Fonts, TablesAsData) {
+  EXPECT_EQ(output::kCharacterFormatCount, 19u);
+  EXPECT_STREQ(output::kCharacterFormats[0].name, "rm");
+  EXPECT_STREQ(output::kCharacterFormats[14].name, "sch");
+  EXPECT_EQ(output::kCharacterFormats[14].style, output::kItalic | output::kSuperscript);
+  EXPECT_EQ(output::kCharacterFormats[18].size, 9);
+  EXPECT_EQ(output::kPointSizes[2][6], 18);
+  EXPECT_EQ(output::kPointSizes[3][0], 12);
+  EXPECT_EQ(output::kAccentCount, 52u);
+  EXPECT_EQ(output::accentedLetter('e', '\''), 0x8E);
+  EXPECT_EQ(output::accentedLetter('U', '^'), 0xF3);
+  EXPECT_EQ(output::accentedLetter('a', '`'), 0x88);
+  EXPECT_EQ(output::accentedLetter('x', '\''), 0);
+}
+
+TEST_F(Fonts, CommandsChangeTheFontLazily) {
+  EXPECT_EQ(convert("Hello \\textbf{world}.\n"), "\n<Body>\nHello <bf>world<rm>.\n");
+  restartParagraphs();
+  EXPECT_NE(convert("{\\bf x}\n").find("<bf>x\n"), std::string::npos);
+}
+
+TEST_F(Fonts, SizeByCharacterFormat) {
+  // Without text after \bf nothing bold was written: only the size changes. (Size commands
+  // do not skip the space after them.)
+  EXPECT_NE(convert("{\\bf \\LARGE x}\n").find("<pts 14>x\n"), std::string::npos);
+  restartParagraphs();
+  EXPECT_NE(convert("{\\bf a\\LARGE x}\n").find("<bf>a<rm><pts 14> x\n"), std::string::npos);
+  restartParagraphs();
+  output::fontState().documentSize = 2;
+  EXPECT_NE(convert("{\\LARGE y}{\\Large z}\n").find("<pts 20>y<pts 18> z"), std::string::npos);
+}
+
+// A row that matches all three fields is always written; a style change that none matches is
+// written as style statements alone.
+TEST_F(Fonts, StyleOnlyChangesWriteNoTag) {
+  EXPECT_NE(convert("\\textit{a\\textbf{b}c}d\n").find("<em>a<Bold>b<em>c<rm>d"),
+            std::string::npos);
+}
+
+TEST_F(Fonts, SynchronisationRules) {
+  Font boldItalic{Family::kTimes, 3, output::kBold | output::kItalic};
+  Font plain{Family::kTimes, 3, 0};
+  EXPECT_EQ(sync(boldItalic, plain), "<Plain>x");
+  // Two fields differ: the best row's tag first, then what it does not give.
+  EXPECT_EQ(sync(Font{Family::kTimes, 4, 0}, Font{Family::kCourier, 4, output::kItalic}),
+            "<tt><Italic>x");
+  EXPECT_EQ(sync(Font{Family::kTimes, 4, 0}, Font{Family::kTimes, 4, output::kSuperscript}),
+            "<Superscript>x");
+  EXPECT_EQ(sync(Font{Family::kTimes, 4, output::kSubscript}, Font{Family::kTimes, 4, 0}), "<rm>x");
+  // After the last-written font was forgotten everything is written again.
+  restartParagraphs();
+  output::resetLastWrittenFont();
+  output::currentFont() = Font{Family::kHelvetica, 3, output::kUnderline};
+  output::writeRawByte('x');
+  EXPECT_EQ(buffer(), "<sf><Underline><pts 9>x");
+}
+
+TEST_F(Fonts, BadCodesAreReported) {
+  ::testing::internal::CaptureStderr();
+  output::TextDispatcher("%f(Q)%s(BZ)%h(nope)");
+  output::findCharacterFormat("nope");
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("bad font code Q\n"), std::string::npos);
+  EXPECT_NE(err.find("unknown style code Z"), std::string::npos);
+  EXPECT_NE(err.find("bad character format tag nope\n"), std::string::npos);
+  EXPECT_NE(err.find("cannot find font nope\n"), std::string::npos);
+  EXPECT_EQ(output::currentFont().style, 0);  // %h resets the style even for an unknown name
+}
+
+TEST_F(Fonts, Accents) {
+  EXPECT_EQ(convert("\\'e \\'{e} \\\"Ae \\'x\n"),
+            "\n<Body>\n\x8E \x8E \x80"
+            "e \\\\'{x}\n");
+  std::string err;
+  convert("\\'{\\ae}z\n", &err);
+  EXPECT_NE(err.find("bad use of accent command \\'{..}"), std::string::npos);
+  EXPECT_EQ(err.find("mismatched"), std::string::npos);
+  restartParagraphs();
+  EXPECT_NE(convert("\\^{\\i}\\a`a\n").find("\x94\x88"), std::string::npos);
+}
+
+TEST_F(Fonts, Verb) {
+  EXPECT_EQ(convert("\\verb|a b| \\verb*|a b|c\n"), "\n<Body>\n<tt>a\\x11  b<rm> <tt>a_b<rm>c\n");
+  std::string err;
+  convert("\\verb x\n\n\\verb+ab\ncd", &err);
+  EXPECT_NE(err.find("`\\verb' must not be followed by white space\n"), std::string::npos);
+  EXPECT_NE(err.find("3: unterminated \\verb construct\n"), std::string::npos);
+}
+
+TEST_F(Fonts, MboxReadsItsArgumentAsRomanText) {
+  EXPECT_NE(convert("\\textit{a\\mbox{b}c}\n").find("<em>a<rm>b<em>c"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pendra::testing
