@@ -1,0 +1,106 @@
+#include "reader/environments.h"
+
+#include <cstring>
+#include <string>
+
+#include "output_fixture.h"
+
+namespace pendra::testing {
+namespace {
+
+using reader::findEnvironment;
+using reader::kBuiltinEnvironments;
+
+class Environments : public ConvertFixture {};
+
+TEST_F(Environments, TableAsData) {
+  EXPECT_EQ(reader::kBuiltinEnvironmentCount, 53u);
+  EXPECT_STREQ(kBuiltinEnvironments[0].name, "abstract");
+  EXPECT_STREQ(kBuiltinEnvironments[52].name, "verse");
+  const reader::EnvironmentRecord* closing = findEnvironment("*closing");
+  EXPECT_STREQ(closing->endTemplate, "\n\n\n\n%T%B(I2+)%n");
+  EXPECT_EQ(closing->lineBreakKind, 'P');
+  const reader::EnvironmentRecord* bib = findEnvironment("thebibliography");
+  EXPECT_STREQ(bib->beginTemplate, "%x%g(1Heading*)\nReferences%g(FirstBody)");
+  EXPECT_EQ(bib->mode, 7);
+  EXPECT_STREQ(findEnvironment("*footnote")->beginTemplate, "% %T");
+  EXPECT_EQ(findEnvironment("math")->paragraphTag, nullptr);
+  EXPECT_EQ(findEnvironment("tabular")->interpreter, reader::Interpreter::kTable);
+  EXPECT_EQ(findEnvironment("table*")->lineBreakKind, ' ');
+  EXPECT_EQ(reader::environmentBucket("math"), (4u + 'm' + 'h') % 128);
+  EXPECT_STREQ(reader::modeName(3), "verbatim");
+  EXPECT_STREQ(reader::modeName(9), "??");
+}
+
+TEST_F(Environments, UnknownNamesGetADefaultRecordOnce) {
+  const reader::EnvironmentRecord* made = findEnvironment("mystery");
+  EXPECT_STREQ(made->name, "mystery");
+  EXPECT_STREQ(made->paragraphTag, "Body");
+  EXPECT_EQ(findEnvironment("mystery"), made);
+  std::string err;
+  std::string out = convert("\\begin{other}\nSome text.\n\\end{other}\n", &err);
+  EXPECT_NE(out.find("<Body>\nSome text.\n"), std::string::npos);
+  EXPECT_EQ(err, "");
+}
+
+TEST_F(Environments, ClosingNameChecks) {
+  std::string err;
+  convert("x\n\\begin{center}\ny\n\\end{centre}\n\\begin{quote}z\\end{}\n\\begin\n", &err);
+  EXPECT_NE(err.find("closing env. name (centre) != opening name (center) on line 2"),
+            std::string::npos);
+  EXPECT_NE(err.find("missing argument to \\end command"), std::string::npos);
+  EXPECT_NE(err.find("missing argument to \\begin command"), std::string::npos);
+}
+
+TEST_F(Environments, DollarsOpenAndCloseByMode) {
+  std::string err;
+  EXPECT_EQ(convert("a $x$ b\n", &err), "\n<Body>\na x b\n");
+  EXPECT_EQ(err, "");
+  restartParagraphs();
+  // After display math the tag is set again, so the text after it has a tag line.
+  std::string out = convert("c $$y$$ d\n", &err);
+  EXPECT_NE(out.find("\nd\n"), std::string::npos);
+  EXPECT_NE(out.find("<FirstBody>\nd\n"), std::string::npos) << out;
+  EXPECT_EQ(err, "");
+}
+
+TEST_F(Environments, MismatchedClosersEndTheConstruct) {
+  std::string err;
+  std::string out = convert("a\n{b \\] c}\n", &err);
+  EXPECT_NE(err.find("2: \\] mismatched with construct started on line 2\n"), std::string::npos);
+  EXPECT_NE(out.find("b  c"), std::string::npos);
+}
+
+TEST_F(Environments, UnclosedConstructsAtTheEndOfInput) {
+  std::string err;
+  convert("a\n\n{b\n\\begin{center}c", &err);
+  EXPECT_NE(err.find("4: construct unclosed when end-of-file reached\n"), std::string::npos);
+  EXPECT_NE(err.find("3: construct unclosed when end-of-file reached\n"), std::string::npos);
+}
+
+TEST_F(Environments, StrayClosingBracketIsText) {
+  EXPECT_EQ(convert("a]b\n"), "\n<Body>\na]b\n");
+}
+
+TEST_F(Environments, ScopesEndWithTheEnvironment) {
+  std::string out = convert("\\begin{center}\\newcommand{\\zz}{Q}\\zz\\end{center}\\zz\n");
+  EXPECT_NE(out.find("Q"), std::string::npos);
+  EXPECT_NE(out.find("\\\\zz"), std::string::npos);
+}
+
+TEST_F(Environments, UserDefinedEnvironments) {
+  std::string err;
+  std::string out = convert(
+      "\\newenvironment{box}{[}{]}\n\\begin{box}in\\end{box} out\n\\begin{box}x\\end{bx}\n", &err);
+  // The spaces after the closing name are skipped with the rest of its line.
+  EXPECT_NE(out.find("[in]out\n[x]"), std::string::npos) << out;
+  EXPECT_NE(err.find("closing env. name (bx) != opening name (box) on line 3"), std::string::npos);
+}
+
+TEST_F(Environments, PseudoEnvironmentsTakeOneArgument) {
+  std::string out = convert("\\title{The Title}\nafter\n");
+  EXPECT_NE(out.find("<Title>\nThe Title\n"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace pendra::testing
