@@ -5,6 +5,7 @@
 
 #include "driver/stages.h"
 #include "fdk/host.h"
+#include "mif/writer.h"
 #include "reader/input.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
@@ -142,7 +143,12 @@ void runConversion(ConStringT sparm) {
   ChannelT mif = F_ChannelOpen(run.mifPath, "w");
   if (!mif) return;
   mif::writeMif(mif, true);
-  F_ChannelClose(mif);
+  // A file that could not be written whole is not handed on as if it were the document.
+  if (F_ChannelClose(mif) != 0 || mif::mifWriteFailed()) {
+    F_Printf(nullptr, "Cannot write %s\n", run.mifName);
+    F_DeleteFile(run.mifPath);
+    return;
+  }
 
   F_ObjHandleT doc =
       F_ApiCustomDoc(F_MetricFractMul(kInch, 17, 2), 0x3180000, 1, F_MetricFractMul(kInch, 1, 4),

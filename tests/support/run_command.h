@@ -26,12 +26,14 @@ inline std::string slurp(const std::filesystem::path& path) {
   return s.str();
 }
 
-// `args` is shell text appended to the pendra binary's path; `dir` is the working directory.
-inline CommandResult runPendra(const std::string& args, const std::filesystem::path& dir) {
+// `args` is shell text appended to the pendra binary's path; `dir` is the working directory;
+// `prefix` comes before the binary (environment settings, a `timeout`).
+inline CommandResult runPendra(const std::string& args, const std::filesystem::path& dir,
+                               const std::string& prefix = "") {
   std::filesystem::path out = dir / ".cmd-out";
   std::filesystem::path err = dir / ".cmd-err";
-  std::string cmd = "cd '" + dir.string() + "' && '" + PENDRA_BINARY + "' " + args + " >'" +
-                    out.string() + "' 2>'" + err.string() + "' </dev/null";
+  std::string cmd = "cd '" + dir.string() + "' && " + prefix + " '" + PENDRA_BINARY + "' " + args +
+                    " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
   int raw = std::system(cmd.c_str());
   CommandResult r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
