@@ -86,6 +86,22 @@ TEST(Command, MissingSourceGivesNoDocument) {
   EXPECT_EQ(r.err, "Cannot read folder.tex\n");
 }
 
+TEST(Command, UnrecoverableStateStopsWithStatusOneAndLeavesNothing) {
+  TempDir dir("cli-stop");
+  dir.write("stop.tex", "\\def\\r{\\r}\nText \\r\n");
+  testing::CommandResult r = runPendra("-q stop.tex", dir.path);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("stop.tex: 3: Too deep nesting of macros\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Macro expansion stack overflow\n"), std::string::npos);
+  EXPECT_EQ(r.err.find("Latex->MLP Done"), std::string::npos);
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, 1);  // the source alone
+}
+
 TEST(Command, UsageHelpAndVersion) {
   TempDir dir("cli-usage");
   testing::CommandResult r = runPendra("", dir.path);
