@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "driver/stages.h"
 #include "fdk/host.h"
@@ -19,6 +20,7 @@ constexpr int kParseToEnd = 1;
 constexpr UIntT kTmpChannelSize = 1024;
 constexpr MetricT kPoint = 65536;
 constexpr MetricT kInch = 72 * kPoint;
+constexpr int kMaxMifNameTries = 100;
 
 DriverOptions options;
 
@@ -63,6 +65,25 @@ void keepMlpCopy(ChannelT mlp) {
   }
   if (path) F_FilePathFree(path);
   F_ChannelSeek(mlp, 0, SEEK_SET);
+}
+
+// Opens the MIF file that is imported and then deleted. It never replaces a file that is already
+// there (the user's own paper.mif, say): when the name is taken, a fresh name beside it is used.
+ChannelT openIntermediateMif(Run& run) {
+  if (ChannelT ch = F_ChannelOpen(run.mifPath, "wx")) return ch;
+  std::string stem(run.mifName, std::strlen(run.mifName) - std::strlen(kMifExtension));
+  for (int k = 1; k <= kMaxMifNameTries; ++k) {
+    std::string name = stem + ".pendra-" + std::to_string(k) + kMifExtension;
+    FilePathT path = F_PathNameToFilePath(name.c_str(), run.sourceDir, FDefaultPlatform);
+    if (!path) return nullptr;
+    if (ChannelT ch = F_ChannelOpen(path, "wx")) {
+      F_FilePathFree(run.mifPath);
+      run.mifPath = path;
+      return ch;
+    }
+    F_FilePathFree(path);
+  }
+  return nullptr;
 }
 
 void runConversion(ConStringT sparm) {
@@ -140,7 +161,7 @@ void runConversion(ConStringT sparm) {
   replaceExtension(run.mifName, kMifExtension);
   run.mifPath = F_PathNameToFilePath(run.mifName, run.sourceDir, FDefaultPlatform);
   if (!run.mifPath) return;
-  ChannelT mif = F_ChannelOpen(run.mifPath, "w");
+  ChannelT mif = openIntermediateMif(run);
   if (!mif) return;
   mif::writeMif(mif, true);
   // A file that could not be written whole is not handed on as if it were the document.

@@ -44,6 +44,23 @@ TEST(Command, ConvertsASourceBesideIt) {
   EXPECT_TRUE(r.out.empty());
 }
 
+TEST(Command, ExistingMifFileBesideTheSourceIsNeverTouched) {
+  TempDir dir("cli-keep");
+  dir.write("paper.tex", "Hello\n");
+  dir.write("paper.mif", "the user's own file\n");
+  testing::CommandResult r = runPendra("-q -o out.mif paper.tex", dir.path);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(testing::slurp(dir.path / "paper.mif"), "the user's own file\n");
+  EXPECT_EQ(testing::slurp(dir.path / "out.mif").rfind("<MIFFile 4.00>", 0), 0u);
+  // The intermediate file under its fresh name is gone as well.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, 3);
+}
+
 TEST(Command, QuietHasNoProgressTrace) {
   TempDir dir("cli-quiet");
   dir.write("a.tex", "text\n");
