@@ -106,6 +106,7 @@ void runConversion(ConStringT sparm) {
 
   reader::initReader();
   rd.progressTrace = options.progressTrace;
+  rd.restricted = options.restricted;
   rd.sourceDir = run.sourceDir;
   reader::loadCharTables();
   reader::initEnvironments();

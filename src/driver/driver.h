@@ -15,6 +15,7 @@ constexpr int kBodyCopyBlock = 512;
 struct DriverOptions {
   bool progressTrace = true;  // print line numbers while reading
   bool verbose = false;       // the MLP reader reports skipped statements
+  bool restricted = false;    // refuse absolute, parent-directory and hidden file names
   std::string keepMlpPath;    // when set, the MLP file (prologue + body) is also copied here
 };
 

@@ -26,6 +26,8 @@ const char kUsage[] =
     "  -o PATH        output path; \"-\" writes to standard output\n"
     "  -q, --quiet    no progress trace\n"
     "  -v, --verbose  report skipped MLP statements\n"
+    "  --restricted   for documents from others: refuse included and EPS files named by absolute\n"
+    "                 path, through .., or hidden (beginning with a dot)\n"
     "  -h, --help     show this help\n"
     "  --version      show the version\n"
     "exit status: 0 document written; 1 conversion stopped; 2 usage error; 3 no document\n";
@@ -37,6 +39,7 @@ struct Options {
   bool fromMlp = false;
   bool quiet = false;
   bool verbose = false;
+  bool restricted = false;
 };
 
 // FILE's name with its extension replaced by .mif, in FILE's directory.
@@ -91,6 +94,7 @@ int convertLatex(const Options& opt) {
   dopt.progressTrace = !opt.quiet;
   dopt.verbose = opt.verbose;
   dopt.keepMlpPath = opt.keepMlp;
+  dopt.restricted = opt.restricted;
   pendra::driver::setOptions(dopt);
   F_ApiInitialize(1);
   F_ApiNotify(0, 0, opt.file.c_str(), 0);
@@ -133,6 +137,8 @@ int main(int argc, char** argv) {
       opt.quiet = true;
     } else if (a == "-v" || a == "--verbose") {
       opt.verbose = true;
+    } else if (a == "--restricted") {
+      opt.restricted = true;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       return usageError(("unknown option " + a).c_str());
     } else if (opt.file.empty()) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "reader/report.h"
 
@@ -119,12 +120,14 @@ ReaderState& readerState() {
 
 void initReader() {
   bool trace = reader.progressTrace;
+  bool restricted = reader.restricted;
   FilePathT dir = reader.sourceDir;
   for (SavedInput& saved : reader.inputStack)
     if (saved.channel) F_ChannelClose(saved.channel);
   if (reader.channel) F_ChannelClose(reader.channel);
   reader = ReaderState{};
   reader.progressTrace = trace;
+  reader.restricted = restricted;
   reader.sourceDir = dir;
 }
 
@@ -143,7 +146,22 @@ void startInput(ChannelT channel, const char* name) {
   reader.readPos = 0;
 }
 
+bool restrictedPathRefused(const char* name) {
+  if (!reader.restricted) return false;
+  std::string_view n(name);
+  bool refused = !n.empty() && n[0] == '/';
+  while (!refused && !n.empty()) {
+    std::size_t slash = n.find('/');
+    std::string_view part = n.substr(0, slash);
+    refused = part == ".." || (part.size() > 1 && part[0] == '.');
+    n = slash == n.npos ? std::string_view() : n.substr(slash + 1);
+  }
+  if (refused) report("Restricted mode: not reading %s", name);
+  return refused;
+}
+
 ChannelT searchInputFile(const char* name) {
+  if (restrictedPathRefused(name)) return nullptr;
   auto tryOpen = [](FilePathT path) -> ChannelT {
     if (!path) return nullptr;
     ChannelT channel = nullptr;
@@ -178,6 +196,7 @@ void pushInputFile(const char* name) {
   std::string file(name, strnlen(name, kNameBufferSize - 1 - std::strlen(kTexExtension)));
   if (file.size() <= 4 || file.compare(file.size() - 4, 4, kTexExtension) != 0)
     file += kTexExtension;
+  if (restrictedPathRefused(file.c_str())) return;
   if (reader.inputStack.size() + 1 >= kMaxOpenFiles) {
     report("Too many nested input files, not reading %s", file.c_str());
     return;

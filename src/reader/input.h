@@ -73,12 +73,14 @@ struct ReaderState {
   char tokenText[kTokenTextSize] = {};
   int progressMark = kNoProgressMark;
   bool progressTrace = true;
+  // For documents from others: no absolute, parent-directory or hidden file names are read.
+  bool restricted = false;
   // Directory of the main source (searched first for included files); owned by the driver.
   FilePathT sourceDir = nullptr;
 };
 
 ReaderState& readerState();
-// Resets the reader for a new conversion (keeps the progress-trace setting).
+// Resets the reader for a new conversion (keeps the progress-trace and restricted settings).
 void initReader();
 
 // The current file name for message prefixes, or nullptr when none is set.
@@ -86,7 +88,10 @@ const char* currentFileName();
 
 // Makes `channel` (opened by the caller) the current input named `name`; the reader closes it.
 void startInput(ChannelT channel, const char* name);
-// Searches the include path for `name` and opens it for reading; nullptr if not found.
+// In restricted mode, reports and refuses a name that is absolute, goes through "..", or names a
+// hidden file or directory (one beginning with a dot).
+bool restrictedPathRefused(const char* name);
+// Searches the include path for `name` and opens it for reading; nullptr if not found or refused.
 ChannelT searchInputFile(const char* name);
 // \input and \include: opens the named file (".tex" rule applied) and reads it next.
 void pushInputFile(const char* name);

@@ -195,3 +195,36 @@ TEST_F(InputTest, ProgressTrace) {
 
 }  // namespace
 }  // namespace pendra::reader
+
+namespace pendra::reader {
+namespace {
+
+class RestrictedTest : public testing::ReaderFixture {
+ protected:
+  void TearDown() override {
+    readerState().restricted = false;
+    ReaderFixture::TearDown();
+  }
+};
+
+TEST_F(RestrictedTest, RefusesAbsoluteParentAndHiddenNames) {
+  readerState().restricted = true;
+  ::testing::internal::CaptureStderr();
+  for (const char* name : {"/etc/passwd", "../up", "a/../../b", ".hidden", "dir/.git/config"})
+    EXPECT_TRUE(restrictedPathRefused(name)) << name;
+  for (const char* name : {"chap1.tex", "./chap1.tex", "sub/dir/x.tex", "a.b.tex"})
+    EXPECT_FALSE(restrictedPathRefused(name)) << name;
+  feed("x");
+  pushInputFile("/etc/passwd");
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Restricted mode: not reading /etc/passwd.tex"), std::string::npos) << err;
+  EXPECT_EQ(err.find("Unable to find file"), std::string::npos);
+  EXPECT_TRUE(readerState().inputStack.empty());
+}
+
+TEST_F(RestrictedTest, OffByDefault) {
+  EXPECT_FALSE(restrictedPathRefused("/etc/passwd"));
+}
+
+}  // namespace
+}  // namespace pendra::reader
