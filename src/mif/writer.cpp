@@ -39,12 +39,24 @@ void put(const char* text) {
 
 void putf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void putf(const char* format, ...) {
+  // Four numbers of a rectangle near the single-precision limit take some 170 characters; the
+  // text is measured first, so that a value is never cut short.
   char text[128];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  va_list again;
+  va_copy(again, args);
+  int length = std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
-  put(text);
+  if (length >= static_cast<int>(sizeof text)) {
+    std::string longer(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(longer.data(), longer.size(), format, again);
+    longer.resize(static_cast<std::size_t>(length));
+    put(longer.c_str());
+  } else if (length > 0) {
+    put(text);
+  }
+  va_end(again);
 }
 
 // Level L is 2L columns: a tab for every four, spaces for the rest.

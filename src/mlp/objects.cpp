@@ -1,9 +1,16 @@
 #include "mlp/objects.h"
 
+#include <cfloat>
+
+#include "mlp/frames.h"
+#include "mlp/graphics.h"
 #include "mlp/reader.h"
 #include "mlp/statements.h"
+#include "mlp/tables.h"
 
 namespace pendra::mlp {
+
+using mif::Op;
 
 namespace {
 
@@ -16,24 +23,73 @@ struct ObjectState {
 
 ObjectState objects;
 
+mif::MifTree* enterTree(mif::MifTree*& tree, Op group) {
+  if (tree) return mif::setCurrentTree(tree);
+  tree = mif::newMifTree();
+  mif::MifTree* previous = mif::setCurrentTree(tree);
+  if (group != mif::kSentinelOp) mif::beginGroup(group);
+  return previous;
+}
+
 }  // namespace
 
 void initObjects() {
   objects = ObjectState{};
 }
 
-void objectStatement(Code code, const char* name, const Operands& operands) {
-  (void)operands;
+void objectStatement(Code code, const char* name, const Operands& o) {
   switch (code) {
+    case Code::Table:
+      tableStatement();
+      break;
+    case Code::Row:
+      rowStatement();
+      break;
+    case Code::Cell:
+      cellStatement(false, 0);
+      break;
+    case Code::Span:
+      cellStatement(true, o.integer);
+      break;
     case Code::TblFrame:
     case Code::CLine:
       readInteger();  // the second number of the pair; rulings are not carried into MIF
-      return;
+      break;
+    case Code::Frame:
+      frameStatement(1, o.pair[0], o.pair[1]);
+      break;
+    case Code::InlineFrame:
+      frameStatement(static_cast<float>(o.integer), o.pair[0], o.pair[1]);
+      break;
+    case Code::AFrame:
+      rawFrameStatement(name);
+      break;
+    case Code::TextFrame:
+      textFrameStatement();
+      break;
+    case Code::FrameMath:
+      frameMathStatement(o.rect[2], o.rect[3]);
+      break;
+    case Code::Line:
+    case Code::Arrow:
+      lineStatement(code == Code::Arrow, o.measure, o.rect);
+      break;
+    case Code::Arc:
+      arcStatement(o.measure, o.rect, o.angles);
+      break;
+    case Code::Ellipse:
+    case Code::Rectangle:
+      shapeStatement(code == Code::Ellipse ? Op::Ellipse : Op::Rectangle, o.boolean, o.measure,
+                     o.rect);
+      break;
+    case Code::TextLine:
+      textLineStatement(o.name, o.integer, o.pair);
+      break;
+    case Code::EpsFile:
+      epsFileStatement(o.text, o.rect, o.pair);
+      break;
     default:
-      // Tables, frames, graphics, equations and imported files are not converted yet: the rest
-      // of the statement is passed over whole.
-      skipOperation(name);
-      return;
+      break;
   }
 }
 
@@ -52,6 +108,34 @@ void forgetObjectTrees() {
   objects.tables = nullptr;
   objects.textFrameFlows = nullptr;
   objects.tableNesting = 0;
+}
+
+mif::MifTree* enterAframesTree() {
+  return enterTree(objects.aframes, Op::AFrames);
+}
+mif::MifTree* enterTablesTree() {
+  return enterTree(objects.tables, Op::Tbls);
+}
+mif::MifTree* enterTextFrameFlowsTree() {
+  return enterTree(objects.textFrameFlows, mif::kSentinelOp);
+}
+
+int beginTableNesting() {
+  return ++objects.tableNesting;
+}
+void endTableNesting() {
+  if (objects.tableNesting > 0) --objects.tableNesting;
+}
+
+float finitePoints(float points) {
+  if (points != points) return 0;
+  if (points < -FLT_MAX) return -FLT_MAX;
+  if (points > FLT_MAX) return FLT_MAX;
+  return points;
+}
+
+float inches(float points) {
+  return finitePoints(points) / kPointsPerInch;
 }
 
 }  // namespace pendra::mlp

@@ -257,6 +257,15 @@ void setWrittenPgf(const WrittenPgf& written) {
   pgf.written = written.props;
 }
 
+PgfSelection pgfSelection() {
+  return PgfSelection{pgf.record, pgf.current};
+}
+
+void setPgfSelection(const PgfSelection& selection) {
+  pgf.record = selection.record;
+  pgf.current = selection.props;
+}
+
 void writeParagraphPgf() {
   const PgfRecord* record = pgf.record;
   if (!record || !record->inCatalog) {

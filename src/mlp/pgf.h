@@ -85,6 +85,15 @@ struct WrittenPgf {
 WrittenPgf writtenPgf();
 void setWrittenPgf(const WrittenPgf& written);
 
+// The current format and properties, kept around a text frame whose own paragraphs switch to
+// `body`, so that the text around it goes on in its format.
+struct PgfSelection {
+  const PgfRecord* record = nullptr;
+  PgfProps props;
+};
+PgfSelection pgfSelection();
+void setPgfSelection(const PgfSelection& selection);
+
 // The Pgf of a new paragraph, by the current format and what the previous paragraph wrote.
 void writeParagraphPgf();
 // A complete Pgf group; without a font family and a tag it holds only PgfTag `body`.

@@ -24,6 +24,7 @@ struct TextState {
   bool inPara = false;
   bool inParaLine = false;
   bool inString = false;
+  bool textLine = false;  // text goes into a TextLine: no paragraph lines to open or close
   int lineFeeds = 0;
   int lastChar = ' ';
   mif::MifTree* body = nullptr;
@@ -152,12 +153,16 @@ void closeString() {
 
 void closeParaLine() {
   closeString();
-  if (!text.inParaLine) return;
+  if (!text.inParaLine || text.textLine) return;
   mif::endGroup(Op::ParaLine);
   text.inParaLine = false;
 }
 
 void endParagraph() {
+  if (text.textLine) {
+    closeString();
+    return;
+  }
   if (!text.inPara) return;
   closeParaLine();
   mif::endGroup(Op::Para);
@@ -177,7 +182,9 @@ SavedText saveTextState() {
   saved.inPara = text.inPara;
   saved.inParaLine = text.inParaLine;
   saved.inString = text.inString;
+  saved.textLine = text.textLine;
   saved.lineFeeds = text.lineFeeds;
+  saved.lastChar = text.lastChar;
   saved.font = currentFont();
   saved.written = writtenFont();
   saved.changed = fontChanged();
@@ -187,6 +194,7 @@ SavedText saveTextState() {
   text.inPara = false;
   text.inParaLine = false;
   text.inString = false;
+  text.textLine = false;
   return saved;
 }
 
@@ -196,7 +204,10 @@ void restoreTextState(const SavedText& saved) {
   text.inPara = saved.inPara;
   text.inParaLine = saved.inParaLine;
   text.inString = saved.inString;
+  text.textLine = saved.textLine;
   text.lineFeeds = saved.lineFeeds;
+  // The nested text does not stand next to the text around it.
+  text.lastChar = saved.lastChar;
   setCurrentFont(saved.font);
   // The nested object wrote its fonts into its own paragraphs; the outer text still stands in
   // the font it last wrote itself.
@@ -205,19 +216,42 @@ void restoreTextState(const SavedText& saved) {
   setWrittenPgf(saved.pgf);
 }
 
-void beginTextLineMode() {
+SavedText beginTextLineMode() {
+  closeString();
+  SavedText saved;
+  saved.started = text.started;
+  saved.inPara = text.inPara;
+  saved.inParaLine = text.inParaLine;
+  saved.textLine = text.textLine;
+  saved.lineFeeds = text.lineFeeds;
+  saved.lastChar = text.lastChar;
+  saved.font = currentFont();
+  saved.written = writtenFont();
+  saved.changed = fontChanged();
   text.inPara = true;
   text.inParaLine = true;
   text.inString = false;
+  text.textLine = true;
+  // A line break of the text around does not reach into the text line as a space.
+  text.lineFeeds = 0;
   setCurrentFont(Font{internString("Times"), kInitialFontSize, 0});
   setWrittenFont(Font{nullptr, 0, kFlagsUnknown});
   setFontChanged(true);
+  return saved;
 }
 
-void endTextLineMode() {
+void endTextLineMode(const SavedText& saved) {
   closeString();
-  text.inPara = false;
-  text.inParaLine = false;
+  text.inPara = saved.inPara;
+  text.inParaLine = saved.inParaLine;
+  text.inString = false;
+  text.textLine = saved.textLine;
+  text.lineFeeds = saved.lineFeeds;
+  // The nested text does not stand next to the text around it.
+  text.lastChar = saved.lastChar;
+  setCurrentFont(saved.font);
+  setWrittenFont(saved.written);
+  setFontChanged(saved.changed);
 }
 
 void finishDocument() {

@@ -22,7 +22,9 @@ struct SavedText {
   bool inPara = false;
   bool inParaLine = false;
   bool inString = false;
+  bool textLine = false;
   int lineFeeds = 0;
+  int lastChar = ' ';
   Font font;
   Font written;
   bool changed = false;
@@ -45,8 +47,10 @@ void endParagraph();
 
 SavedText saveTextState();
 void restoreTextState(const SavedText& saved);
-void beginTextLineMode();
-void endTextLineMode();
+// Text of a TextLine goes straight into the open TextLine group, with no paragraphs, starting
+// from the initial font written in full. The end puts back the text state of the start.
+SavedText beginTextLineMode();
+void endTextLineMode(const SavedText& saved);
 
 // Closes the open paragraph and assembles the document when any text was met.
 void finishDocument();
