@@ -228,7 +228,9 @@ void startParagraphIfNeeded() {
   if (!output.tagLineWritten) writeTagLine(output.currentTag.c_str(), false);
 }
 
+// Inside a skipped argument nothing is written, a hard return included.
 void hardReturn() {
+  if (output.suppression > 0) return;
   trimBlanks();
   writeStatement("HardReturn");
 }

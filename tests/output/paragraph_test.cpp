@@ -120,6 +120,10 @@ TEST_F(Paragraphs, LineBreaksByEnvironment) {
             "\n<Body>\na<HardReturn>b\n\n<Center>\nc\n<Center>\nd\n\n");
 }
 
+TEST_F(Paragraphs, SkippedArgumentsWriteNothing) {
+  EXPECT_EQ(convert("a\\markboth{x\\\\y}{z}b\n"), "\n<Body>\nab\n");
+}
+
 TEST_F(Paragraphs, StatementLinesAndInlineStatements) {
   output::writeRawString("before");
   output::writeStatementLine("<!FootNote\n");

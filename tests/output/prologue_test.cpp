@@ -47,7 +47,7 @@ TEST_F(Prologue, HeaderDateFromTheEnvironment) {
 }
 
 TEST_F(Prologue, BodyOnlyDocumentDefinesBodyAndRoman) {
-  convert("Just text.\n");
+  convert("\\documentclass{article}\n\\begin{document}\nJust text.\n\\end{document}\n");
   std::string out = prologue();
   EXPECT_NE(out.find("<!DefineFont rm\n\t<Family Times>\n\t<pts 10>\n    <Plain><Normal>\n>\n"),
             std::string::npos);
@@ -71,6 +71,13 @@ TEST_F(Prologue, ClassOptionsSetPageAndSizes) {
   EXPECT_NE(out.find("<PageWidth 210mm>\n<PageHeight 297mm>\n<Columns 2>\n<DoubleSided Yes>\n"),
             std::string::npos);
   EXPECT_NE(out.find("<!DefineFont rm\n\t<Family Times>\n\t<pts 12>\n"), std::string::npos);
+}
+
+TEST_F(Prologue, DocumentStyleAndTheGermanOption) {
+  convert("\\documentstyle [ 11pt , german ] {article}\n");
+  EXPECT_TRUE(reader::readerState().germanQuotes);
+  output::findCharacterFormat("rm");
+  EXPECT_NE(prologue().find("<!DefineFont rm\n\t<Family Times>\n\t<pts 11>\n"), std::string::npos);
 }
 
 TEST_F(Prologue, LandscapeWithAndWithoutPaper) {

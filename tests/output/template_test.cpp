@@ -123,6 +123,15 @@ TEST_F(Dispatch, ModeLetters) {
   EXPECT_EQ(reader::currentMode(), reader::kTableMode);
 }
 
+TEST_F(Dispatch, TheoremNoteAndDateVariable) {
+  feedTokens("  [Note  ]rest");
+  output::TextDispatcher("%U(c)");
+  EXPECT_EQ(buffer(), "(Note)");
+  output::TextDispatcher("%#(D)x");
+  EXPECT_EQ(buffer(), ">x");
+  EXPECT_EQ(bodyText(), "\n<Body>\n(Note)<!Variable\n\"Current Date (Long)\"");
+}
+
 TEST_F(Dispatch, DeepNestingIsBoundedAndReadingGoesOn) {
   std::string deep(50000, '{');
   deep += "x";
