@@ -6,7 +6,10 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 WERROR := $(if $(CI),ON,OFF)
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all test run asan format format-check install clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all test run asan fuzz fuzz-run format format-check install clean
 
 all:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPENDRA_WERROR=$(WERROR) >/dev/null
@@ -23,6 +26,22 @@ asan:
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPENDRA_SANITIZE=ON -DPENDRA_WERROR=$(WERROR) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang, ASan and UBSan): fuzz_latex, fuzz_mlp, fuzz_mif in $(FUZZ_BUILD)/.
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENDRA_FUZZ=ON -DPENDRA_TESTS=OFF >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_latex fuzz_mlp fuzz_mif
+	@echo "fuzz targets in $(FUZZ_BUILD)/; make fuzz-run FUZZ_SECONDS=1800 runs each in turn"
+
+# Runs each target for FUZZ_SECONDS on a scratch copy of its seed corpus; findings land in
+# $(FUZZ_BUILD)/findings/.
+fuzz-run: fuzz
+	@for t in latex mlp mif; do \
+	  mkdir -p $(FUZZ_BUILD)/corpus-$$t $(FUZZ_BUILD)/findings; \
+	  cp -n fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus-$$t/ 2>/dev/null; \
+	  $(FUZZ_BUILD)/fuzz_$$t $(FUZZ_BUILD)/corpus-$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -rss_limit_mb=4096 -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- -print_final_stats=1 || exit 1; \
+	done
 
 format:
 	clang-format -i $(FORMAT_FILES)

@@ -32,6 +32,7 @@ namespace {
 // Every channel and path handed out is owned here, so a run cut short can release them all.
 struct FdkState {
   Host* host = nullptr;
+  std::FILE* console = nullptr;  // standard error unless redirected
   std::vector<std::unique_ptr<ChannelObj>> channels;
   std::vector<std::unique_ptr<FilePathObj>> paths;
 };
@@ -68,6 +69,9 @@ char* heapString(const std::string& s) {
 void installHost(Host* host) {
   fdk.host = host;
 }
+void setConsole(std::FILE* console) {
+  fdk.console = console;
+}
 Host* installedHost() {
   return fdk.host;
 }
@@ -83,7 +87,7 @@ void closeAllChannels() {
 using pendra::fdk::fdk;
 
 int F_Printf(ChannelT channel, ConStringT format, ...) {
-  std::FILE* out = channel ? channel->file : stderr;
+  std::FILE* out = channel ? channel->file : fdk.console ? fdk.console : stderr;
   if (!out) return -1;
   va_list args;
   va_start(args, format);

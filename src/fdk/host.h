@@ -2,6 +2,8 @@
 // with no host installed the calls fail the way a host without documents would.
 #pragma once
 
+#include <cstdio>
+
 #include "fdk/fdk.h"
 
 namespace pendra::fdk {
@@ -41,6 +43,9 @@ class Host {
 // Installs the host that receives the F_Api calls (nullptr uninstalls it).
 void installHost(Host* host);
 Host* installedHost();
+
+// Sends console text (F_Printf on no channel) to `console`; nullptr means standard error.
+void setConsole(std::FILE* console);
 
 // Closes every channel still open (temporary ones vanish); used when a run is cut short.
 void closeAllChannels();
