@@ -13,6 +13,8 @@ namespace {
 
 FontState fonts;
 
+constexpr std::size_t kPointsStatementSize = 32;  // "<pts %d>" with any int
+
 // Statement names of the on/off styles, by bit, highest first.
 struct ToggleStatement {
   int bit;
@@ -211,7 +213,7 @@ void synchroniseFont() {
   }
   if (cur.size != last.size) {
     if (cur.size >= 0 && cur.size < kSizeIndexCount) {
-      char text[32];
+      char text[kPointsStatementSize];
       std::snprintf(text, sizeof text, "<pts %d>", pointSize(cur.size));
       writeFontText(text);
     }

@@ -5,17 +5,17 @@
 
 namespace pendra::output {
 
-void BufferProc(const char* spec);      // %B: diversion buffers
-void XRefProc(const char* kind);        // %X(c): labels, references, citations
-void footnoteProc();                    // %W: \footnote, \footnotetext
-void captionProc();                     // %C: \caption
-void listItemProc(const char* levels);  // %I: \item and its relatives
-void newTheoremProc();                  // %t: \newtheorem
-void boxProc(const char* kind);         // %P outside a picture: \makebox, \fbox, \parbox...
-void saveBoxProc(const char* kind);     // %S: \savebox, \sbox
-void ruleProc();                        // %r: \rule
-void specialProc();                     // %u: \special
-void tableCommand(const char* kind);    // %T(c) inside a table, %& there
+void BufferProc(const char* operation);  // %B: diversion buffers
+void XRefProc(const char* kind);         // %X(c): labels, references, citations
+void footnoteProc();                     // %W: \footnote, \footnotetext
+void captionProc();                      // %C: \caption
+void listItemProc(const char* levels);   // %I: \item and its relatives
+void newTheoremProc();                   // %t: \newtheorem
+void boxProc(const char* kind);          // %P outside a picture: \makebox, \fbox, \parbox...
+void saveBoxProc(const char* kind);      // %S: \savebox, \sbox
+void ruleProc();                         // %r: \rule
+void specialProc();                      // %u: \special
+void tableCommand(const char* kind);     // %T(c) inside a table, %& there
 // The interpreters of math, picture and put modes, and the body handlers of verbatim, alltt,
 // floats, minipage, tabular and pictures.
 void mathInterpreter(const char* tmpl);

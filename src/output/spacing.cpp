@@ -11,6 +11,9 @@ namespace pendra::output {
 
 namespace {
 
+// Room for the \vspace template with any float printed in full.
+constexpr std::size_t kSpaceTemplateSize = 160;
+
 // The braced length after \hspace or \vspace; nullopt when no brace follows.
 std::optional<float> spaceLength() {
   reader::skipBlanks();
@@ -59,7 +62,7 @@ void verticalSpace() {
     runInCurrentMode("%x%n");
     return;
   }
-  char tmpl[160];
+  char tmpl[kSpaceTemplateSize];
   std::snprintf(tmpl, sizeof tmpl, "%%g(FirstBody)%%a(%2f) \\x09 %%n",
                 static_cast<double>(*length));
   runInCurrentMode(tmpl);

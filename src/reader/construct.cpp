@@ -25,7 +25,7 @@ const char* tokenName(const CommandRecord* record) {
 class ConstructGuard {
  public:
   ConstructGuard() : state_(environmentState()) {
-    ok_ = state_.constructNesting < kMaxConstructNesting + kMaxConstructNesting / 4;
+    ok_ = state_.constructNesting < kMaxConstructDepth;
     if (ok_) {
       ++state_.constructNesting;
     } else if (!state_.nestingReported) {

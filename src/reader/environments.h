@@ -73,8 +73,10 @@ extern const EnvironmentRecord kOutermostEnvironment;
 
 constexpr std::size_t kEnvironmentBuckets = 128;
 // Open constructs (groups, arguments, environments) read by nested construct loops; a brace
-// group deeper than this is read without a loop of its own.
+// group deeper than this is read without a loop of its own, and no loop at all is started past
+// kMaxConstructDepth.
 constexpr int kMaxConstructNesting = 400;
+constexpr int kMaxConstructDepth = 500;
 // Nested template runs (a handler running a template that runs a handler...).
 constexpr int kMaxTemplateNesting = 800;
 
