@@ -150,7 +150,6 @@ void frameMathStatement(float width, float height) {
 void textFrameStatement() {
   std::int32_t frameId = mif::newObjectId();
   SavedText saved = saveTextState();
-  PgfSelection kept = pgfSelection();
   mif::MifTree* flow = mif::newMifTree();
   mif::MifTree* previous = mif::setCurrentTree(flow);
   switchPgf("body");
@@ -158,8 +157,6 @@ void textFrameStatement() {
   processStatements(true);
   restoreTextState(saved);
   mif::setCurrentTree(previous);
-  // The surrounding paragraph goes on in its own format.
-  setPgfSelection(kept);
   std::int32_t rectId = mif::newObjectId();
 
   // The flow is tied to its text rectangle by a TextRectID at the start of its first paragraph

@@ -85,8 +85,8 @@ struct WrittenPgf {
 WrittenPgf writtenPgf();
 void setWrittenPgf(const WrittenPgf& written);
 
-// The current format and properties, kept around a text frame whose own paragraphs switch to
-// `body`, so that the text around it goes on in its format.
+// The current format and properties, kept around nested objects (footnotes, tables, frames)
+// whose paragraphs switch formats of their own.
 struct PgfSelection {
   const PgfRecord* record = nullptr;
   PgfProps props;

@@ -189,6 +189,7 @@ SavedText saveTextState() {
   saved.written = writtenFont();
   saved.changed = fontChanged();
   saved.pgf = writtenPgf();
+  saved.format = pgfSelection();
   // The nested paragraphs stand elsewhere in the file, so the first of them names its format.
   forgetWrittenPgf();
   text.inPara = false;
@@ -214,6 +215,9 @@ void restoreTextState(const SavedText& saved) {
   setWrittenFont(saved.written);
   setFontChanged(saved.changed);
   setWrittenPgf(saved.pgf);
+  // Format switches inside the object do not carry over to the text around it, whose next
+  // paragraphs may come without a format statement of their own.
+  setPgfSelection(saved.format);
 }
 
 SavedText beginTextLineMode() {

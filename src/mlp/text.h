@@ -29,6 +29,7 @@ struct SavedText {
   Font written;
   bool changed = false;
   WrittenPgf pgf;
+  PgfSelection format;
 };
 
 void initText();
