@@ -58,8 +58,10 @@ void keepMlpCopy(ChannelT mlp) {
   FilePathT path = F_PathNameToFilePath(options.keepMlpPath.c_str(), nullptr, FDefaultPlatform);
   ChannelT out = path ? F_ChannelOpen(path, "w") : nullptr;
   if (out) {
+    fdk::addTransientFile(path);  // an interrupted copy is not left half written
     copyChannel(mlp, out);
     F_ChannelClose(out);
+    fdk::removeTransientFile(options.keepMlpPath.c_str());
   } else {
     F_Printf(nullptr, "Cannot write %s\n", options.keepMlpPath.c_str());
   }
@@ -70,13 +72,17 @@ void keepMlpCopy(ChannelT mlp) {
 // Opens the MIF file that is imported and then deleted. It never replaces a file that is already
 // there (the user's own paper.mif, say): when the name is taken, a fresh name beside it is used.
 ChannelT openIntermediateMif(Run& run) {
-  if (ChannelT ch = F_ChannelOpen(run.mifPath, "wx")) return ch;
+  if (ChannelT ch = F_ChannelOpen(run.mifPath, "wx")) {
+    fdk::addTransientFile(run.mifPath);
+    return ch;
+  }
   std::string stem(run.mifName, std::strlen(run.mifName) - std::strlen(kMifExtension));
   for (int k = 1; k <= kMaxMifNameTries; ++k) {
     std::string name = stem + ".pendra-" + std::to_string(k) + kMifExtension;
     FilePathT path = F_PathNameToFilePath(name.c_str(), run.sourceDir, FDefaultPlatform);
     if (!path) return nullptr;
     if (ChannelT ch = F_ChannelOpen(path, "wx")) {
+      fdk::addTransientFile(path);
       F_FilePathFree(run.mifPath);
       run.mifPath = path;
       return ch;

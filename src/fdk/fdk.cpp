@@ -2,6 +2,7 @@
 // calls to the installed host.
 #include "fdk/fdk.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,18 @@ struct FilePathObj {
 namespace pendra::fdk {
 
 namespace {
+
+constexpr int kMaxTransientFiles = 8;
+constexpr std::size_t kTransientPathMax = 4096;
+
+// A file to remove if the process is interrupted; kept in plain storage that a signal handler can
+// read.
+struct TransientFile {
+  char path[kTransientPathMax];
+  volatile sig_atomic_t used;
+};
+
+TransientFile transientFiles[kMaxTransientFiles];
 
 // Every channel and path handed out is owned here, so a run cut short can release them all.
 struct FdkState {
@@ -72,6 +85,41 @@ void installHost(Host* host) {
 void setConsole(std::FILE* console) {
   fdk.console = console;
 }
+void addTransientFile(const char* path) {
+  if (!path || std::strlen(path) >= kTransientPathMax) return;
+  for (TransientFile& f : transientFiles) {
+    if (!f.used) {
+      std::strcpy(f.path, path);
+      f.used = 1;
+      return;
+    }
+  }
+}
+
+void addTransientFile(FilePathT path) {
+  if (path) addTransientFile(path->path.c_str());
+}
+
+void removeTransientFile(const char* path) {
+  for (TransientFile& f : transientFiles)
+    if (f.used && std::strcmp(f.path, path) == 0) f.used = 0;
+}
+
+namespace {
+
+void cleanupOnSignal(int sig) {
+  for (TransientFile& f : transientFiles)
+    if (f.used) unlink(f.path);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+}  // namespace
+
+void installSignalCleanup() {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) signal(sig, cleanupOnSignal);
+}
+
 Host* installedHost() {
   return fdk.host;
 }
@@ -148,6 +196,7 @@ IntT F_FilePathProperty(FilePathT path, IntT mask) {
 
 IntT F_DeleteFile(FilePathT path) {
   if (!path) return -1;
+  pendra::fdk::removeTransientFile(path->path.c_str());
   return std::remove(path->path.c_str()) == 0 ? 0 : -1;
 }
 

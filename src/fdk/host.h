@@ -47,6 +47,16 @@ Host* installedHost();
 // Sends console text (F_Printf on no channel) to `console`; nullptr means standard error.
 void setConsole(std::FILE* console);
 
+// Files that exist only while a run needs them (the intermediate MIF file, a document being saved):
+// when the process is interrupted by a signal they are removed before it dies. Deleting a file with
+// F_DeleteFile forgets it too.
+void addTransientFile(FilePathT path);
+void addTransientFile(const char* path);
+void removeTransientFile(const char* path);
+// Installs the handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT that remove the transient files
+// and then end the process the way the signal would have.
+void installSignalCleanup();
+
 // Closes every channel still open (temporary ones vanish); used when a run is cut short.
 void closeAllChannels();
 

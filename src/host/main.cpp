@@ -113,6 +113,7 @@ int convertLatex(const Options& opt) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  pendra::fdk::installSignalCleanup();
   Options opt;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];

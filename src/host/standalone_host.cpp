@@ -169,6 +169,7 @@ bool saveFile(const std::string& path, const std::string& text) {
   std::string tmp = path + ".tmpXXXXXX";
   int fd = mkstemp(tmp.data());
   if (fd < 0) return false;
+  fdk::addTransientFile(tmp.c_str());
   bool ok = true;
   std::size_t done = 0;
   while (ok && done < text.size()) {
@@ -182,9 +183,10 @@ bool saveFile(const std::string& path, const std::string& text) {
   if (ok) setDefaultMode(tmp);
   if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
     std::remove(tmp.c_str());
-    return false;
+    ok = false;
   }
-  return true;
+  fdk::removeTransientFile(tmp.c_str());
+  return ok;
 }
 
 }  // namespace pendra::host

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/run_command.h"
 
@@ -117,6 +121,38 @@ TEST(Command, UnrecoverableStateStopsWithStatusOneAndLeavesNothing) {
     ++files;
   }
   EXPECT_EQ(files, 1);  // the source alone
+}
+
+TEST(Command, KillingAConversionLeavesNoTemporaryOrTruncatedFile) {
+  TempDir dir("cli-kill");
+  std::string text = "\\documentclass{article}\\begin{document}\n";
+  for (int i = 0; i < 25000; ++i)
+    text += "Some \\textbf{bold} caf\\'e text $x^2$ -- and more words here.\n\n";
+  dir.write("big.tex", text + "\\end{document}\n");
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(runPendra("-q big.tex", dir.path).status, 0);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::filesystem::remove(dir.path / "big.mif");
+  for (double share : {0.1, 0.3, 0.5, 0.7, 0.9, 0.97}) {
+    char delay[32];
+    std::snprintf(delay, sizeof delay, "%.3f", seconds * share);
+    std::string cmd = "cd '" + dir.path.string() + "' && ('" + PENDRA_BINARY +
+                      "' -q big.tex 2>/dev/null & pid=$!; sleep " + delay +
+                      "; kill -TERM $pid 2>/dev/null; wait $pid) >/dev/null 2>&1";
+    int rc = std::system(cmd.c_str());
+    (void)rc;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+      names.push_back(entry.path().filename().string());
+    // Either the run was cut short and left nothing, or it finished with the whole document.
+    bool finished = std::filesystem::exists(dir.path / "big.mif");
+    EXPECT_EQ(names.size(), finished ? 2u : 1u) << "killed after " << delay << " s";
+    if (finished) {
+      std::string mif = testing::slurp(dir.path / "big.mif");
+      EXPECT_NE(mif.find("# end of TextFlow"), std::string::npos);
+      std::filesystem::remove(dir.path / "big.mif");
+    }
+  }
 }
 
 TEST(Command, UsageHelpAndVersion) {
