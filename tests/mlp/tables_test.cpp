@@ -1,0 +1,134 @@
+// Tables: the Tbl built for each `!table`, its anchor, cells, nesting and place in the document.
+#include "mlp/tables.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mlp/translate_util.h"
+#include "mlp/tree_util.h"
+
+namespace pendra::mlp {
+namespace {
+
+using mif::Op;
+using pendra::testing::childOf;
+using pendra::testing::childOps;
+using pendra::testing::childrenOf;
+using pendra::testing::findAll;
+using pendra::testing::topLevel;
+using pendra::testing::translate;
+using pendra::testing::translateToTree;
+
+TEST(Tables, TableIsAnchoredWhereItStandsAndBuiltInTbls) {
+  ASSERT_TRUE(translateToTree("x <!Table 2 <!Row <!Cell a> <!Cell b>>> y\n"));
+  auto tbls = findAll(Op::Tbls);
+  ASSERT_EQ(tbls.size(), 1u);
+  auto tbl = childrenOf(tbls[0]);
+  ASSERT_EQ(tbl.size(), 1u);
+  EXPECT_EQ(childOps(tbl[0]),
+            (std::vector<Op>{Op::TblID, Op::TblTag, Op::TblNumColumns, Op::TblBody}));
+  EXPECT_STREQ(childOf(tbl[0], Op::TblTag)->ref, "Table-L");
+  EXPECT_EQ(childOf(tbl[0], Op::TblNumColumns)->integer, 2);
+  const mif::MifNode* body = childOf(tbl[0], Op::TblBody);
+  ASSERT_EQ(childOps(body), std::vector<Op>{Op::Row});
+  auto cells = childrenOf(childrenOf(body)[0]);
+  ASSERT_EQ(cells.size(), 2u);
+  for (const mif::MifNode* cell : cells) {
+    EXPECT_EQ(childOps(cell), std::vector<Op>{Op::CellContent});
+    EXPECT_EQ(childOps(childOf(cell, Op::CellContent)), std::vector<Op>{Op::Para});
+  }
+  // The anchor stands between the text before and after the table, with the table's ID.
+  auto lines = findAll(Op::ParaLine);
+  const mif::MifNode* outer = lines.back();
+  EXPECT_EQ(childOps(outer), (std::vector<Op>{Op::String, Op::ATbl, Op::String}));
+  EXPECT_EQ(childOf(outer, Op::ATbl)->integer, childOf(tbl[0], Op::TblID)->integer);
+}
+
+TEST(Tables, EmptyCellsHoldASpaceAndSpansNameTheirColumns) {
+  ASSERT_TRUE(translateToTree("<!Table 3 <!Row <!Cell> <!Span 3 <Bold>>>>\n"));
+  auto cells = findAll(Op::Cell);
+  ASSERT_EQ(cells.size(), 2u);
+  EXPECT_EQ(childOps(cells[1]), (std::vector<Op>{Op::CellColumns, Op::CellContent}));
+  EXPECT_EQ(childOf(cells[1], Op::CellColumns)->integer, 3);
+  for (const mif::MifNode* cell : cells) {
+    auto paras = childrenOf(childOf(cell, Op::CellContent));
+    ASSERT_EQ(paras.size(), 1u);
+    const mif::MifNode* line = childOf(paras[0], Op::ParaLine);
+    const mif::MifNode* text = childOf(line, Op::String);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text, " ");
+  }
+  // The pending bold of the second cell reaches its space.
+  EXPECT_EQ(findAll(Op::FBold).size(), 1u);
+}
+
+TEST(Tables, RulingsAndSizesChangeNothing) {
+  auto plain = translate("<!Table 2 <!Row <!Cell a> <!Cell b>>>\n");
+  auto ruled = translate(
+      "<!Table 2 <!TblFrame 1 0> <!TblColWidth 2in> <!HorizLine>\n"
+      "<!Row <!Cell a> <!Cell b>> <!CLine 1 2> <!TblRowHeight 12pt> <!HorizLine>>\n");
+  ASSERT_TRUE(plain.ok && ruled.ok) << ruled.console;
+  EXPECT_EQ(plain.mif, ruled.mif);
+}
+
+TEST(Tables, InnerTableIsDroppedAndOuterOnesFollowTheirEnds) {
+  ASSERT_TRUE(
+      translateToTree("<!Table 1 <!Row <!Cell <!Table 1 <!Row <!Cell inner>>>>>>\n\n<!Table 1 "
+                      "<!Row <!Cell c>>>\n"));
+  auto tbls = childrenOf(findAll(Op::Tbls)[0]);
+  ASSERT_EQ(tbls.size(), 2u);
+  // IDs in the order of the starts: outer 1, inner 2 (dropped), then 3.
+  EXPECT_EQ(childOf(tbls[0], Op::TblID)->integer, 1);
+  EXPECT_EQ(childOf(tbls[1], Op::TblID)->integer, 3);
+  EXPECT_TRUE(findAll(Op::String).size() == 1u);  // "c " only: nothing of "inner" is left
+  auto anchors = findAll(Op::ATbl);
+  ASSERT_EQ(anchors.size(), 3u);
+  EXPECT_EQ(anchors[0]->integer, 2);  // inside the outer table's cell
+}
+
+TEST(Tables, DocumentOrderWithATableAndAFootnote) {
+  ASSERT_TRUE(translateToTree("a<!Footnote n.> <!Table 1 <!Row <!Cell c>>>\n"));
+  std::vector<Op> top;
+  for (const mif::MifNode* n : topLevel()) top.push_back(n->op);
+  EXPECT_EQ(top, (std::vector<Op>{Op::TblCatalog, Op::XRefFormats, Op::Tbls, Op::TextFlow}));
+  auto flow = childOps(topLevel().back());
+  EXPECT_EQ(flow, (std::vector<Op>{Op::TFTag, Op::Notes, Op::Para}));
+}
+
+TEST(Tables, TextAfterATableKeepsItsFormat) {
+  // Cells switch to a format of their own; the text around the table goes on in its format
+  // even though no format statement follows the table.
+  auto r = translate(
+      "<!DefinePar cell <Alignment Center>>\n<!DefinePar note <Alignment Right>>\n"
+      "<note>\nbefore <!Table 1 <!Row <!Cell <cell>\nc>>>\n\nafter\n");
+  ASSERT_TRUE(r.ok) << r.console;
+  std::string flow = pendra::testing::bodyOf(r.mif);
+  std::size_t after = flow.find("`after");
+  ASSERT_NE(after, std::string::npos);
+  std::size_t tag = flow.rfind("<PgfTag", after);
+  ASSERT_NE(tag, std::string::npos);
+  EXPECT_EQ(flow.substr(tag, 15), "<PgfTag `note'>") << flow;
+}
+
+TEST(Tables, MisplacedAndMalformedTableStatementsStopTheTranslation) {
+  const char* inputs[] = {
+      "<!Table 2>\n",               // empty TblBody grouping
+      "<!Table 1 <!Row text>>\n",   // text directly in a row
+      "<!Table 1 <!Row <!Cell a>",  // end of input inside the table
+  };
+  for (const char* mlp : inputs) {
+    auto r = translate(mlp);
+    EXPECT_FALSE(r.ok) << mlp;
+    EXPECT_TRUE(r.mif.empty());
+    EXPECT_NE(r.console.find("\nError encountered -- translation aborted\n"), std::string::npos);
+  }
+  std::string deep;
+  for (int i = 0; i < 200; ++i) deep += "<!Table 1 <!Row <!Cell ";
+  auto r = translate(deep + "x\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.console.find("Too deep statement nesting"), std::string::npos) << r.console;
+}
+
+}  // namespace
+}  // namespace pendra::mlp
