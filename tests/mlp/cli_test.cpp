@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+#include "host/mif_check.h"
+
 #ifdef PENDRA_BINARY
 
 namespace {
@@ -63,6 +65,36 @@ TEST_F(FromMlp, FatalErrorsLeaveNoFile) {
     EXPECT_NE(read("console").find("\nError encountered -- translation aborted\n"),
               std::string::npos)
         << mlp;
+  }
+}
+
+TEST_F(FromMlp, EveryEndToEndFilePassesTheHostCheck) {
+  int checked = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(PENDRA_SOURCE_DIR) / "tests/e2e/mlp")) {
+    if (entry.path().extension() != ".mlp") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream mlp;
+    mlp << in.rdbuf();
+    ASSERT_EQ(run(mlp.str()), 0) << entry.path() << read("console");
+    pendra::host::MifCheckResult check = pendra::host::checkMif(read("doc.mif"));
+    EXPECT_TRUE(check.ok) << entry.path() << ":" << check.line << ": " << check.message;
+    ++checked;
+  }
+  EXPECT_GE(checked, 9);
+}
+
+TEST_F(FromMlp, ObjectsAtTheirLimitsPassTheHostCheck) {
+  const char* inputs[] = {
+      "<aframe <PolyLine <Pen 0>> <Fill 1>>\n",
+      "<!Frame 1e38in 1e38in <!Rectangle no 1e38pt -1e38in -1e38in 1e38in 1e38in>"
+      "<!TextLine \\q 4294967295 1e38in 0 x\\>>>\n",
+      "<!FrameMath I 0 0 -1pt -1pt \"\\x27\\x3e`\\x5c\\x09\\xe9\">\n",
+      "<!TextFrame 0 0 <!Table 1 <!Row <!Cell <!Table 1 <!Row <!Span 9 x>>>>>>>\n",
+  };
+  for (const char* mlp : inputs) {
+    ASSERT_EQ(run(mlp), 0) << mlp << read("console");
+    pendra::host::MifCheckResult check = pendra::host::checkMif(read("doc.mif"));
+    EXPECT_TRUE(check.ok) << mlp << "\n" << check.line << ": " << check.message;
   }
 }
 
