@@ -88,6 +88,16 @@ TEST_F(Environments, ScopesEndWithTheEnvironment) {
   EXPECT_NE(out.find("\\\\zz"), std::string::npos);
 }
 
+TEST_F(Environments, ListTagsFollowTheListDepth) {
+  std::string out = convert(
+      "\\begin{itemize}\\begin{itemize}\\begin{center}c\\end{center}two\n"
+      "\\begin{enumerate}\\begin{quote}q\\end{quote}three\n\\end{enumerate}\n"
+      "\\end{itemize}\\end{itemize}\n");
+  EXPECT_NE(out.find("<CBullet2>\ntwo\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("<CStep3>\nthree\n"), std::string::npos) << out;
+  EXPECT_EQ(reader::environmentState().listDepth, 0);
+}
+
 TEST_F(Environments, UserDefinedEnvironments) {
   std::string err;
   std::string out = convert(
