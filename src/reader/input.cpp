@@ -68,6 +68,7 @@ int rawChar() {
     if (!reader.channel) return kEndOfInput;
     std::size_t n = F_ChannelRead(reader.fileBuffer, 1, kFileBlockSize, reader.channel);
     if (n > 0) {
+      reader.fileBytesRead += n;
       reader.fileBuffer[n] = 0;
       reader.bufferLength = n;
       reader.readPos = 0;
@@ -97,6 +98,17 @@ void saveReadingPosition() {
     reader.strings[reader.stringCount - 1].resume = reader.pending - 1;
   else
     putBackChar(reader.currentChar);
+}
+
+// Counts the text about to be read from a string; false (after reporting and ending all reading)
+// when the conversion has expanded more text than any document needs.
+bool withinExpansionBudget(std::size_t length) {
+  reader.expandedBytes += length;
+  if (reader.expandedBytes <= kExpansionAllowance + kExpansionPerInputByte * reader.fileBytesRead)
+    return true;
+  report("Macro expansion limit reached: the document expands without end, reading stops");
+  finishReading();
+  return false;
 }
 
 // Pushes a string whose first byte becomes the current character.
@@ -298,6 +310,7 @@ void skipBlanks() {
 
 void pushString(const char* text) {
   if (!text || !*text) return;
+  if (!withinExpansionBudget(std::strlen(text))) return;
   saveReadingPosition();
   pushEntry(text, reader.frameDepth, nullptr);
 }
@@ -312,6 +325,7 @@ void startExpansion(std::shared_ptr<const std::string> body, std::vector<std::st
   }
   if (reader.stringCount >= static_cast<int>(kMaxStrings))
     stopConversion("Macro expansion stack overflow");
+  if (!withinExpansionBudget(body->size())) return;
   saveReadingPosition();
   MacroFrame& frame = reader.frames[reader.frameDepth++];
   frame.args = std::move(args);
@@ -333,6 +347,7 @@ void insertArgument(int digit, int frame) {
   }
   const std::string& text = f.args[digit - 1];
   if (text.empty()) return;
+  if (!withinExpansionBudget(text.size())) return;
   saveReadingPosition();
   pushEntry(text.c_str(), frame - 1, nullptr);
 }

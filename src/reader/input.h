@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@ constexpr std::size_t kMaxPathElement = 255;
 // itself.
 constexpr std::size_t kMaxOpenFiles = 32;
 constexpr int kNoProgressMark = 999999;
+// Macro text read in one conversion may reach this many bytes plus kExpansionPerInputByte for each
+// byte read from files; past that the document expands without end (say, macros that double
+// each other thirty times over) and reading stops.
+constexpr std::uint64_t kExpansionAllowance = std::uint64_t{1} << 26;
+constexpr std::uint64_t kExpansionPerInputByte = 16;
 constexpr const char* kDefaultTexInputs = ".:/public/lib/tex/inputs";
 
 // An outer file saved while an included one is read.
@@ -69,6 +75,8 @@ struct ReaderState {
   const char* pending = nullptr;
   MacroFrame frames[kMaxMacroFrames];
   int frameDepth = 0;
+  std::uint64_t fileBytesRead = 0;
+  std::uint64_t expandedBytes = 0;  // text of macro bodies and arguments pushed so far
   bool germanQuotes = false;
   char tokenText[kTokenTextSize] = {};
   int progressMark = kNoProgressMark;

@@ -181,3 +181,33 @@ TEST_F(MacrosTest, RedefinitionWhileTheBodyIsReadKeepsItAlive) {
 
 }  // namespace
 }  // namespace pendra::reader
+
+namespace pendra::reader {
+namespace {
+
+class ExpansionBudgetTest : public testing::ReaderFixture {};
+
+TEST_F(ExpansionBudgetTest, EndlessExpansionWithoutNestingStopsReading) {
+  // Thirty macros that each call the one before twice: shallow, but 2^30 calls in all.
+  defineMacro("\\m", 0, std::string(1000, 'a'));
+  std::string prev = "\\m";
+  for (int i = 0; i < 30; ++i) {
+    std::string name = "\\x" + std::string(1 + i / 26, static_cast<char>('a' + i % 26));
+    defineMacro(name, 0, prev + " " + prev);
+    prev = name;
+  }
+  feedTokens(prev + " after");
+  ::testing::internal::CaptureStderr();
+  for (;;) {
+    CommandRecord* r = nextToken();
+    if (r == specialToken(kEndOfInputToken)) break;
+    if (r->tmpl.rfind("%M(", 0) == 0) invokeMacro(readerState().tokenText, r->argCount);
+  }
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Macro expansion limit reached"), std::string::npos);
+  EXPECT_LE(readerState().expandedBytes, kExpansionAllowance + 2000);
+  EXPECT_EQ(readerState().currentChar, kEndOfInput);
+}
+
+}  // namespace
+}  // namespace pendra::reader
