@@ -57,12 +57,7 @@ TEST(Command, ExistingMifFileBesideTheSourceIsNeverTouched) {
   EXPECT_EQ(testing::slurp(dir.path / "paper.mif"), "the user's own file\n");
   EXPECT_EQ(testing::slurp(dir.path / "out.mif").rfind("<MIFFile 4.00>", 0), 0u);
   // The intermediate file under its fresh name is gone as well.
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
-    (void)entry;
-    ++files;
-  }
-  EXPECT_EQ(files, 3);
+  EXPECT_EQ(testing::namesIn(dir.path).size(), 3u);
 }
 
 TEST(Command, QuietHasNoProgressTrace) {
@@ -115,12 +110,7 @@ TEST(Command, UnrecoverableStateStopsWithStatusOneAndLeavesNothing) {
   EXPECT_NE(r.err.find("stop.tex: 3: Too deep nesting of macros\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Macro expansion stack overflow\n"), std::string::npos);
   EXPECT_EQ(r.err.find("Latex->MLP Done"), std::string::npos);
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
-    (void)entry;
-    ++files;
-  }
-  EXPECT_EQ(files, 1);  // the source alone
+  EXPECT_EQ(testing::namesIn(dir.path).size(), 1u);  // the source alone
 }
 
 TEST(Command, KillingAConversionLeavesNoTemporaryOrTruncatedFile) {
@@ -141,9 +131,7 @@ TEST(Command, KillingAConversionLeavesNoTemporaryOrTruncatedFile) {
                       "; kill -TERM $pid 2>/dev/null; wait $pid) >/dev/null 2>&1";
     int rc = std::system(cmd.c_str());
     (void)rc;
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path))
-      names.push_back(entry.path().filename().string());
+    std::vector<std::string> names = testing::namesIn(dir.path);
     // Either the run was cut short and left nothing, or it finished with the whole document.
     bool finished = std::filesystem::exists(dir.path / "big.mif");
     EXPECT_EQ(names.size(), finished ? 2u : 1u) << "killed after " << delay << " s";

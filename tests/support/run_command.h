@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace pendra::testing {
 
@@ -42,6 +43,14 @@ inline CommandResult runPendra(const std::string& args, const std::filesystem::p
   std::filesystem::remove(out);
   std::filesystem::remove(err);
   return r;
+}
+
+// The names of the entries of a directory.
+inline std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    names.push_back(entry.path().filename().string());
+  return names;
 }
 
 // A fresh temporary directory, removed with the object.
