@@ -144,7 +144,7 @@ void frameMathStatement(float width, float height) {
   mif::endGroup(Op::Math);
   anchorFrame(id, previous, saved);
   // The line feed that usually follows an equation is neither a space nor half a paragraph end.
-  adjustLineFeeds(-1);
+  absorbNextLineFeed();
 }
 
 void textFrameStatement() {

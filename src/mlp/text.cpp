@@ -73,8 +73,8 @@ bool documentStarted() {
   return text.started;
 }
 
-void adjustLineFeeds(int delta) {
-  text.lineFeeds += delta;
+void absorbNextLineFeed() {
+  if (text.lineFeeds > -1) --text.lineFeeds;
 }
 
 void addTextChar(int c) {

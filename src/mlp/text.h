@@ -56,8 +56,9 @@ void endTextLineMode(const SavedText& saved);
 // Closes the open paragraph and assembles the document when any text was met.
 void finishDocument();
 bool documentStarted();
-// Adds `delta` to the count of line feeds seen since the last text character.
-void adjustLineFeeds(int delta);
+// Lets the next line feed pass as neither a space nor half a paragraph end. Objects that follow
+// each other with nothing between them share that one line feed.
+void absorbNextLineFeed();
 
 void processSpecialChar(Code code);
 void hspaceStatement(float width);

@@ -133,6 +133,11 @@ TEST(Frames, EquationExpressionAndOrigin) {
   ASSERT_EQ(strings.size(), 2u);
   EXPECT_EQ(strings[1]->text, "b ");
   EXPECT_EQ(findAll(Op::Para).size(), 1u);
+  // Two equations in a row take one line feed between them, not two: the empty line that
+  // follows still ends the paragraph.
+  const char* eq = "<!FrameMath I 0 0 0 0 x>";
+  ASSERT_TRUE(translateToTree(std::string("a") + eq + eq + "\n\n\nb\n"));
+  EXPECT_EQ(findAll(Op::Para).size(), 2u);
 }
 
 TEST(Frames, RawFrameTextStandsAfterPenWidth) {
