@@ -6,6 +6,7 @@
 #include "mlp/objects.h"
 #include "mlp/pgf.h"
 #include "mlp/statements.h"
+#include "mlp/tables.h"
 
 namespace pendra::mif {
 
@@ -85,7 +86,7 @@ void writePgfCatalog() {
 void writeTableCatalog() {
   beginGroup(Op::TblCatalog);
   beginGroup(Op::TblFormat);
-  addLeaf(Op::TblTag, "Table-L");
+  addLeaf(Op::TblTag, mlp::kTableFormat);
   addLeaf(Op::TblSpBefore, 0.2f);
   addLeaf(Op::TblSpAfter, 0.2f);
   addLeaf(Op::TblAlignment, "Center");

@@ -1,5 +1,7 @@
 #include "mlp/frames.h"
 
+#include <string>
+
 #include "mif/fatal.h"
 #include "mif/tree.h"
 #include "mlp/objects.h"
@@ -88,8 +90,8 @@ void readQuotedPart(std::string& out) {
   out += '"';
 }
 
-}  // namespace
-
+// The expression of `!framemath` up to the statement's `>`: white space outside quoted parts
+// dropped, quoted parts kept with their quotes and their escapes decoded.
 std::string readMathExpression() {
   std::string out;
   for (;;) {
@@ -106,6 +108,8 @@ std::string readMathExpression() {
   }
   return out;
 }
+
+}  // namespace
 
 void frameStatement(float penWidth, float width, float height) {
   SavedText saved = saveTextState();

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace pendra::mlp {
 
@@ -25,9 +24,5 @@ void rawFrameStatement(const char* name);
 void textFrameStatement();
 // `!framemath c x y w h expression`: the expression in a Math object of its own frame.
 void frameMathStatement(float width, float height);
-
-// Reads the expression of `!framemath` up to the statement's `>` and returns it: white space
-// outside quoted parts dropped, quoted parts kept with their quotes and escapes decoded.
-std::string readMathExpression();
 
 }  // namespace pendra::mlp

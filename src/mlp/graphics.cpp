@@ -24,6 +24,20 @@ void penAndCaps(float penWidth, const char* headCap) {
   mif::addLeaf(Op::TailCap, "Square");
 }
 
+// The TLAlignment keyword of an alignment name: by its first letter c, l or r, else the name.
+const char* textLineAlignment(const std::string& name) {
+  switch (name.empty() ? '\0' : name[0]) {
+    case 'c':
+      return "Center";
+    case 'l':
+      return "Left";
+    case 'r':
+      return "Right";
+    default:
+      return internString(name.c_str());
+  }
+}
+
 }  // namespace
 
 void lineStatement(bool arrow, float penWidth, const float (&points)[4]) {
@@ -63,19 +77,6 @@ void shapeStatement(Op op, bool filled, float penWidth, const float (&rect)[4]) 
   mif::addLeaf(Op::ShapeRect, x, y, w, h);
   mif::addLeaf(Op::BRect, x, y, w, h);
   mif::endGroup(op);
-}
-
-const char* textLineAlignment(const std::string& name) {
-  switch (name.empty() ? '\0' : name[0]) {
-    case 'c':
-      return "Center";
-    case 'l':
-      return "Left";
-    case 'r':
-      return "Right";
-    default:
-      return internString(name.c_str());
-  }
 }
 
 void textLineStatement(const std::string& alignment, std::uint32_t angle,

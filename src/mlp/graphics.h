@@ -28,7 +28,4 @@ void textLineStatement(const std::string& alignment, std::uint32_t angle, const 
 // `!epsfile file x y w h sx sy`: the file at its size times the scale factors.
 void epsFileStatement(const std::string& file, const float (&rect)[4], const float (&scale)[2]);
 
-// The TLAlignment keyword of an alignment name: by its first letter c, l or r, else the name.
-const char* textLineAlignment(const std::string& name);
-
 }  // namespace pendra::mlp

@@ -104,8 +104,6 @@ TEST(Frames, TextLines) {
 
 TEST(Frames, TextLineInRunningTextLeavesTheParagraphIntact) {
   // Misplaced, but the paragraph around it goes on and a blank line inside ends nothing.
-  auto r = translate("x <!TextLine c 0 0 0 a\n\nb<HardReturn>c> y\n");
-  ASSERT_TRUE(r.ok) << r.console;
   ASSERT_TRUE(translateToTree("x <!TextLine c 0 0 0 a\n\nb<HardReturn>c> y\n"));
   EXPECT_EQ(findAll(Op::Para).size(), 1u);
   EXPECT_EQ(findAll(Op::ParaLine).size(), 1u);
