@@ -112,7 +112,10 @@ class Writer {
 
   std::string opAnnotation(std::int64_t pending, bool list) const {
     if (pending == 0 || list) return "(*n*)";
-    return "(*nl" + points(pending) + "ptl*)";
+    std::string annotation = "(*nl";
+    annotation += points(pending);
+    annotation += "ptl*)";
+    return annotation;
   }
 
   // The font annotation of a literal: what differs from the last annotation, and the spacing
@@ -126,15 +129,28 @@ class Writer {
       text += (font.style & output::kUnderline) ? "U1U" : "U0U";
       if (font.style & output::kBold) text += "W\"Bold\"W";
     }
-    if (font.size != last.size && font.size >= 0 && font.size < output::kSizeIndexCount)
-      text += "s" + std::to_string(sizes_.points[static_cast<std::size_t>(font.size)]) + "s";
-    if (pending > 0) text += "l" + points(pending) + "ptl";
+    if (font.size != last.size && font.size >= 0 && font.size < output::kSizeIndexCount) {
+      text += 's';
+      text += std::to_string(sizes_.points[static_cast<std::size_t>(font.size)]);
+      text += 's';
+    }
+    if (pending > 0) {
+      text += 'l';
+      text += points(pending);
+      text += "ptl";
+    }
     last = font;
-    return text.empty() ? text : "(*n" + text + "*)";
+    if (text.empty()) return text;
+    std::string annotation = "(*n";
+    annotation += text;
+    annotation += "*)";
+    return annotation;
   }
 
   void string(const std::string& text, const MathFont& font, std::int64_t pending) {
-    out_ += "string[" + fontAnnotation(font, pending) + "\"";
+    out_ += "string[";
+    out_ += fontAnnotation(font, pending);
+    out_ += '"';
     escapeMathText(out_, text);
     out_ += "\"]";
   }
@@ -164,10 +180,14 @@ class Writer {
         string(n->string, n->font, pending);
         break;
       case NodeKind::CharLiteral:
-        if (isLetter(n->character))
-          out_ += "char[" + fontAnnotation(n->font, pending) + n->character + "]";
-        else
+        if (isLetter(n->character)) {
+          out_ += "char[";
+          out_ += fontAnnotation(n->font, pending);
+          out_ += n->character;
+          out_ += ']';
+        } else {
           string(std::string(1, n->character), n->font, pending);
+        }
         break;
       case NodeKind::Prefix:
       case NodeKind::Postfix:
@@ -247,7 +267,11 @@ class Writer {
       unary(n, ann, std::move(n.bracket), depth);
     } else if (type == '1' || type == '2') {
       std::string bracket = std::string("(*ni") + type + "i";
-      if (pending != 0) bracket += "l" + points(pending) + "ptl";
+      if (pending != 0) {
+        bracket += 'l';
+        bracket += points(pending);
+        bracket += "ptl";
+      }
       unary(n, bracket + "*)", std::move(n.bracket), depth);
     } else {
       chain(std::move(n.bracket), true, depth + 1);

@@ -123,7 +123,7 @@ class MathFixture : public ::testing::Test {
       case NodeKind::CharLiteral:
         return std::string(1, n->character);
       case NodeKind::Spacing:
-        return "_" + std::to_string(n->spaces);
+        return std::string("_").append(std::to_string(n->spaces));
       case NodeKind::Nullary:
         return n->op ? n->op->name : "?";
       default:

@@ -15,9 +15,14 @@ std::vector<std::string> items(const char* tmpl) {
   std::vector<std::string> out;
   TemplateItem item;
   for (const char* p = tmpl; nextTemplateItem(p, item);) {
-    std::string s = item.literal ? std::string(1, static_cast<char>(item.byte))
-                                 : "%" + std::string(1, static_cast<char>(item.byte));
-    if (item.hasArgument) s += "(" + std::string(item.argument) + ")";
+    std::string s;
+    if (!item.literal) s += '%';
+    s += static_cast<char>(item.byte);
+    if (item.hasArgument) {
+      s += '(';
+      s += item.argument;
+      s += ')';
+    }
     out.push_back(s);
   }
   return out;
