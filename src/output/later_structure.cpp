@@ -1,10 +1,9 @@
-// Stand-ins for the handlers of lists, diversions, references, footnotes, floats, boxes, tables,
-// pictures and math: each reads what its command would read and writes as little as keeps the
-// body well formed.
-#include "output/later_codes.h"
-
+// Stand-ins for the handlers of lists, theorems, diversions, cross-references, footnotes, captions,
+// save boxes, rules, verbatim text and floats: each reads what its command would read and writes as
+// little as keeps the body well formed, until the handler itself is built.
 #include <string_view>
 
+#include "output/later_codes.h"
 #include "output/paragraph.h"
 #include "output/template.h"
 #include "reader/arguments.h"
@@ -48,53 +47,12 @@ void newTheoremProc() {
   runInCurrentMode("%x%o%x%o");
 }
 
-void boxProc(const char* kind) {
-  switch (kind[0]) {
-    case 'f':  // \fbox, \frame
-      runInCurrentMode("%p");
-      break;
-    case 'M':  // \makebox, \framebox
-    case 'F':
-      runInCurrentMode("%o%o%p");
-      break;
-    case 'P':  // \parbox
-      runInCurrentMode("%o%x%p");
-      break;
-    case 'S':  // \shortstack
-      runInCurrentMode("%o%p");
-      break;
-    case 'm':  // \minipage
-      runInCurrentMode("%o%x");
-      break;
-    default:  // picture objects outside a picture
-      break;
-  }
-}
-
 void saveBoxProc(const char* kind) {
   runInCurrentMode(kind[0] == 'a' ? "%x%o%o%x" : "%x%x");
 }
 
 void ruleProc() {
   runInCurrentMode("%o%x%x");
-}
-
-void specialProc() {
-  runInCurrentMode("%x");
-}
-
-void tableCommand(const char*) {}
-
-void mathInterpreter(const char* tmpl) {
-  mathStandInDispatcher(tmpl);
-}
-
-void pictureInterpreter(const char* tmpl) {
-  pictureStandInDispatcher(tmpl);
-}
-
-void putInterpreter(const char* tmpl) {
-  pictureStandInDispatcher(tmpl);
 }
 
 // Reads the content as text and takes the closing name, as the verbatim body must.
@@ -109,18 +67,6 @@ void floatBody(int ending) {
 }
 
 void allttBody(int ending) {
-  reader::genericBody(reader::currentEnvironment(), ending);
-}
-
-void minipageBody(int ending) {
-  reader::genericBody(reader::currentEnvironment(), ending);
-}
-
-void tabularBody(int ending) {
-  reader::genericBody(reader::currentEnvironment(), ending);
-}
-
-void pictureBody(int ending) {
   reader::genericBody(reader::currentEnvironment(), ending);
 }
 
