@@ -246,7 +246,9 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\forall", R"t(%k(1))t"},
     {"\\exists", R"t(%k(1))t"},
     {"\\neg", R"t(%k(1))t"},
-    {"\\backslash", R"t(%f(T)\%0)t"},
+    // Template text is MLP, where a lone backslash would escape the next byte: the backslash is
+    // written as the MLP escape for itself.
+    {"\\backslash", R"t(%f(T)\\%0)t"},
     {"\\partial", R"t(%k(1))t"},
     {"\\infty", R"t(%k(0))t"},
     {"\\Diamond", R"t(%k(2,jotdot))t"},

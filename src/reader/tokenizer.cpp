@@ -178,7 +178,9 @@ CommandRecord* nextToken() {
     }
     if (isDigit(c) || isLetter(c)) {
       token.put(c);
-      while (isDigit(rd.currentChar) || (isLetter(c) && isLetter(rd.currentChar))) {
+      // A word longer than the token text goes on in the next token rather than being lost.
+      while (token.length < kMaxTokenLength &&
+             (isDigit(rd.currentChar) || (isLetter(c) && isLetter(rd.currentChar)))) {
         token.put(rd.currentChar);
         advance();
       }

@@ -91,6 +91,7 @@ TEST(CommandTables, CountsAndRows) {
   EXPECT_EQ(tmplOf("\\uparrow"), "%f(S)\xAD %0");
   EXPECT_EQ(tmplOf("\\tt"), "% %f(C)%s(P)");
   EXPECT_EQ(tmplOf("\\thanks"), "%-%W()%+");
+  EXPECT_EQ(tmplOf("\\backslash"), "%f(T)\\\\%0");  // an escaped backslash in MLP
   for (const char* name : {"\\sum", "\\prod", "\\int", "\\oint", "\\bigcap", "\\bigcup", "\\lim"})
     EXPECT_EQ(tmplOf(name), "%k(L)") << name;
 

@@ -81,6 +81,13 @@ TEST_F(TokenizerTest, LongControlWordKeeps254Letters) {
   EXPECT_EQ(readerState().currentChar, ' ');
 }
 
+TEST_F(TokenizerTest, LongWordsContinueInTheNextToken) {
+  feedTokens(std::string(300, 'w') + " " + std::string(600, '7'));
+  EXPECT_EQ(tokenTexts(),
+            (Tokens{std::string(255, 'w'), std::string(45, 'w'), " ", std::string(255, '7'),
+                    std::string(255, '7'), std::string(90, '7')}));
+}
+
 TEST_F(TokenizerTest, StarredForms) {
   feedTokens("\\section*{a}\\textbf*b");
   CommandRecord* r = nextToken();
