@@ -16,12 +16,42 @@ namespace {
 
 OutputState output;
 
+// The length of the longest start of the buffer that ends between two whole pieces of MLP text:
+// not inside a statement, its quoted strings, or an escape.
+std::size_t wellFormedLength() {
+  std::size_t safe = 0;
+  int depth = 0;
+  bool quoted = false;
+  const std::size_t n = output.length;
+  for (std::size_t i = 0; i < n; ++i) {
+    char c = output.buffer[i];
+    if (c == '\\') {
+      i += (i + 1 < n && output.buffer[i + 1] == 'x' && depth == 0) ? 4 : 1;
+    } else if (quoted) {
+      quoted = c != '"';
+    } else if (c == '"' && depth > 0) {
+      quoted = true;
+    } else if (c == '<') {
+      ++depth;
+    } else if (c == '>' && depth > 0) {
+      --depth;
+    }
+    if (depth == 0 && !quoted && i < n) safe = i + 1;
+  }
+  return safe;
+}
+
 void store(unsigned char c) {
+  if (output.overflow) return;
   if (output.length < kParagraphCapacity) {
     output.buffer[output.length++] = static_cast<char>(c);
     output.buffer[output.length] = 0;
   } else {
+    // What does not fit is lost; the text kept must not end in the middle of a statement or an
+    // escape, which would spoil the rest of the MLP file.
     output.overflow = true;
+    output.length = wellFormedLength();
+    output.buffer[output.length] = 0;
   }
 }
 

@@ -55,6 +55,33 @@ TEST_F(Paragraphs, OverflowIsCutAndReportedOncePerParagraph) {
   EXPECT_EQ(err.find("overflowed", first + 30), std::string::npos);
 }
 
+TEST_F(Paragraphs, OverflowNeverCutsAStatementOrAnEscape) {
+  // Font statements and escapes everywhere: wherever the buffer fills, what is kept must end
+  // between two whole pieces, so that the MLP file stays readable.
+  for (int shift = 0; shift < 12; ++shift) {
+    std::string text(static_cast<std::size_t>(shift), 'p');
+    for (int i = 0; i < 200; ++i) text += "\\textbf{b}\\'e<\\emph{i}> ";
+    std::string out = convert(text + "\n\nafter\n");
+    std::size_t start = out.find("<Body>\n") + 7;
+    std::string line = out.substr(start, out.find('\n', start) - start);
+    int depth = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\\') {
+        bool hex = i + 1 < line.size() && line[i + 1] == 'x';
+        ASSERT_LT(i + (hex ? 4 : 1), line.size()) << "escape cut at shift " << shift;
+        i += hex ? 4 : 1;
+      } else if (line[i] == '<') {
+        ++depth;
+      } else if (line[i] == '>') {
+        --depth;
+      }
+    }
+    EXPECT_EQ(depth, 0) << "statement cut at shift " << shift;
+    EXPECT_NE(out.find("\nafter\n"), std::string::npos);
+    restartParagraphs();
+  }
+}
+
 TEST_F(Paragraphs, FirstBodyAfterAHeading) {
   EXPECT_EQ(convert("\\section{Intro}\nText.\n"), "\n<1Heading>\nIntro\n\n<FirstBody>\nText.\n");
   // After a heading blank lines do not matter.
