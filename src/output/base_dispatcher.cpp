@@ -2,10 +2,14 @@
 #include <cstring>
 
 #include "output/char_commands.h"
+#include "output/diversions.h"
 #include "output/later_codes.h"
+#include "output/lists.h"
 #include "output/paragraph.h"
 #include "output/prologue.h"
+#include "output/rule_savebox.h"
 #include "output/template.h"
+#include "output/xref.h"
 #include "reader/arguments.h"
 #include "reader/construct.h"
 #include "reader/counters.h"

@@ -3,10 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "math/parser.h"
 #include "output/char_commands.h"
 #include "output/fonts.h"
+#include "output/footnotes.h"
 #include "output/index_text.h"
 #include "output/later_codes.h"
+#include "output/lists.h"
 #include "output/paragraph.h"
 #include "output/paragraph_formats.h"
 #include "reader/construct.h"
@@ -314,7 +317,7 @@ void runWithInterpreter(reader::Interpreter interpreter, const char* tmpl) {
       TableDispatcher(tmpl);
       break;
     case reader::Interpreter::kMath:
-      mathInterpreter(tmpl);
+      math::mathInterpreter(tmpl);
       break;
     case reader::Interpreter::kPicture:
       pictureInterpreter(tmpl);

@@ -3,9 +3,11 @@
 #include <cstring>
 
 #include "output/fonts.h"
+#include "output/footnotes.h"
 #include "output/later_codes.h"
 #include "output/paragraph.h"
 #include "output/template.h"
+#include "output/verbatim.h"
 #include "reader/arguments.h"
 #include "reader/construct.h"
 #include "reader/input.h"
@@ -179,6 +181,28 @@ const EnvironmentRecord* findEnvironment(const char* name) {
   return &environments.madeRecords.back();
 }
 
+EnvironmentRecord& defineEnvironment(const char* name, const EnvironmentRecord& pattern) {
+  const EnvironmentRecord* found = lookupEnvironment(name);
+  for (EnvironmentRecord& made : environments.madeRecords) {
+    if (&made == found) {
+      const char* kept = made.name;
+      made = pattern;
+      made.name = kept;
+      return made;
+    }
+  }
+  EnvironmentRecord record = pattern;
+  record.name = keepText(name);
+  environments.madeRecords.push_back(record);
+  enter(&environments.madeRecords.back());
+  return environments.madeRecords.back();
+}
+
+const char* keepText(std::string text) {
+  environments.madeNames.push_back(std::move(text));
+  return environments.madeNames.back().c_str();
+}
+
 std::string listAdjustedTag(const char* tag) {
   std::string name = tag;
   if (environments.listDepth >= 2 &&
@@ -197,13 +221,18 @@ void genericBody(const EnvironmentRecord& record, int ending) {
   environments.firstItem = firstItem;
 }
 
+// A list's items count from its own first item, a list nested in an item's text included.
 void listBody(const EnvironmentRecord& record, int ending) {
   int depth = environments.listDepth;
+  bool firstItem = environments.firstItem;
   if (std::strcmp(record.name, "enumerate") == 0 || std::strcmp(record.name, "itemize") == 0 ||
-      std::strcmp(record.name, "description") == 0)
+      std::strcmp(record.name, "description") == 0) {
     ++environments.listDepth;
+    environments.firstItem = true;
+  }
   genericBody(record, ending);
   environments.listDepth = depth;
+  environments.firstItem = firstItem;
 }
 
 void runEnvironment(const EnvironmentRecord& record, int ending) {

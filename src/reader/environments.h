@@ -117,6 +117,11 @@ unsigned environmentBucket(const char* name);
 const EnvironmentRecord* findEnvironment(const char* name);
 // The record of that name, or nullptr; makes nothing.
 const EnvironmentRecord* lookupEnvironment(const char* name);
+// A record of that name made at run time, filled from `pattern` with the name kept: the record
+// already made for that name, or a new one that hides a built-in record of the same name.
+EnvironmentRecord& defineEnvironment(const char* name, const EnvironmentRecord& pattern);
+// A copy of `text` that lives as long as the made records (their names and tags).
+const char* keepText(std::string text);
 
 // Runs an environment whose content ends with delimiter code `ending`.
 void runEnvironment(const EnvironmentRecord& record, int ending);

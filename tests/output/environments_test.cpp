@@ -108,8 +108,8 @@ TEST_F(Environments, UserDefinedEnvironments) {
 }
 
 TEST_F(Environments, PseudoEnvironmentsTakeOneArgument) {
-  std::string out = convert("\\title{The Title}\nafter\n");
-  EXPECT_NE(out.find("<Title>\nThe Title\n"), std::string::npos) << out;
+  std::string out = convert("\\title{The Title}\nafter\n\\maketitle\n");
+  EXPECT_NE(out.find("after\n\n<Title>\nThe Title\n"), std::string::npos) << out;
 }
 
 }  // namespace

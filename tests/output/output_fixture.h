@@ -23,9 +23,11 @@ class ConvertFixture : public ReaderFixture {
     body_ = F_ChannelMakeTmp(1024);
     output::initParagraphOutput(body_);
     output::initParagraphFormats();
+    output::initLists();
     reader::runOutermostTemplate(reader::kParaMode, "%g(Body)");
   }
   void TearDown() override {
+    output::finishDiversions();
     ReaderFixture::TearDown();
     F_ChannelCloseTmp(body_);
   }

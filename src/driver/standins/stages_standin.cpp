@@ -2,11 +2,6 @@
 // keeps a run whole. Whoever builds a stage deletes its stand-in here.
 #include "driver/stages.h"
 
-namespace pendra::output {
-void initLists() {}
-void finishDiversions() {}
-}  // namespace pendra::output
-
 namespace pendra::picture {
 void initPicture() {}
 }  // namespace pendra::picture

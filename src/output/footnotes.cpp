@@ -1,0 +1,88 @@
+#include "output/footnotes.h"
+
+#include <cstring>
+
+#include "output/fonts.h"
+#include "output/paragraph.h"
+#include "output/template.h"
+#include "reader/construct.h"
+#include "reader/environments.h"
+#include "reader/input.h"
+#include "reader/report.h"
+
+namespace pendra::output {
+
+namespace {
+
+// What a statement in the middle of a paragraph must leave as it found.
+struct SavedParagraph {
+  int blankLines = outputState().blankLines;
+  std::string tag = outputState().currentTag;
+  bool tagLineWritten = outputState().tagLineWritten;
+  int pendingSpace = outputState().pendingSpace;
+  Font font = currentFont();
+
+  void restore() const {
+    OutputState& out = outputState();
+    out.blankLines = blankLines;
+    out.currentTag = tag;
+    out.tagLineWritten = tagLineWritten;
+    out.pendingSpace = pendingSpace;
+    currentFont() = font;
+  }
+};
+
+bool isWhite(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+void skipWhiteSpace() {
+  reader::ReaderState& rd = reader::readerState();
+  while (isWhite(rd.currentChar)) reader::advance();
+}
+
+// [placement]: letters up to ']'; a line end or the end of input first is reported.
+void skipPlacement() {
+  reader::ReaderState& rd = reader::readerState();
+  reader::advance();
+  while (rd.currentChar != ']') {
+    if (rd.currentChar == '\n' || rd.currentChar == '\r' || rd.currentChar == reader::kEndOfInput) {
+      reader::report("missing ']'");
+      return;
+    }
+    reader::advance();
+  }
+  reader::advance();
+  skipWhiteSpace();
+}
+
+}  // namespace
+
+void footnoteProc() {
+  writeStatementLine("<!FootNote\n");
+  SavedParagraph saved;
+  runInCurrentMode("%o%E(*footnote)");
+  writeStatementLine("> ");
+  saved.restore();
+}
+
+void floatBody(int ending) {
+  const reader::EnvironmentRecord& record = reader::currentEnvironment();
+  SavedParagraph saved;
+  reader::setCurrentMode(record.mode);
+  skipWhiteSpace();
+  if (reader::readerState().currentChar == '[') skipPlacement();
+  writeStatementLine("<!TextFrame 0 0 ");
+  reader::parseUntil(ending);
+  writeStatementLine(">\n");
+  saved.restore();
+}
+
+void captionProc() {
+  const char* name = reader::currentEnvironment().name;
+  bool figure = std::strcmp(name, "figure") == 0 || std::strcmp(name, "figure*") == 0;
+  setParagraphTag(figure ? "Figure" : "Table");
+  reader::processOneArgument();
+}
+
+}  // namespace pendra::output

@@ -1,0 +1,132 @@
+#include "output/verbatim.h"
+
+#include <string>
+
+#include "output/paragraph.h"
+#include "output/template.h"
+#include "reader/environments.h"
+#include "reader/input.h"
+#include "reader/report.h"
+#include "reader/symbols.h"
+#include "reader/tokenizer.h"
+
+namespace pendra::output {
+
+namespace {
+
+// A space that FrameMaker keeps at its full width, as the verbatim commands write it.
+constexpr const char* kFixedSpace = R"(\x11  )";
+
+int& current() {
+  return reader::readerState().currentChar;
+}
+
+// Reports `message` with the line of the \begin.
+void reportAtLine(const char* message, int line) {
+  int& counter = reader::readerState().lineCounter;
+  int now = counter;
+  counter = line;
+  reader::report("%s", message);
+  counter = now;
+}
+
+// At a backslash: whether the closing text follows; the part of it that matched before a
+// character that did not is written as text.
+bool atClosingText(const std::string& closing) {
+  std::size_t matched = 0;
+  while (matched < closing.size() && current() == static_cast<unsigned char>(closing[matched])) {
+    ++matched;
+    reader::advance();
+  }
+  if (matched == closing.size()) return true;
+  for (std::size_t i = 0; i < matched; ++i) writeTextChar(static_cast<unsigned char>(closing[i]));
+  return false;
+}
+
+// The rest of the \begin line when it holds nothing but blanks: LaTeX starts the text on the
+// next line, and the line end would otherwise make an empty first line.
+void skipBlankRestOfLine() {
+  reader::ReaderState& rd = reader::readerState();
+  while (rd.currentChar == ' ' || rd.currentChar == '\t') reader::advance();
+  if (rd.currentChar == '\r') reader::advance();
+  if (rd.currentChar == '\n') reader::advance();
+}
+
+}  // namespace
+
+void verbatimBody(int) {
+  const reader::EnvironmentRecord& record = reader::currentEnvironment();
+  reader::setCurrentMode(reader::kVerbatimMode);
+  int line = reader::readerState().lineCounter;
+  std::string closing = "\\end{";
+  closing += record.name;
+  closing += '}';
+  skipBlankRestOfLine();
+  for (;;) {
+    int c = current();
+    if (c == reader::kEndOfInput) {
+      reportAtLine("unclosed \\begin{verbatim} command", line);
+      return;
+    }
+    if (c == '\\') {
+      if (atClosingText(closing)) break;
+      continue;
+    }
+    if (c == '\n' || c == '\r')
+      endParagraph();
+    else if (c == ' ')
+      writeRawString(kFixedSpace);
+    else
+      writeTextChar(static_cast<unsigned char>(c));
+    reader::advance();
+  }
+  reader::skipToLineEnd();
+}
+
+void allttBody(int) {
+  reader::EnvironmentState& env = reader::environmentState();
+  const reader::EnvironmentRecord& record = *env.current;
+  reader::setCurrentMode(record.mode);
+  int line = reader::readerState().lineCounter;
+  bool firstItem = env.firstItem;
+  env.firstItem = true;
+  skipBlankRestOfLine();
+  for (;;) {
+    int c = current();
+    if (c == reader::kEndOfInput) {
+      reportAtLine("unclosed \\begin{alltt} command\n", line);
+      break;
+    }
+    if (c == '\\') {
+      env.delimiter = reader::kNoDelimiter;
+      const reader::CommandRecord* r = reader::nextToken();
+      runInCurrentMode(r->tmpl.c_str());
+      int code = env.delimiter;
+      env.delimiter = reader::kNoDelimiter;
+      if (code == reader::kEndCode) break;
+      if (code == reader::kDisplayOpen)
+        reader::runMathRecord(*env.displayMath, reader::kDisplayClose);
+      else if (code == reader::kInlineOpen)
+        reader::runMathRecord(*env.math, reader::kInlineClose);
+      if (current() == ' ') reader::advance();
+      continue;
+    }
+    if (c == '{') {
+      reader::advance();
+      reader::parseUntil(reader::kGroupClose);
+      continue;
+    }
+    if (c == '}')
+      reader::report("unmatched right brace character\n");
+    else if (c == '\n')
+      endParagraph();
+    else if (c == ' ')
+      writeRawString(kFixedSpace);
+    else
+      writeTextChar(static_cast<unsigned char>(c));
+    reader::advance();
+  }
+  env.firstItem = firstItem;
+}
+
+}  // namespace pendra::output
