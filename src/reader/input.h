@@ -26,7 +26,7 @@ constexpr int kNoProgressMark = 999999;
 // Macro text read in one conversion may reach this many bytes plus kExpansionPerInputByte for each
 // byte read from files; past that the document expands without end (say, macros that double
 // each other thirty times over) and reading stops.
-constexpr std::uint64_t kExpansionAllowance = std::uint64_t{1} << 26;
+constexpr std::uint64_t kExpansionAllowance = std::uint64_t{1} << 24;
 constexpr std::uint64_t kExpansionPerInputByte = 16;
 constexpr const char* kDefaultTexInputs = ".:/public/lib/tex/inputs";
 
