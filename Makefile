@@ -39,7 +39,7 @@ fuzz-run: fuzz
 	@for t in latex mlp mif; do \
 	  mkdir -p $(FUZZ_BUILD)/corpus-$$t $(FUZZ_BUILD)/findings; \
 	  cp -n fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus-$$t/ 2>/dev/null; \
-	  $(FUZZ_BUILD)/fuzz_$$t $(FUZZ_BUILD)/corpus-$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	  $(FUZZ_BUILD)/fuzz_$$t $(FUZZ_BUILD)/corpus-$$t -max_total_time=$(FUZZ_SECONDS) -timeout=30 \
 	    -rss_limit_mb=4096 -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- -print_final_stats=1 || exit 1; \
 	done
 
