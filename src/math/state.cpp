@@ -42,6 +42,10 @@ void initMath() {
   state.annotation = kAnnotationStart;
   state.pendingLabel.clear();
   state.hasPendingLabel = false;
+  state.overflowModes.clear();
+  state.nestingReported = false;
+  state.optionalNesting = -1;
+  state.mboxDepth = 0;
 }
 
 // Math left open at the end of input is dropped with its nodes.

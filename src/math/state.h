@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "math/node.h"
 
@@ -12,6 +13,17 @@ namespace pendra::math {
 // Frames above the base frame (arguments, \left groups, array rows, the equation itself).
 constexpr int kMaxMathFrames = 16;
 
+// Mode characters of the frames: what a frame was pushed for decides what its close does.
+constexpr char kInlineFrame = 'M';    // $...$: plain text or an inline FrameMath statement
+constexpr char kDisplayFrame = 'Q';   // display math: a display FrameMath statement
+constexpr char kArrayFrame = 'A';     // array: a matrix
+constexpr char kRowFrame = '&';       // one row after a \\, handed back to the row list
+constexpr char kArgumentFrame = 'P';  // an argument of a math operator or a script
+constexpr char kDroppedFrame = 'X';   // a skipped argument: its nodes are freed
+// \left: the delimiter letter is kept beside the mode, since letters such as A (\Updownarrow)
+// would otherwise be taken for other modes.
+constexpr char kLeftFrame = 'L';
+
 // A chain being built, with the column count of an array and the mode character that decides
 // what happens when the frame closes.
 struct MathFrame {
@@ -19,6 +31,7 @@ struct MathFrame {
   MathNode* last = nullptr;
   std::int16_t columns = 1;
   char mode = 0;
+  char delimiter = 0;  // the \left letter of a kLeftFrame
 };
 
 // What the last font annotation of the FrameMath writer selected: no family, normal size, plain.
@@ -30,6 +43,11 @@ struct MathState {
   MathFont annotation = kAnnotationStart;
   std::string pendingLabel;
   bool hasPendingLabel = false;
+  // Modes of the pushes past kMaxMathFrames, so that their closes are matched all the same.
+  std::vector<char> overflowModes;
+  bool nestingReported = false;  // "Excessive nesting of equations", once per equation
+  int optionalNesting = -1;      // construct nesting at which a "]" ends a bracketed argument
+  int mboxDepth = 0;             // \mbox groups open: their words are upright text
 };
 
 MathState& mathState();

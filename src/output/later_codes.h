@@ -15,9 +15,8 @@ namespace pendra::output {
 void boxProc(const char* kind);       // %P outside a picture: \makebox, \fbox, \parbox...
 void specialProc();                   // %u: \special
 void tableCommand(const char* kind);  // %T(c) inside a table, %& there
-// The interpreters of math, picture and put modes, and the body handlers of minipage, tabular
-// and pictures.
-void mathInterpreter(const char* tmpl);
+// The interpreters of picture and put modes, and the body handlers of minipage, tabular and
+// pictures.
 // The text interpreter with the math codes ignored, and with the picture codes ignored: what
 // the math and picture interpreters run until they are built.
 void mathStandInDispatcher(const char* tmpl);

@@ -54,7 +54,7 @@ TEST_F(Environments, ClosingNameChecks) {
 
 TEST_F(Environments, DollarsOpenAndCloseByMode) {
   std::string err;
-  EXPECT_EQ(convert("a $x$ b\n", &err), "\n<Body>\na x b\n");
+  EXPECT_EQ(convert("a $x$ b\n", &err), "\n<Body>\na <em>x<rm> b\n");
   EXPECT_EQ(err, "");
   restartParagraphs();
   // After display math the tag is set again, so the text after it has a tag line.

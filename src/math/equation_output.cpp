@@ -1,0 +1,107 @@
+// Equations into the MLP body, through the paragraph layer.
+#include "math/equation_output.h"
+
+#include <string>
+#include <vector>
+
+#include "math/framemath.h"
+#include "math/plain_text.h"
+#include "output/fonts.h"
+#include "output/paragraph.h"
+#include "reader/environments.h"
+
+namespace pendra::math {
+
+namespace {
+
+// Bytes handed to the statement-line writer at once; it formats at most kStatementFormatMax.
+constexpr std::size_t kStatementChunk = output::kStatementFormatMax / 2;
+// Bytes of a label kept in its marker.
+constexpr std::size_t kMaxLabelLength = 200;
+
+bool suppressed() {
+  return output::outputState().suppression > 0;
+}
+
+WriterSizes currentSizes() {
+  WriterSizes sizes;
+  for (int i = 0; i < output::kSizeIndexCount; ++i) sizes.points[i] = output::pointSize(i);
+  int size = output::currentFont().size;
+  sizes.currentSizeIndex =
+      size >= 0 && size < output::kSizeIndexCount ? size : output::kNormalSizeIndex;
+  return sizes;
+}
+
+// The statement text goes straight to the body, in pieces the statement-line writer can format;
+// the expression so stays on one line however long it is.
+void writeStatementText(const std::string& text) {
+  for (std::size_t at = 0; at < text.size(); at += kStatementChunk)
+    output::writeStatementLine("%s", text.substr(at, kStatementChunk).c_str());
+}
+
+void writePlainPieces(const std::vector<PlainPiece>& pieces) {
+  output::Font saved = output::currentFont();
+  for (const PlainPiece& piece : pieces) {
+    if (piece.statement) {
+      output::writeStatementLine("%s", piece.text.c_str());
+      continue;
+    }
+    output::currentFont() = piece.font;
+    for (char c : piece.text) {
+      auto byte = static_cast<unsigned char>(c);
+      if (byte > 127) {
+        // Symbol-font codes go in as MLP escapes, which the reader turns back into the byte.
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02x ", byte);
+        output::writeRawString(escape);
+      } else {
+        output::writeTextChar(byte);
+      }
+    }
+  }
+  output::currentFont() = saved;
+}
+
+}  // namespace
+
+void writeInlineMath(NodePtr tree) {
+  if (suppressed()) return;
+  if (simplicity(tree.get()) != 0) {
+    std::vector<PlainPiece> pieces;
+    writePlainMath(pieces, std::move(tree));
+    writePlainPieces(pieces);
+    return;
+  }
+  std::string text;
+  writeFrameMath(text, 'I', std::move(tree), currentSizes());
+  output::startParagraphIfNeeded();
+  writeStatementText(text);
+  output::writeInlineStatement("Comment", nullptr);
+}
+
+void writeDisplayMath(NodePtr tree) {
+  if (suppressed()) return;
+  output::endParagraph();
+  output::outputState().tagLineWritten = false;
+  const char* tag = reader::currentEnvironment().paragraphTag;
+  if (tag && *tag) output::setParagraphTag(reader::listAdjustedTag(tag).c_str());
+  output::startParagraphIfNeeded();
+  std::string text;
+  writeFrameMath(text, 'D', std::move(tree), currentSizes());
+  writeStatementText(text);
+}
+
+void writeEquationLabel(std::string_view label, bool afterDisplay) {
+  if (suppressed()) return;
+  // The label stands inside a quoted MLP string: quotes, backslashes and angle brackets are left
+  // out rather than let it end the string or the statement early.
+  std::string text;
+  for (char c : label) {
+    if (text.size() >= kMaxLabelLength) break;
+    if (c != '"' && c != '\\' && c != '<' && c != '>' && c != '\n') text += c;
+  }
+  output::writeInlineStatement("marker", "<mtype 9> <mtext \"Label:%s\">", text.c_str());
+  if (afterDisplay) output::endParagraph();
+}
+
+}  // namespace pendra::math
