@@ -80,6 +80,8 @@ void endDiversion(int n, bool append) {
     reader::report("diversion stack underflow");
     return;
   }
+  // Text still in the paragraph buffer was written inside the diversion and belongs to it.
+  if (outputState().length > 0) endParagraph();
   ChunkList level = diversions.stack[static_cast<std::size_t>(--diversions.depth)];
   chunk(level.last).end = filePosition();
   ChunkList& buffer = diversions.buffers[static_cast<std::size_t>(n)];
