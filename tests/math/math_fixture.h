@@ -14,6 +14,47 @@
 
 namespace pendra::testing {
 
+// A compact picture of a tree: literals as themselves ("ab" for strings), Spacing as _units,
+// operators as name(operands), none as -, chains of several nodes in brackets.
+inline std::string showNode(const math::MathNode* n);
+
+inline std::string showTree(const math::MathNode* chain) {
+  if (!chain) return "-";
+  std::string out;
+  bool several = chain->next != nullptr;
+  if (several) out += "[";
+  for (const math::MathNode* n = chain; n; n = n->next.get()) {
+    if (n != chain) out += " ";
+    out += showNode(n);
+  }
+  if (several) out += "]";
+  return out;
+}
+inline std::string showNode(const math::MathNode* n) {
+  using math::NodeKind;
+  switch (n->kind) {
+    case NodeKind::StrLiteral:
+      return "\"" + n->string + "\"";
+    case NodeKind::CharLiteral:
+      return std::string(1, n->character);
+    case NodeKind::Spacing:
+      return std::string("_").append(std::to_string(n->spaces));
+    case NodeKind::Nullary:
+      return n->op ? n->op->name : "?";
+    default:
+      break;
+  }
+  std::string out = n->op ? n->op->name : "?";
+  if (n->kind == NodeKind::Id) out += std::string(".") + n->bracketFormat[0] + n->bracketFormat[1];
+  out += "(";
+  int count = math::operandCount(n);
+  for (int i = 0; i < count; ++i) {
+    if (i) out += ", ";
+    out += showTree(math::peekOperand(n, i));
+  }
+  return out + ")";
+}
+
 class MathFixture : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -101,45 +142,7 @@ class MathFixture : public ::testing::Test {
     }
     return head;
   }
-  // A compact picture of a tree: literals as themselves ("ab" for strings), Spacing as _units,
-  // operators as name(operands), none as -, chains of several nodes in brackets.
-  static std::string show(const math::MathNode* chain) {
-    if (!chain) return "-";
-    std::string out;
-    bool several = chain->next != nullptr;
-    if (several) out += "[";
-    for (const math::MathNode* n = chain; n; n = n->next.get()) {
-      if (n != chain) out += " ";
-      out += showNode(n);
-    }
-    if (several) out += "]";
-    return out;
-  }
-  static std::string showNode(const math::MathNode* n) {
-    using math::NodeKind;
-    switch (n->kind) {
-      case NodeKind::StrLiteral:
-        return "\"" + n->string + "\"";
-      case NodeKind::CharLiteral:
-        return std::string(1, n->character);
-      case NodeKind::Spacing:
-        return std::string("_").append(std::to_string(n->spaces));
-      case NodeKind::Nullary:
-        return n->op ? n->op->name : "?";
-      default:
-        break;
-    }
-    std::string out = n->op ? n->op->name : "?";
-    if (n->kind == NodeKind::Id)
-      out += std::string(".") + n->bracketFormat[0] + n->bracketFormat[1];
-    out += "(";
-    int count = math::operandCount(n);
-    for (int i = 0; i < count; ++i) {
-      if (i) out += ", ";
-      out += show(math::peekOperand(n, i));
-    }
-    return out + ")";
-  }
+  static std::string show(const math::MathNode* chain) { return showTree(chain); }
 
  private:
   bool capturing_ = false;
