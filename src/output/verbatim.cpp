@@ -21,6 +21,11 @@ int& current() {
   return reader::readerState().currentChar;
 }
 
+bool isControlWord(const std::string& name) {
+  return name.size() > 1 && name[0] == '\\' &&
+         ((name[1] >= 'a' && name[1] <= 'z') || (name[1] >= 'A' && name[1] <= 'Z'));
+}
+
 // Reports `message` with the line of the \begin.
 void reportAtLine(const char* message, int line) {
   int& counter = reader::readerState().lineCounter;
@@ -100,6 +105,7 @@ void allttBody(int) {
     if (c == '\\') {
       env.delimiter = reader::kNoDelimiter;
       const reader::CommandRecord* r = reader::nextToken();
+      if (current() == ' ' && isControlWord(r->name)) reader::advance();
       runInCurrentMode(r->tmpl.c_str());
       int code = env.delimiter;
       env.delimiter = reader::kNoDelimiter;
@@ -108,7 +114,6 @@ void allttBody(int) {
         reader::runMathRecord(*env.displayMath, reader::kDisplayClose);
       else if (code == reader::kInlineOpen)
         reader::runMathRecord(*env.math, reader::kInlineClose);
-      if (current() == ' ') reader::advance();
       continue;
     }
     if (c == '{') {
