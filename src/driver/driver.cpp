@@ -121,6 +121,7 @@ void runConversion(ConStringT sparm) {
   reader::initSymbols();
   picture::initPicture();
   output::initLists();
+  table::initTables();
   math::initMath();
 
   reader::runOutermostTemplate(kParaOrLrMode, "%g(Body)");

@@ -23,6 +23,10 @@ namespace pendra::picture {
 void initPicture();
 }
 
+namespace pendra::table {
+void initTables();
+}
+
 namespace pendra::math {
 void initMath();
 void finishMath();

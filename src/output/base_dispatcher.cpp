@@ -16,6 +16,7 @@
 #include "reader/input.h"
 #include "reader/macros.h"
 #include "reader/report.h"
+#include "table/tables.h"
 
 namespace pendra::output {
 
@@ -152,7 +153,7 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       reader::newEnvironmentProc();
       return true;
     case 'P':
-      boxProc(argument);
+      table::boxProc(argument);
       return true;
     case 'R':
       inputFile();

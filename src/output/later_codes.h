@@ -1,6 +1,5 @@
-// Handlers whose codes belong to other parts of the converter (boxes, tables, pictures, math). Each
-// does the least that keeps the output well formed, usually skipping its arguments, until its own
-// part replaces it.
+// Handlers whose codes belong to the picture part of the converter. Each does the least that keeps
+// the output well formed, usually skipping its arguments, until that part replaces it.
 #pragma once
 
 // The document-structure handlers have headers of their own; included here for the code that
@@ -12,19 +11,14 @@
 
 namespace pendra::output {
 
-void boxProc(const char* kind);       // %P outside a picture: \makebox, \fbox, \parbox...
-void specialProc();                   // %u: \special
-void tableCommand(const char* kind);  // %T(c) inside a table, %& there
-// The interpreters of picture and put modes, and the body handlers of minipage, tabular and
-// pictures.
+void specialProc();  // %u: \special
+// The interpreters of picture and put modes, and the body handler of pictures.
 // The text interpreter with the math codes ignored, and with the picture codes ignored: what
 // the math and picture interpreters run until they are built.
 void mathStandInDispatcher(const char* tmpl);
 void pictureStandInDispatcher(const char* tmpl);
 void pictureInterpreter(const char* tmpl);
 void putInterpreter(const char* tmpl);
-void minipageBody(int ending);
-void tabularBody(int ending);
 void pictureBody(int ending);
 
 }  // namespace pendra::output

@@ -15,6 +15,7 @@
 #include "reader/construct.h"
 #include "reader/input.h"
 #include "reader/report.h"
+#include "table/tables.h"
 
 namespace pendra::output {
 
@@ -356,9 +357,9 @@ void TableDispatcher(const char* tmpl) {
   TemplateItem item;
   for (const char* p = tmpl; nextTemplateItem(p, item);) {
     if (!item.literal && item.hasArgument && item.byte == 'T') {
-      tableCommand(item.argument);
+      table::tableCommand(item.argument);
     } else if (!item.literal && !item.hasArgument && item.byte == '&') {
-      tableCommand("n");
+      table::tableCommand("n");
     } else if (!item.literal && !item.hasArgument && item.byte == '@') {
       reader::setCurrentMode(run.mode);
     } else if (!item.literal && !item.hasArgument && item.byte == 'n') {

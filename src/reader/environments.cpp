@@ -13,6 +13,7 @@
 #include "reader/input.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
+#include "table/tables.h"
 
 namespace pendra::reader {
 
@@ -50,10 +51,10 @@ void runBody(const EnvironmentRecord& record, int ending) {
     case BodyHandler::kNone:
       break;
     case BodyHandler::kMinipage:
-      output::minipageBody(ending);
+      table::minipageBody(ending);
       break;
     case BodyHandler::kTabular:
-      output::tabularBody(ending);
+      table::tabularBody(ending);
       break;
     case BodyHandler::kPicture:
       output::pictureBody(ending);

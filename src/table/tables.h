@@ -1,0 +1,49 @@
+// The tabular environment and boxes: both are written as MLP table statements. A tabular's
+// cells are diverted into buffer 7 until the cell ends, so that a row statement is written
+// only for a row that has a cell; a box outside a picture is a table of one framed or plain cell.
+#pragma once
+
+namespace pendra::table {
+
+constexpr int kCellBuffer = 7;  // the diversion buffer of a cell's text
+// Boxes inside boxes; past this a box is read as its plain content.
+constexpr int kMaxBoxNesting = 64;
+
+// One open tabular.
+struct Table {
+  float width = 0.0f;  // tabular*'s width, in points; read and not used further
+  int columns = 0;
+  int cells = 0;        // cells kept in the current row
+  char position = 'c';  // the optional position argument's first letter
+  bool rowOpen = false;
+  bool cellOpen = false;
+  // A table inside a table: its body is text of the enclosing cell, its commands write nothing.
+  bool refused = false;
+};
+
+struct TableState {
+  Table current;  // the innermost open tabular; the enclosing ones are kept by their readers
+  int tableNesting = 0;
+  int boxNesting = 0;
+  bool boxNestingReported = false;
+};
+
+TableState& tableState();
+// Forgets every table and box; the nesting counts start at 0.
+void initTables();
+
+// Body handler of tabular and tabular*: width, position and column specification, then the body
+// up to the delimiter code `ending`, written as a table.
+void tabularBody(int ending);
+// %T(c) inside a table (and %&, which is %T(n)): t &, n \\, h \hline, c \cline, m \multicolumn,
+// v \vline.
+void tableCommand(const char* kind);
+
+// %P outside a picture: f \fbox and \frame, F \framebox, M \makebox, P \parbox, m \minipage;
+// the picture objects (\line, \vector, \circle, \oval, \dashbox, \shortstack) are reported and
+// their arguments read.
+void boxProc(const char* kind);
+// Body handler of the minipage environment: a plain box whose content ends with `ending`.
+void minipageBody(int ending);
+
+}  // namespace pendra::table

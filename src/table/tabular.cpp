@@ -1,0 +1,231 @@
+// The tabular environment: the table state, cells diverted into buffer 7, rows, and the table
+// commands.
+#include <charconv>
+#include <cstring>
+#include <string>
+
+#include "output/diversions.h"
+#include "output/fonts.h"
+#include "output/paragraph.h"
+#include "output/template.h"
+#include "reader/arguments.h"
+#include "reader/environments.h"
+#include "reader/input.h"
+#include "reader/report.h"
+#include "reader/symbols.h"
+#include "table/column_spec.h"
+#include "table/tables.h"
+
+namespace pendra::table {
+
+namespace {
+
+TableState tables;
+
+bool isWhite(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+void skipWhite() {
+  reader::ReaderState& rd = reader::readerState();
+  while (isWhite(rd.currentChar)) reader::advanceWithSubstitution();
+}
+
+void bufferOperation(const char* letter, int buffer) {
+  std::string operation = letter;
+  operation += std::to_string(buffer);
+  output::BufferProc(operation.c_str());
+}
+
+void openCell(int span) {
+  Table& t = tables.current;
+  if (!t.rowOpen) {
+    t.rowOpen = true;
+    t.cells = 0;
+  }
+  if (t.cellOpen) return;
+  t.cellOpen = true;
+  output::writeStatementLine("%s", "");
+  output::BufferProc("S");
+  reader::beginScope();
+  if (span > 1)
+    output::writeStatementLine("<!Span %d ", span);
+  else
+    output::writeStatementLine("<!Cell ");
+  output::setParagraphTag("Cell");
+  output::outputState().blankLines = 0;
+}
+
+void closeCell(bool keep) {
+  Table& t = tables.current;
+  if (!t.cellOpen) return;
+  t.cellOpen = false;
+  output::writeStatementLine(" >\n");
+  bufferOperation("E", kCellBuffer);
+  if (!keep) {
+    bufferOperation("F", kCellBuffer);
+  } else {
+    if (++t.cells == 1) output::writeStatementLine("<!Row ");
+    bufferOperation("I", kCellBuffer);
+  }
+  reader::endScope();
+}
+
+void closeRow(bool keepCell) {
+  Table& t = tables.current;
+  closeCell(keepCell);
+  if (!t.rowOpen) return;
+  t.rowOpen = false;
+  if (t.cells > 0) {
+    output::writeStatementLine(" >\n");
+    t.cells = 0;
+  }
+}
+
+// tabular*'s width: a length in braces.
+void readTableWidth() {
+  reader::ReaderState& rd = reader::readerState();
+  skipWhite();
+  if (rd.currentChar != '{') {
+    reader::report("missing table width");
+    return;
+  }
+  reader::advance();
+  if (std::optional<float> width = reader::readLength())
+    tables.current.width = *width;
+  else
+    reader::report("malformed table width");
+  reader::skipBlanks();
+  if (rd.currentChar == '}')
+    reader::advanceWithSubstitution();
+  else
+    reader::report("missing '}'");
+}
+
+// A whole number in text such as "2" or " 3 "; nullopt when there is none.
+std::optional<int> numberIn(const std::string& text, std::size_t* end = nullptr) {
+  std::size_t i = 0;
+  while (i < text.size() && isWhite(static_cast<unsigned char>(text[i]))) ++i;
+  int value = 0;
+  auto [rest, error] = std::from_chars(text.data() + i, text.data() + text.size(), value);
+  if (error != std::errc() || rest == text.data() + i) return std::nullopt;
+  if (end) *end = static_cast<std::size_t>(rest - text.data());
+  return value;
+}
+
+// \cline{a-b}: writes the rule statement between rows.
+void clineCommand(bool refused) {
+  std::string argument = readBracedGroup();
+  std::size_t end = 0;
+  std::optional<int> first = numberIn(argument, &end);
+  if (!first) {
+    reader::report("bad argument to \\cline");
+    return;
+  }
+  int last = *first;
+  while (end < argument.size() && isWhite(static_cast<unsigned char>(argument[end]))) ++end;
+  if (end < argument.size() && argument[end] == '-') {
+    if (std::optional<int> second = numberIn(argument.substr(end + 1))) last = *second;
+  }
+  if (refused) return;
+  closeCell(false);
+  output::writeStatementLine("<!CLine %d %d>\n", *first, last);
+  openCell(1);
+}
+
+// \multicolumn{n}{spec}{text}: a cell spanning n columns.
+void multicolumnCommand(bool refused) {
+  std::optional<int> count = numberIn(readBracedGroup());
+  if (!count) reader::report("bad number arg to \\multicolumn");
+  readBracedGroup();
+  if (!refused) {
+    closeCell(false);
+    openCell(count && *count > 1 ? *count : 1);
+  }
+  output::runInCurrentMode("%p");
+}
+
+}  // namespace
+
+TableState& tableState() {
+  return tables;
+}
+
+void initTables() {
+  tables = TableState{};
+}
+
+void tabularBody(int ending) {
+  const reader::EnvironmentRecord& record = reader::currentEnvironment();
+  Table enclosing = tables.current;
+  tables.current = Table{};
+  if (std::strcmp(record.name, "tabular*") == 0) readTableWidth();
+  skipWhite();
+  if (std::optional<std::string> position = reader::readOptionLetters())
+    tables.current.position = position->empty() ? 'c' : (*position)[0];
+  tables.current.columns = countColumns(readBracedGroup());
+  if (++tables.tableNesting >= 2) {
+    reader::report("Cannot handle nested tables");
+    tables.current.refused = true;
+    reader::genericBody(record, ending);
+  } else {
+    output::writeStatementLine("<!Table %d\n", tables.current.columns);
+    output::ParagraphState paragraph = output::saveParagraphState();
+    output::Font font = output::currentFont();
+    openCell(1);
+    reader::genericBody(record, ending);
+    closeRow(true);
+    output::writeStatementLine(" >\n");
+    output::restoreParagraphState(paragraph);
+    output::currentFont() = font;
+  }
+  tables.current = enclosing;
+  --tables.tableNesting;
+}
+
+void tableCommand(const char* kind) {
+  if (tables.tableNesting == 0) {
+    reader::report("%s command is valid only inside tabular environment",
+                   reader::readerState().tokenText);
+    return;
+  }
+  Table& t = tables.current;
+  bool refused = t.refused;
+  switch (kind[0]) {
+    case 't':
+      if (refused) {
+        output::writeTextChar(' ');
+        break;
+      }
+      closeCell(true);
+      openCell(1);
+      break;
+    case 'n':
+      if (refused) {
+        output::writeTextChar(' ');
+        break;
+      }
+      closeRow(true);
+      openCell(1);
+      break;
+    case 'h':
+      if (refused) break;
+      closeRow(false);
+      output::writeStatementLine("<!HorizLine>\n");
+      openCell(1);
+      break;
+    case 'c':
+      clineCommand(refused);
+      break;
+    case 'm':
+      multicolumnCommand(refused);
+      break;
+    case 'v':
+      break;
+    default:
+      reader::report("unknown tabular control %s", kind);
+      break;
+  }
+}
+
+}  // namespace pendra::table
