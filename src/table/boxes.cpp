@@ -158,7 +158,8 @@ void plainContent(char kind, int ending) {
     output::runInCurrentMode("%p");
 }
 
-void box(char kind, int ending) {
+// `environment`: the minipage environment, whose end is a paragraph end as well.
+void box(char kind, int ending, bool environment) {
   SavedBox saved;
   TableState& state = tableState();
   const char* tag = "Center";
@@ -181,9 +182,12 @@ void box(char kind, int ending) {
     return;
   }
   bool outermost = ++state.boxNesting == 1;
+  // The box's statements are written when output is not suppressed as it starts; its end then
+  // follows them whatever the suppression is by then.
+  bool written = outermost && output::outputState().suppression <= 0;
   if (outermost) {
     state.boxNestingReported = false;
-    output::writeStatementLine("%s", "");
+    if (output::outputState().length > 0) output::writeStatementLine("%s", "");
     startParagraphForBox();
     saved.paragraph.tagLineWritten = output::outputState().tagLineWritten;
     saved.paragraph.pendingSpace = output::outputState().pendingSpace;
@@ -195,9 +199,14 @@ void box(char kind, int ending) {
     output::writeStatementLine("<!Cell ");
   }
   boxContent(kind, tag, ending, saved);
-  if (outermost) output::writeStatementLine("> > >\n");
+  if (outermost && environment) output::writeStatementLine("> > >\n");
+  if (outermost && !environment) output::writeStatementLine("%s", "");
   --state.boxNesting;
   saved.restore();
+  // After a box command the end of the cell, row and table goes into the paragraph buffer: the
+  // text after the box goes on in the paragraph that holds it, and a line feed after the box
+  // ends no paragraph.
+  if (written && !environment) output::writeFontText("> > >");
 }
 
 // "(x,y)" as it stands.
@@ -252,7 +261,7 @@ void boxProc(const char* kind) {
     case 'M':
     case 'P':
     case 'm':
-      box(kind[0], reader::kEndCode);
+      box(kind[0], reader::kEndCode, false);
       break;
     default:
       pictureObject(kind[0]);
@@ -261,7 +270,7 @@ void boxProc(const char* kind) {
 }
 
 void minipageBody(int ending) {
-  box('m', ending);
+  box('m', ending, true);
 }
 
 }  // namespace pendra::table

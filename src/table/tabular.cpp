@@ -113,6 +113,13 @@ std::optional<int> numberIn(const std::string& text, std::size_t* end = nullptr)
   return value;
 }
 
+// & and \\ in a table that is text of the enclosing cell: one space between the words.
+void separateWords() {
+  output::trimBlanks();
+  output::writeTextChar(' ');
+  reader::skipBlanks();
+}
+
 // \cline{a-b}: writes the rule statement between rows.
 void clineCommand(bool refused) {
   std::string argument = readBracedGroup();
@@ -194,7 +201,7 @@ void tableCommand(const char* kind) {
   switch (kind[0]) {
     case 't':
       if (refused) {
-        output::writeTextChar(' ');
+        separateWords();
         break;
       }
       closeCell(true);
@@ -202,7 +209,7 @@ void tableCommand(const char* kind) {
       break;
     case 'n':
       if (refused) {
-        output::writeTextChar(' ');
+        separateWords();
         break;
       }
       closeRow(true);
