@@ -12,6 +12,7 @@
 #include "math/layout.h"
 #include "math/parser.h"
 #include "math/state.h"
+#include "output/paragraph.h"
 #include "output/xref.h"
 #include "reader/report.h"
 
@@ -181,6 +182,11 @@ void endFrame() {
   if (mode != kInlineFrame && mode != kDisplayFrame && mode != kArrayFrame && mode != kDroppedFrame)
     return;
   if (NodePtr tree = closeFrame()) appendToCurrentFrame(std::move(tree));
+  // Text that reached the paragraph while a display was read (the operands and ">" of a \ref)
+  // goes out now, before the environment sets its paragraph tag again and so asks for a new tag
+  // line, which must not land inside that statement.
+  if ((mode == kDisplayFrame || mode == kArrayFrame) && output::outputState().length > 0)
+    output::endParagraph();
 }
 
 }  // namespace pendra::math

@@ -133,12 +133,13 @@ void columnSpacing(bool separator) {
 void addToken() {
   const char* text = reader::readerState().tokenText;
   if (!text[0]) return;
+  bool inMbox = mathState().mboxFrame == mathState().depth;
   if (text[0] == ' ' && !text[1]) {
-    if (mathState().mboxDepth > 0) addSpacing(kThickUnits);
+    if (inMbox) addSpacing(kThickUnits);
     return;
   }
   output::Font saved = output::currentFont();
-  if (isLetter(static_cast<unsigned char>(text[0])) && mathState().mboxDepth == 0) {
+  if (isLetter(static_cast<unsigned char>(text[0])) && !inMbox) {
     output::currentFont().family = output::Family::kTimes;
     output::currentFont().style =
         (output::currentFont().style & output::kScriptStyles) | output::kItalic;
@@ -224,13 +225,18 @@ void delimiter(const char* argument) {
 }
 
 // %m: \mbox in math. Its text becomes nodes of the current frame, in the font of the math
-// around it; its words are upright.
+// around it; its words are upright. It is read as text, so that a "$" in it opens math of its
+// own, which is handed to the frame around it.
 void mathBox() {
   output::Font saved = output::currentFont();
-  ++mathState().mboxDepth;
+  int mode = reader::currentMode();
+  int outerBox = mathState().mboxFrame;
+  mathState().mboxFrame = mathState().depth;
+  reader::setCurrentMode(reader::kParaMode);
   reader::skipBlanks();
   reader::processOneArgument();
-  --mathState().mboxDepth;
+  reader::setCurrentMode(mode);
+  mathState().mboxFrame = outerBox;
   output::currentFont() = saved;
   reader::environmentState().delimiter = reader::kNoDelimiter;
 }
@@ -262,7 +268,7 @@ void prime(MathNode* node, char code) {
     beforeThat = before;
     before = n;
   }
-  if (!n) return;
+  if (!n || node->kind != NodeKind::Diacritical) return;
   if (!before) {
     node->kind = NodeKind::StrLiteral;
     node->op = specialRow(SpecialRow::String);

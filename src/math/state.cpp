@@ -45,7 +45,7 @@ void initMath() {
   state.overflowModes.clear();
   state.nestingReported = false;
   state.optionalNesting = -1;
-  state.mboxDepth = 0;
+  state.mboxFrame = -1;
 }
 
 // Math left open at the end of input is dropped with its nodes.

@@ -47,7 +47,7 @@ struct MathState {
   std::vector<char> overflowModes;
   bool nestingReported = false;  // "Excessive nesting of equations", once per equation
   int optionalNesting = -1;      // construct nesting at which a "]" ends a bracketed argument
-  int mboxDepth = 0;             // \mbox groups open: their words are upright text
+  int mboxFrame = -1;            // depth of the frame that \mbox text is read into
 };
 
 MathState& mathState();

@@ -101,6 +101,13 @@ TEST_F(Equations, LabelsAreWrittenWithTheirEquation) {
   EXPECT_NE(out.find("x<marker\n<mtype 9> <mtext \"Label:key\">><rm> y"), std::string::npos) << out;
 }
 
+TEST_F(Equations, StatementsWrittenInsideADisplayStayWhole) {
+  // The ">" of the \ref goes out before the array's tag line.
+  std::string out =
+      body("\\begin{array}{c}\\ref{q}\\begin{eqnarray}x\\end{eqnarray}\\end{array}\n");
+  EXPECT_NE(out.find("SectionNumber \"Label:q\">\n"), std::string::npos) << out;
+}
+
 TEST_F(Equations, SkippedTextWritesNoEquation) {
   std::string out = body("a\\hyphenation{$x^2+\\frac{1}{2}$}b\n");
   EXPECT_EQ(out.find("FrameMath"), std::string::npos) << out;

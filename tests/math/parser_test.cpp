@@ -175,6 +175,8 @@ TEST_F(MathParse, ModuloForms) {
 
 TEST_F(MathParse, MboxTextIsUprightWords) {
   EXPECT_EQ(parse("x \\mbox{for all} y"), "[x \"for \" \"all\" y]");
+  // Math inside the box is math of its own, handed to the frame around it.
+  EXPECT_EQ(parse("a \\mbox{if $x^2$} b"), "[a \"if \" indexes(x, -, \"2\") b]");
 }
 
 TEST_F(MathParse, SkippedArgumentsLeaveNothing) {
