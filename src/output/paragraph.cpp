@@ -178,6 +178,7 @@ void endParagraph() {
     writeTagLine(env.paragraphTag ? env.paragraphTag : kDefaultTag, true);
     channelWrite(output.buffer);
     channelWrite("\n");
+    output.statementOpen = false;
   } else if (output.length > 0) {
     if (output.blankLines >= 2 && output.afterDisplay < 0) output.afterDisplay = 0;
     output.blankLines = 0;
@@ -193,6 +194,7 @@ void endParagraph() {
     while (*text == ' ' || *text == '\t') ++text;
     channelWrite(text);
     channelWrite("\n");
+    output.statementOpen = false;
     output.lastTextChar = 0;
     if (env.paragraphKind == 'P' && env.paragraphTag) setParagraphTag(env.paragraphTag);
     output.afterDisplay = 0;
@@ -236,6 +238,8 @@ void newParagraphWithTag(const char* name) {
 }
 
 void writeTagLine(const char* name, bool inlineTag) {
+  // Inside an open inline statement a tag line would split it; the text goes on in its paragraph.
+  if (output.statementOpen) return;
   char line[kStatementFormatMax + 1];
   std::snprintf(line, sizeof line, "<%s>", name);
   channelWrite(line);
@@ -296,6 +300,7 @@ void writeInlineStatement(const char* name, const char* format, ...) {
   }
   store('>');
   output.statementFlag = false;
+  output.statementOpen = true;
   output.tagLineWritten = true;
 }
 

@@ -29,6 +29,9 @@ struct OutputState {
   int afterDisplay = 0;  // 1 after a heading, -1 after a display or list environment
   int blankLines = 0;
   bool statementFlag = false;
+  // The channel's last line holds an inline statement whose ">" waits at the start of the buffer:
+  // no tag line may come between them.
+  bool statementOpen = false;
 };
 
 // The paragraph state that an environment saves and restores.

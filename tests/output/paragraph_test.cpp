@@ -82,6 +82,15 @@ TEST_F(Paragraphs, OverflowNeverCutsAStatementOrAnEscape) {
   }
 }
 
+TEST_F(Paragraphs, NoTagLineInsideAnInlineStatement) {
+  // The environment inside the skipped argument sets a tag while the reference's ">" is still
+  // held in the buffer; the tag line must not split the statement.
+  std::string out =
+      convert("Text \\ref{q}\\hyphenation{\\begin{center}x\\end{center}} more.\n\nNext.\n");
+  EXPECT_NE(out.find("\"Label:q\"> more.\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Next."), std::string::npos);
+}
+
 TEST_F(Paragraphs, FirstBodyAfterAHeading) {
   EXPECT_EQ(convert("\\section{Intro}\nText.\n"), "\n<1Heading>\nIntro\n\n<FirstBody>\nText.\n");
   // After a heading blank lines do not matter.
