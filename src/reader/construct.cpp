@@ -10,6 +10,7 @@
 #include "reader/environments.h"
 #include "reader/input.h"
 #include "reader/report.h"
+#include "reader/symbols.h"
 #include "reader/tokenizer.h"
 
 namespace pendra::reader {
@@ -52,6 +53,9 @@ int runNextToken(const CommandRecord** record) {
   const CommandRecord* r = nextToken();
   output::runInCurrentMode(r->tmpl.c_str());
   int code = env.delimiter;
+  // Past the template nesting bound no template runs, that of the end of input included; the
+  // input still ends there, or the loop would read the end of input for ever.
+  if (code == kNoDelimiter && r == specialToken(kEndOfInputToken)) code = kEndOfInputCode;
   env.delimiter = kNoDelimiter;
   if (record) *record = r;
   return code;

@@ -164,6 +164,20 @@ TEST_F(Tables, UnfinishedInputStillClosesTheTable) {
   }
 }
 
+// Each inner table runs two templates deep; past the template bound the end of input still ends
+// every open construct.
+TEST_F(Tables, DeeplyNestedTablesEndAtTheEndOfInput) {
+  std::string text;
+  for (int i = 0; i < 600; ++i) text += "\\begin{tabular}{c}a & ";
+  for (int i = 0; i < 600; ++i) text += "\\end{tabular}";
+  std::string messages;
+  std::string out = tables(text, &messages);
+  EXPECT_EQ(count(out, "<!Table"), 1);
+  EXPECT_TRUE(balanced(out)) << out;
+  EXPECT_NE(messages.find("nested too deeply"), std::string::npos);
+  EXPECT_EQ(table::tableState().tableNesting, 0);
+}
+
 TEST_F(Tables, FboxInRunningTextIsAFramedTableOfOneCell) {
   output::Font before = output::currentFont();
   std::string out = convert("Hello \\fbox{x} world.\n\n");
