@@ -1,5 +1,5 @@
-// Handlers whose codes belong to the picture part of the converter. Each does the least that keeps
-// the output well formed, usually skipping its arguments, until that part replaces it.
+// Handlers that BaseDispatcher and the interpreters reach for codes of other parts: \special of
+// the picture part, and the stand-in of the math interpreter.
 #pragma once
 
 // The document-structure handlers have headers of their own; included here for the code that
@@ -8,17 +8,13 @@
 #include "output/footnotes.h"
 #include "output/lists.h"
 #include "output/xref.h"
+#include "picture/picture.h"
 
 namespace pendra::output {
 
-void specialProc();  // %u: \special
-// The interpreters of picture and put modes, and the body handler of pictures.
-// The text interpreter with the math codes ignored, and with the picture codes ignored: what
-// the math and picture interpreters run until they are built.
+using picture::specialProc;  // %u: \special
+// The text interpreter with the math codes ignored: what the math interpreter runs until it is
+// built.
 void mathStandInDispatcher(const char* tmpl);
-void pictureStandInDispatcher(const char* tmpl);
-void pictureInterpreter(const char* tmpl);
-void putInterpreter(const char* tmpl);
-void pictureBody(int ending);
 
 }  // namespace pendra::output

@@ -12,6 +12,7 @@
 #include "output/lists.h"
 #include "output/paragraph.h"
 #include "output/paragraph_formats.h"
+#include "picture/picture.h"
 #include "reader/construct.h"
 #include "reader/input.h"
 #include "reader/report.h"
@@ -24,9 +25,9 @@ namespace {
 // "%", code, "(", argument, ")" and a terminating zero.
 constexpr std::size_t kOneCodeTemplateSize = kTemplateArgumentMax + 6;
 
-// The interpreters that share the text codes; the math and picture ones stand in for their
-// parts until those are built.
-enum class TextKind { kText, kBoxText, kMathStandIn, kPictureStandIn };
+// The interpreters that share the text codes; the math one stands in for its part until that is
+// built.
+enum class TextKind { kText, kBoxText, kMathStandIn };
 
 // Bounds nested template runs; a run past the bound is reported once and skipped.
 class NestingGuard {
@@ -264,8 +265,6 @@ void interpretText(const char* tmpl, TextKind kind) {
                               : boxTextCode(item.byte, run);
     } else {
       done = kind == TextKind::kMathStandIn && mathStandInCode(item);
-      if (!done && kind == TextKind::kPictureStandIn && item.hasArgument)
-        done = item.byte == 'p' || item.byte == 'U' || item.byte == 'Q' || item.byte == 'P';
       if (!done)
         done = item.hasArgument ? textArgumentCode(item.byte, item.argument)
                                 : textCode(item.byte, run);
@@ -321,10 +320,10 @@ void runWithInterpreter(reader::Interpreter interpreter, const char* tmpl) {
       math::mathInterpreter(tmpl);
       break;
     case reader::Interpreter::kPicture:
-      pictureInterpreter(tmpl);
+      picture::PictDispatcher(tmpl);
       break;
     case reader::Interpreter::kPut:
-      putInterpreter(tmpl);
+      picture::putInterpreter(tmpl);
       break;
   }
 }
@@ -343,10 +342,6 @@ void BoxTextDispatcher(const char* tmpl) {
 
 void mathStandInDispatcher(const char* tmpl) {
   interpretText(tmpl, TextKind::kMathStandIn);
-}
-
-void pictureStandInDispatcher(const char* tmpl) {
-  interpretText(tmpl, TextKind::kPictureStandIn);
 }
 
 // Each item runs as a template of its own, so %0 and %b restore nothing here.

@@ -198,7 +198,8 @@ void LengthProc(const char* arg) {
     case 'u': {
       skipBlanks();
       bool braced = rd.currentChar == '{';
-      if (braced) advance();
+      // A macro's #1 may stand right after the brace.
+      if (braced) advanceWithSubstitution();
       std::optional<float> len = readLength();
       if (len) {
         if (name && op == 'a')

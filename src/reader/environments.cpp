@@ -8,6 +8,7 @@
 #include "output/paragraph.h"
 #include "output/template.h"
 #include "output/verbatim.h"
+#include "picture/picture.h"
 #include "reader/arguments.h"
 #include "reader/construct.h"
 #include "reader/input.h"
@@ -57,7 +58,7 @@ void runBody(const EnvironmentRecord& record, int ending) {
       table::tabularBody(ending);
       break;
     case BodyHandler::kPicture:
-      output::pictureBody(ending);
+      picture::pictureBody(ending);
       break;
   }
 }

@@ -1,0 +1,328 @@
+// The picture body: its frame, PictDispatcher, \put and \multiput, and boxes placed directly in
+// the picture.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "output/diversions.h"
+#include "output/fonts.h"
+#include "output/paragraph.h"
+#include "output/paragraph_formats.h"
+#include "output/template.h"
+#include "picture/picture_internal.h"
+#include "reader/arguments.h"
+#include "reader/construct.h"
+#include "reader/input.h"
+#include "reader/macros.h"
+#include "reader/report.h"
+#include "table/tables.h"
+
+namespace pendra::picture {
+
+namespace {
+
+// "%", code, "(", argument, ")" and a terminating zero.
+constexpr std::size_t kOneCodeSize = output::kTemplateArgumentMax + 6;
+
+void passToBase(const output::TemplateItem& item) {
+  char one[kOneCodeSize];
+  std::size_t n = 0;
+  if (item.literal) {
+    one[n++] = static_cast<char>(item.byte);
+  } else {
+    one[n++] = '%';
+    one[n++] = static_cast<char>(item.byte);
+    if (item.hasArgument) {
+      one[n++] = '(';
+      for (const char* a = item.argument; *a;) one[n++] = *a++;
+      one[n++] = ')';
+    }
+  }
+  one[n] = 0;
+  output::BaseDispatcher(one);
+}
+
+bool blank(const char* text) {
+  for (; *text; ++text)
+    if (*text != ' ' && *text != '\t' && *text != '\n') return false;
+  return true;
+}
+
+void resetToParagraphFont() {
+  const char* tag = reader::currentEnvironment().paragraphTag;
+  if (!tag || !*tag) return;
+  output::RegisteredFormat* format = output::findParagraphFormat(tag);
+  if (!format) return;
+  if (const output::CharacterFormat* row = output::findCharacterFormat(format->font.c_str()))
+    output::currentFont() = output::formatFont(*row);
+}
+
+// A picture that would nest deeper than the bound: its body is read and nothing is written.
+void refusedPicture(const reader::EnvironmentRecord& record, int ending) {
+  PictureState& pictures = pictureState();
+  if (!pictures.nestingReported) {
+    pictures.nestingReported = true;
+    reader::report("pictures nested too deeply; the inner ones are left out");
+  }
+  reader::readCoordinatePair();
+  if (reader::readerState().currentChar == '(') reader::readCoordinatePair();
+  output::suppressOutput();
+  reader::genericBody(record, ending);
+  output::releaseOutput();
+}
+
+void runPicture(const reader::EnvironmentRecord& record, int ending) {
+  PictureState& pictures = pictureState();
+  PictEnv saved = pictures.env;
+  int savedMark = pictures.nestingMark;
+  int savedMode = reader::currentMode();
+  PictEnv& env = pictures.env;
+  env.angle = 0;
+  env.graphicCount = 0;
+  env.scale = unitScale();
+  float w = 1.0f / env.scale;
+  float h = w;
+  if (std::optional<reader::CoordinatePair> size = reader::readCoordinatePair()) {
+    w = size->x;
+    h = size->y;
+  } else {
+    reader::report("missing/malformed number pair");
+  }
+  reader::CoordinatePair offset{0.0f, 0.0f};
+  if (reader::readerState().currentChar == '(') {
+    if (std::optional<reader::CoordinatePair> given = reader::readCoordinatePair())
+      offset = *given;
+    else
+      reader::report("missing/malformed number pair");
+  }
+  int boxes = table::tableState().boxNesting;
+  bool nested = pictures.pictureDepth > 0 && boxes - savedMark < 2;
+  if (nested) {
+    // The enclosing \put position, in the enclosing picture's coordinates, becomes the origin.
+    env.xOffset = saved.xOffset + env.x - offset.x;
+    env.yOffset = saved.yOffset + env.y - offset.y;
+  } else {
+    env.width = w;
+    env.height = h;
+    env.xOffset = -offset.x;
+    env.yOffset = -offset.y;
+    output::writeStatementLine("<!Frame %.2f\" %.2f\"\n", inches(w), inches(h));
+  }
+  pictures.nestingMark = boxes;
+  ++pictures.pictureDepth;
+  reader::genericBody(record, ending);
+  --pictures.pictureDepth;
+  pictures.nestingMark = savedMark;
+  reader::setCurrentMode(savedMode);
+  if (nested) {
+    saved.graphicCount += env.graphicCount;
+  } else {
+    output::writeStatementLine(">\n");
+    // Text lines of the picture chose their fonts; the text after it chooses its own again.
+    output::resetLastWrittenFont();
+  }
+  pictures.env = saved;
+}
+
+void putProc() {
+  PictEnv& env = pictureState().env;
+  PictEnv saved = env;
+  if (std::optional<reader::CoordinatePair> at = reader::readCoordinatePair()) {
+    env.x = at->x;
+    env.y = at->y;
+  } else {
+    reader::report("missing/malformed number pair");
+  }
+  env.alignment = "Left";
+  int drawn = runObject(reader::environmentState().put);
+  env = saved;
+  env.graphicCount += drawn;
+}
+
+// The repetition count in braces; nullopt when it is missing.
+std::optional<int> readRepetitions() {
+  reader::ReaderState& rd = reader::readerState();
+  if (rd.currentChar != '{') return std::nullopt;
+  reader::advance();
+  std::optional<int> n = reader::readInteger();
+  reader::skipBlanks();
+  if (rd.currentChar == '}')
+    reader::advance();
+  else if (n)
+    reader::report("mismatched `{'");
+  return n;
+}
+
+// The repetitions drawn of `count` asked for, within the bounds of one \multiput and of the
+// document.
+int allowedRepetitions(int count) {
+  PictureState& pictures = pictureState();
+  if (count <= 0) return 0;
+  std::int64_t allowed = count < kMaxRepetitions ? count : kMaxRepetitions;
+  if (allowed > pictures.repetitionsLeft) allowed = pictures.repetitionsLeft;
+  if (allowed < count && !pictures.repetitionsReported) {
+    pictures.repetitionsReported = true;
+    reader::report("too many repetitions on \\multiput (%d); %d are drawn", count,
+                   static_cast<int>(allowed));
+  }
+  pictures.repetitionsLeft -= allowed;
+  return static_cast<int>(allowed);
+}
+
+void multiputProc() {
+  PictEnv& env = pictureState().env;
+  PictEnv saved = env;
+  std::optional<reader::CoordinatePair> start = reader::readCoordinatePair();
+  if (!start) {
+    reader::report("missing %s on \\multiput", "coordinate");
+    return;
+  }
+  std::optional<reader::CoordinatePair> step = reader::readCoordinatePair();
+  if (!step) {
+    reader::report("missing %s on \\multiput", "increment");
+    return;
+  }
+  std::optional<int> count = readRepetitions();
+  if (!count) {
+    reader::report("missing %s on \\multiput", "repetition");
+    return;
+  }
+  std::string body = "{";
+  body += reader::readMacroArgument();
+  body += "}";
+  reader::defineMacro("\\multiput*", 0, body);
+  // Each repetition reads its own copy, so an object that redefines the macro changes nothing.
+  auto object = std::make_shared<const std::string>(std::move(body));
+  float x = start->x;
+  float y = start->y;
+  for (int n = allowedRepetitions(*count); n > 0; --n) {
+    env.x = x;
+    env.y = y;
+    env.alignment = "Left";
+    reader::startExpansion(object, {}, 0);
+    int drawn = runObject(reader::environmentState().put);
+    x += step->x;
+    y += step->y;
+    env = saved;
+    saved.graphicCount += drawn;
+  }
+  env = saved;
+}
+
+}  // namespace
+
+void pictureBody(int ending) {
+  const reader::EnvironmentRecord& record = reader::currentEnvironment();
+  const reader::EnvironmentState& environments = reader::environmentState();
+  if (&record == environments.put || &record == environments.pictText) {
+    reader::genericBody(record, ending);
+  } else if (pictureState().pictureDepth >= kMaxPictureNesting) {
+    refusedPicture(record, ending);
+  } else {
+    runPicture(record, ending);
+  }
+}
+
+int runObject(const reader::EnvironmentRecord* record) {
+  reader::EnvironmentState& environments = reader::environmentState();
+  const reader::EnvironmentRecord* savedRecord = environments.current;
+  int savedMode = reader::currentMode();
+  PictEnv& env = pictureState().env;
+  environments.current = record;
+  reader::setCurrentMode(record->mode);
+  output::outputState().tagLineWritten = true;
+  env.graphicCount = 0;
+  output::BufferProc("S");
+  output::resetLastWrittenFont();
+  reader::processOneArgument();
+  output::endParagraph();
+  output::BufferProc("E8");
+  if (env.graphicCount == 0) {
+    output::writeStatementLine("<!TextLine %s %d %.2f\" %.2f\"\n", env.alignment, env.angle,
+                               inchX(env.x), inchY(env.y));
+    output::BufferProc("I8");
+    output::writeStatementLine(">\n");
+  } else {
+    output::BufferProc("I8");
+  }
+  environments.current = savedRecord;
+  reader::setCurrentMode(savedMode);
+  return env.graphicCount;
+}
+
+void pictureBox(char letter) {
+  if (letter == 'f') {
+    reader::processOneArgument();
+    return;
+  }
+  if (letter == 'D') reader::readMacroArgument();
+  PictEnv& env = pictureState().env;
+  PictEnv saved = env;
+  reader::readCoordinatePair();
+  std::optional<std::string> position = reader::readOptionLetters();
+  env.alignment = "Center";
+  if (position && !position->empty()) {
+    if ((*position)[0] == 'l') env.alignment = "Left";
+    if ((*position)[0] == 'r') env.alignment = "Right";
+  }
+  int drawn = runObject(reader::environmentState().pictText);
+  env = saved;
+  env.graphicCount += drawn;
+}
+
+void PictDispatcher(const char* tmpl) {
+  output::TemplateItem item;
+  for (const char* p = tmpl; output::nextTemplateItem(p, item);) {
+    if (item.literal) {
+      passToBase(item);
+    } else if (!item.hasArgument) {
+      switch (item.byte) {
+        case '!':
+          resetToParagraphFont();
+          break;
+        case 'b':
+          if (!blank(reader::readerState().tokenText))
+            reader::report("bad call to PictDispatcher: %s", reader::readerState().tokenText);
+          break;
+        case 'n':
+          output::endParagraph();
+          break;
+        default:
+          passToBase(item);
+          break;
+      }
+    } else {
+      switch (item.byte) {
+        case 'P':
+          pictureBox(item.argument[0]);
+          break;
+        case 'Q':
+          curveProc(item.argument);
+          break;
+        case 'U':
+          if (item.argument[0] == 'P')
+            putProc();
+          else if (item.argument[0] == 'M')
+            multiputProc();
+          break;
+        case 'f':
+          output::setFamily(item.argument[0]);
+          break;
+        case 'h':
+          output::setSizeByFormat(item.argument);
+          break;
+        case 's':
+          output::applyStyleCodes(item.argument);
+          break;
+        case 'p':
+          PictDispatcher(item.argument);
+          break;
+        default:
+          passToBase(item);
+          break;
+      }
+    }
+  }
+}
+
+}  // namespace pendra::picture

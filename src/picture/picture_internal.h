@@ -1,0 +1,48 @@
+// What the files of the picture part share: coordinate conversion, the line thickness, the
+// running of one object, the objects themselves and the oval part table.
+#pragma once
+
+#include "picture/picture.h"
+#include "reader/environments.h"
+
+namespace pendra::picture {
+
+// Below this, \unitlength counts as 1pt and \endlinethickness as 1pt.
+constexpr float kSmallestLength = 0.01f;
+// Pen widths above this many points are cut to it.
+constexpr float kMaxPenWidth = 1000.0f;
+
+// A picture point in inches on a y axis that points down from the frame's top left corner.
+float inchX(float x);
+float inchY(float y);
+// A size in picture units, in inches.
+float inches(float units);
+// Inches per picture unit for the current \unitlength.
+float unitScale();
+// The pen width written with every graphic, in points.
+float lineThickness();
+
+// Runs the next argument as a picture object in `record` (*put or *picttext) at the current
+// position, and writes a text line around its text when it drew no graphic. Gives the number of
+// graphics drawn: an object's graphics count for the object (or nested picture) around it, so
+// that a \put holding a picture of lines writes no text line.
+int runObject(const reader::EnvironmentRecord* record);
+
+// %P inside a \put object: the command letter.
+void putObject(char letter);
+// %P directly in a picture body: boxes placed at the current position.
+void pictureBox(char letter);
+// %Q: \qbezier (empty), \drawline (l), \dottedline (d).
+void curveProc(const char* kind);
+// %j: \rotatebox's angle.
+void rotateProc();
+
+// Start angle and sweep of an oval, by its part mask (b 1, t 2, r 4, l 8).
+struct OvalPart {
+  int start;
+  int sweep;
+};
+constexpr int kOvalPartCount = 16;
+extern const OvalPart kOvalParts[kOvalPartCount];
+
+}  // namespace pendra::picture

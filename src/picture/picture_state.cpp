@@ -1,0 +1,65 @@
+#include <cmath>
+
+#include "driver/stages.h"
+#include "picture/picture_internal.h"
+#include "reader/counters.h"
+#include "reader/macros.h"
+
+namespace pendra::picture {
+
+namespace {
+
+PictureState pictures;
+
+float bounded(float inch) {
+  if (std::isnan(inch)) return 0.0f;
+  if (inch > kMaxInches) return kMaxInches;
+  if (inch < -kMaxInches) return -kMaxInches;
+  return inch;
+}
+
+}  // namespace
+
+PictureState& pictureState() {
+  return pictures;
+}
+
+void initPicture() {
+  pictures = PictureState{};
+  reader::newLength("\\unitlength", 1.0f);
+  reader::newLength("\\endlinethickness", 1.0f);
+  std::string body = "\\setlength{";
+  body += "\\endlinethickness";
+  body += "}{#1}";
+  reader::defineMacro("\\linethickness", 1, body);
+  reader::defineMacro("\\thinlines", 0, "\\linethickness{1pt}");
+  reader::defineMacro("\\thicklines", 0, "\\linethickness{2pt}");
+}
+
+float unitScale() {
+  float unit = reader::getLength("\\unitlength");
+  if (!(unit >= kSmallestLength)) unit = 1.0f;
+  return unit / 72.0f;
+}
+
+float lineThickness() {
+  float pen = reader::getLength("\\endlinethickness");
+  if (!(pen >= kSmallestLength)) return 1.0f;
+  return pen < kMaxPenWidth ? pen : kMaxPenWidth;
+}
+
+float inchX(float x) {
+  const PictEnv& e = pictures.env;
+  return bounded((x + e.xOffset) * e.scale);
+}
+
+float inchY(float y) {
+  const PictEnv& e = pictures.env;
+  return bounded((e.height - y - e.yOffset) * e.scale);
+}
+
+float inches(float units) {
+  return bounded(units * pictures.env.scale);
+}
+
+}  // namespace pendra::picture
