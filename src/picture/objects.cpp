@@ -44,22 +44,6 @@ int current() {
   return reader::readerState().currentChar;
 }
 
-// Skips to and past the '}' that closes the group the reader is in.
-void skipToClosingBrace() {
-  int depth = 1;
-  while (current() != reader::kEndOfInput) {
-    int c = current();
-    reader::advance();
-    if (c == '\\' && current() != reader::kEndOfInput) {
-      reader::advance();
-    } else if (c == '{') {
-      ++depth;
-    } else if (c == '}' && --depth == 0) {
-      return;
-    }
-  }
-}
-
 // A number in braces; what follows the number up to the closing brace is skipped.
 std::optional<float> readBracedNumber() {
   reader::skipBlanks();
@@ -92,7 +76,7 @@ void writeLine(const char* name, float x1, float y1, float x2, float y2) {
 
 // \line and \vector.
 void lineObject(const char* name) {
-  std::optional<reader::CoordinatePair> direction = reader::readCoordinatePair();
+  std::optional<reader::CoordinatePair> direction = readPair();
   std::optional<float> length = readBracedNumber();
   if (!direction || !length) {
     erroneous(kObjectCommand);
@@ -143,7 +127,7 @@ int partMask(const std::string& letters) {
 }
 
 void ovalObject() {
-  std::optional<reader::CoordinatePair> size = reader::readCoordinatePair();
+  std::optional<reader::CoordinatePair> size = readPair();
   std::optional<std::string> parts = reader::readOptionLetters();
   if (!size) {
     erroneous(kObjectCommand);
@@ -193,7 +177,7 @@ void boxText() {
 // \framebox (F), \dashbox (D) and \makebox (M) with a size.
 void boxObject(char letter) {
   if (letter == 'D') readBracedNumber();
-  std::optional<reader::CoordinatePair> size = reader::readCoordinatePair();
+  std::optional<reader::CoordinatePair> size = readPair();
   std::optional<std::string> position = reader::readOptionLetters();
   if (!size) {
     erroneous(kObjectCommand);
@@ -235,7 +219,7 @@ void readOptionalCount() {
 }
 
 std::optional<reader::CoordinatePair> readPoint() {
-  std::optional<reader::CoordinatePair> point = reader::readCoordinatePair();
+  std::optional<reader::CoordinatePair> point = readPair();
   if (!point) erroneous(kCurveCommand);
   return point;
 }
@@ -311,7 +295,16 @@ void curveProc(const char* kind) {
 }
 
 void rotateProc() {
-  if (std::optional<int> angle = reader::readInteger())
+  reader::skipBlanks();
+  std::optional<int> angle;
+  if (current() == '{') {
+    reader::advance();
+    angle = reader::readInteger();
+    skipToClosingBrace();
+  } else {
+    angle = reader::readInteger();
+  }
+  if (angle)
     pictureState().env.angle = *angle;
   else
     reader::report("missing angle argument");

@@ -64,8 +64,8 @@ void refusedPicture(const reader::EnvironmentRecord& record, int ending) {
     pictures.nestingReported = true;
     reader::report("pictures nested too deeply; the inner ones are left out");
   }
-  reader::readCoordinatePair();
-  if (reader::readerState().currentChar == '(') reader::readCoordinatePair();
+  readPair();
+  if (reader::readerState().currentChar == '(') readPair();
   output::suppressOutput();
   reader::genericBody(record, ending);
   output::releaseOutput();
@@ -82,7 +82,7 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
   env.scale = unitScale();
   float w = 1.0f / env.scale;
   float h = w;
-  if (std::optional<reader::CoordinatePair> size = reader::readCoordinatePair()) {
+  if (std::optional<reader::CoordinatePair> size = readPair()) {
     w = size->x;
     h = size->y;
   } else {
@@ -90,7 +90,7 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
   }
   reader::CoordinatePair offset{0.0f, 0.0f};
   if (reader::readerState().currentChar == '(') {
-    if (std::optional<reader::CoordinatePair> given = reader::readCoordinatePair())
+    if (std::optional<reader::CoordinatePair> given = readPair())
       offset = *given;
     else
       reader::report("missing/malformed number pair");
@@ -127,7 +127,7 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
 void putProc() {
   PictEnv& env = pictureState().env;
   PictEnv saved = env;
-  if (std::optional<reader::CoordinatePair> at = reader::readCoordinatePair()) {
+  if (std::optional<reader::CoordinatePair> at = readPair()) {
     env.x = at->x;
     env.y = at->y;
   } else {
@@ -172,12 +172,12 @@ int allowedRepetitions(int count) {
 void multiputProc() {
   PictEnv& env = pictureState().env;
   PictEnv saved = env;
-  std::optional<reader::CoordinatePair> start = reader::readCoordinatePair();
+  std::optional<reader::CoordinatePair> start = readPair();
   if (!start) {
     reader::report("missing %s on \\multiput", "coordinate");
     return;
   }
-  std::optional<reader::CoordinatePair> step = reader::readCoordinatePair();
+  std::optional<reader::CoordinatePair> step = readPair();
   if (!step) {
     reader::report("missing %s on \\multiput", "increment");
     return;
@@ -258,7 +258,7 @@ void pictureBox(char letter) {
   if (letter == 'D') reader::readMacroArgument();
   PictEnv& env = pictureState().env;
   PictEnv saved = env;
-  reader::readCoordinatePair();
+  readPair();
   std::optional<std::string> position = reader::readOptionLetters();
   env.alignment = "Center";
   if (position && !position->empty()) {

@@ -2,7 +2,10 @@
 // running of one object, the objects themselves and the oval part table.
 #pragma once
 
+#include <optional>
+
 #include "picture/picture.h"
+#include "reader/arguments.h"
 #include "reader/environments.h"
 
 namespace pendra::picture {
@@ -21,6 +24,12 @@ float inches(float units);
 float unitScale();
 // The pen width written with every graphic, in points.
 float lineThickness();
+
+// A coordinate pair; a malformed one is skipped to its closing parenthesis, so that its rest is
+// not read as picture text.
+std::optional<reader::CoordinatePair> readPair();
+// Skips to and past the '}' that closes the group the reader is in.
+void skipToClosingBrace();
 
 // Runs the next argument as a picture object in `record` (*put or *picttext) at the current
 // position, and writes a text line around its text when it drew no graphic. Gives the number of

@@ -3,6 +3,7 @@
 #include "driver/stages.h"
 #include "picture/picture_internal.h"
 #include "reader/counters.h"
+#include "reader/input.h"
 #include "reader/macros.h"
 
 namespace pendra::picture {
@@ -18,7 +19,39 @@ float bounded(float inch) {
   return inch;
 }
 
+int current() {
+  return reader::readerState().currentChar;
+}
+
 }  // namespace
+
+std::optional<reader::CoordinatePair> readPair() {
+  reader::skipBlanks();
+  bool opened = current() == '(';
+  std::optional<reader::CoordinatePair> pair = reader::readCoordinatePair();
+  if (!pair && opened) {
+    while (current() != ')' && current() != '{' && current() != '}' &&
+           current() != reader::kEndOfInput)
+      reader::advance();
+    if (current() == ')') reader::advance();
+  }
+  return pair;
+}
+
+void skipToClosingBrace() {
+  int depth = 1;
+  while (current() != reader::kEndOfInput) {
+    int c = current();
+    reader::advance();
+    if (c == '\\' && current() != reader::kEndOfInput) {
+      reader::advance();
+    } else if (c == '{') {
+      ++depth;
+    } else if (c == '}' && --depth == 0) {
+      return;
+    }
+  }
+}
 
 PictureState& pictureState() {
   return pictures;
