@@ -9,7 +9,7 @@
 
 #include "fdk/fdk.h"
 #include "output/paragraph.h"
-#include "picture/picture.h"
+#include "picture/picture_internal.h"
 #include "reader/arguments.h"
 #include "reader/input.h"
 #include "reader/report.h"
@@ -183,11 +183,18 @@ void specialProc() {
   readScale(options, xscale, yscale);
   long width = box.urx - box.llx;
   long height = box.ury - box.lly;
-  output::writeStatementLine("<!Frame %.2f\" %.2f\"\n", static_cast<float>(width) / 72 * xscale,
-                             static_cast<float>(height) / 72 * yscale);
+  // Inside a picture the imported file stands in the picture's frame: frames do not nest.
+  bool inPicture = pictureState().pictureDepth > 0;
+  if (inPicture) {
+    wrapPendingText();
+    ++pictureState().env.graphicCount;
+  } else {
+    output::writeStatementLine("<!Frame %.2f\" %.2f\"\n", static_cast<float>(width) / 72 * xscale,
+                               static_cast<float>(height) / 72 * yscale);
+  }
   output::writeStatementLine("    <!EPSFile \"%s\" %ldpt %ldpt %ldpt %ldpt %.2f %.2f >\n",
                              quoted(name).c_str(), box.llx, box.lly, width, height, xscale, yscale);
-  output::writeStatementLine(">\n");
+  if (!inPicture) output::writeStatementLine(">\n");
 }
 
 }  // namespace pendra::picture

@@ -70,6 +70,7 @@ void counted() {
 }
 
 void writeLine(const char* name, float x1, float y1, float x2, float y2) {
+  wrapPendingText();
   output::writeStatementLine("<!%s %.2fpt %.2f\" %.2f\" %.2f\" %.2f\">\n", name, lineThickness(),
                              inchX(x1), inchY(y1), inchX(x2), inchY(y2));
 }
@@ -109,6 +110,7 @@ void circleObject(bool filled) {
   }
   float d = *diameter;
   const PictEnv& env = pictureState().env;
+  wrapPendingText();
   output::writeStatementLine("<!Ellipse %s %.2fpt %.2f\" %.2f\" %.2f\" %.2f\">\n",
                              filled ? "Yes" : "No", lineThickness(), inchX(env.x - d / 2),
                              inchY(env.y + d / 2), inches(d), inches(d));
@@ -139,6 +141,7 @@ void ovalObject() {
   float w = inches(size->x);
   float h = inches(size->y);
   const OvalPart& part = kOvalParts[parts ? partMask(*parts) : 0];
+  wrapPendingText();
   if (part.sweep == 360)
     output::writeStatementLine("<!Ellipse No %.2fpt %.2f\" %.2f\" %.2f\" %.2f\">\n",
                                lineThickness(), x, y, w, h);
@@ -188,6 +191,7 @@ void boxObject(char letter) {
   float w = size->x;
   float h = size->y;
   if (letter != 'M') {
+    wrapPendingText();
     // The MLP rectangle has no dashes: a dash box is drawn as an outline, like a frame box.
     output::writeStatementLine("<!Rectangle No %.2fpt %.2f\" %.2f\" %.2f\" %.2f\">\n",
                                lineThickness(), inchX(env.x), inchY(env.y + h), inches(w),
@@ -367,6 +371,9 @@ void putInterpreter(const char* tmpl) {
           break;
         case 'V':
           output::verbProc();
+          break;
+        case 'u':
+          specialProc();
           break;
         case 'B':
         case 'D':

@@ -209,7 +209,24 @@ void multiputProc() {
   env = saved;
 }
 
+// Buffer 8 inside a text line at the current position.
+void writeTextLine() {
+  const PictEnv& env = pictureState().env;
+  output::writeStatementLine("<!TextLine %s %d %.2f\" %.2f\"\n", env.alignment, env.angle,
+                             inchX(env.x), inchY(env.y));
+  output::BufferProc("I8");
+  output::writeStatementLine(">\n");
+}
+
 }  // namespace
+
+void wrapPendingText() {
+  if (output::outputState().length == 0 || pictureState().pictureDepth == 0) return;
+  // The buffer's text goes into a diversion of its own, which ends at once.
+  output::BufferProc("S");
+  output::BufferProc("E8");
+  writeTextLine();
+}
 
 void pictureBody(int ending) {
   const reader::EnvironmentRecord& record = reader::currentEnvironment();
@@ -235,16 +252,13 @@ int runObject(const reader::EnvironmentRecord* record) {
   output::BufferProc("S");
   output::resetLastWrittenFont();
   reader::processOneArgument();
-  output::endParagraph();
+  if (env.graphicCount > 0) wrapPendingText();
+  // Ending the diversion ends the object's paragraph; an empty one adds no blank line.
   output::BufferProc("E8");
-  if (env.graphicCount == 0) {
-    output::writeStatementLine("<!TextLine %s %d %.2f\" %.2f\"\n", env.alignment, env.angle,
-                               inchX(env.x), inchY(env.y));
+  if (env.graphicCount == 0)
+    writeTextLine();
+  else
     output::BufferProc("I8");
-    output::writeStatementLine(">\n");
-  } else {
-    output::BufferProc("I8");
-  }
   environments.current = savedRecord;
   reader::setCurrentMode(savedMode);
   return env.graphicCount;

@@ -31,6 +31,10 @@ std::optional<reader::CoordinatePair> readPair();
 // Skips to and past the '}' that closes the group the reader is in.
 void skipToClosingBrace();
 
+// Text of an object that also draws cannot stand loose in the frame: before a graphic, the text
+// written so far is put into a text line of its own at the current position.
+void wrapPendingText();
+
 // Runs the next argument as a picture object in `record` (*put or *picttext) at the current
 // position, and writes a text line around its text when it drew no graphic. Gives the number of
 // graphics drawn: an object's graphics count for the object (or nested picture) around it, so

@@ -115,5 +115,15 @@ TEST_F(Eps, NamesThatWouldBreakTheStatementAreQuotedOrRefused) {
   EXPECT_NE(messages.find("cannot open file"), std::string::npos) << messages;
 }
 
+TEST_F(Eps, InsideAPictureTheFileStandsInThePicturesFrame) {
+  dir_.write("a.eps", std::string(kHeader) + "%%BoundingBox: 0 0 144 72\n");
+  std::string messages;
+  std::string out =
+      special("\\begin{picture}(10,10)\\special{a.eps}\\put(1,1){\\special{a.eps}}\\end{picture}\n",
+              messages);
+  const std::string eps = "    <!EPSFile \"a.eps\" 0pt 0pt 144pt 72pt 1.00 1.00 >\n";
+  EXPECT_EQ(out, "<!Frame 0.14\" 0.14\"\n" + eps + eps + ">\n") << messages;
+}
+
 }  // namespace
 }  // namespace pendra::testing

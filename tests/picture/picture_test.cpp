@@ -105,6 +105,16 @@ TEST_F(Pictures, TextObjectsBecomeTextLinesAndGraphicsDoNot) {
   EXPECT_TRUE(balanced(out)) << out;
 }
 
+TEST_F(Pictures, TextBesideAGraphicGetsATextLineOfItsOwn) {
+  std::string out = frames("\\begin{picture}(72,72)\\put(0,0){A\\line(1,0){36}B}\\end{picture}\n");
+  EXPECT_EQ(out,
+            "<!Frame 1.00\" 1.00\"\n"
+            "<!TextLine Left 0 0.00\" 1.00\"\n<rm>A\n>\n"
+            "<!Line 1.00pt 0.00\" 1.00\" 0.50\" 1.00\">\n"
+            "<!TextLine Left 0 0.00\" 1.00\"\nB\n>\n"
+            ">\n");
+}
+
 TEST_F(Pictures, FrameBoxDrawsItsRectangleBeforeItsText) {
   std::string out = frames(
       "\\begin{picture}(72,72)\\put(10,10){\\framebox(20,10)[t]{x}}"
