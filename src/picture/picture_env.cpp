@@ -1,6 +1,7 @@
 // The picture body: its frame, PictDispatcher, \put and \multiput, and boxes placed directly in
 // the picture.
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -111,6 +112,7 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
   pictures.nestingMark = boxes;
   ++pictures.pictureDepth;
   reader::genericBody(record, ending);
+  wrapPendingText();
   --pictures.pictureDepth;
   pictures.nestingMark = savedMark;
   reader::setCurrentMode(savedMode);
@@ -240,22 +242,29 @@ void pictureBody(int ending) {
   }
 }
 
-int runObject(const reader::EnvironmentRecord* record) {
+int runObject(const reader::EnvironmentRecord* record, const std::function<void()>& content,
+              bool keepEmpty) {
   reader::EnvironmentState& environments = reader::environmentState();
   const reader::EnvironmentRecord* savedRecord = environments.current;
   int savedMode = reader::currentMode();
   PictEnv& env = pictureState().env;
-  environments.current = record;
-  reader::setCurrentMode(record->mode);
+  wrapPendingText();
+  if (record) {
+    environments.current = record;
+    reader::setCurrentMode(record->mode);
+  }
   output::outputState().tagLineWritten = true;
   env.graphicCount = 0;
   output::BufferProc("S");
   output::resetLastWrittenFont();
-  reader::processOneArgument();
+  if (content)
+    content();
+  else
+    reader::processOneArgument();
   if (env.graphicCount > 0) wrapPendingText();
   // Ending the diversion ends the object's paragraph; an empty one adds no blank line.
   output::BufferProc("E8");
-  if (env.graphicCount == 0)
+  if (env.graphicCount == 0 && (keepEmpty || output::diversionBufferSize(8) > 0))
     writeTextLine();
   else
     output::BufferProc("I8");
@@ -299,7 +308,11 @@ void PictDispatcher(const char* tmpl) {
             reader::report("bad call to PictDispatcher: %s", reader::readerState().tokenText);
           break;
         case 'n':
-          output::endParagraph();
+          // Text that reached the picture body itself (math, say) goes into a text line.
+          if (output::outputState().length > 0)
+            wrapPendingText();
+          else
+            output::endParagraph();
           break;
         default:
           passToBase(item);
@@ -331,6 +344,17 @@ void PictDispatcher(const char* tmpl) {
         case 'p':
           PictDispatcher(item.argument);
           break;
+        case 'E': {
+          // An environment met directly in the picture (a tabular, math) is an object at the
+          // current position: its text cannot stand loose in the frame.
+          PictEnv& env = pictureState().env;
+          PictEnv saved = env;
+          int drawn = runObject(
+              nullptr, [&item] { passToBase(item); }, false);
+          env = saved;
+          env.graphicCount += drawn;
+          break;
+        }
         default:
           passToBase(item);
           break;

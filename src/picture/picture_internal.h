@@ -2,6 +2,7 @@
 // running of one object, the objects themselves and the oval part table.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "picture/picture.h"
@@ -39,7 +40,10 @@ void wrapPendingText();
 // position, and writes a text line around its text when it drew no graphic. Gives the number of
 // graphics drawn: an object's graphics count for the object (or nested picture) around it, so
 // that a \put holding a picture of lines writes no text line.
-int runObject(const reader::EnvironmentRecord* record);
+// `record` nullptr keeps the current environment; `content` empty processes the next argument;
+// an object that wrote nothing has a text line only when `keepEmpty`.
+int runObject(const reader::EnvironmentRecord* record,
+              const std::function<void()>& content = nullptr, bool keepEmpty = true);
 
 // %P inside a \put object: the command letter.
 void putObject(char letter);

@@ -115,6 +115,17 @@ TEST_F(Pictures, TextBesideAGraphicGetsATextLineOfItsOwn) {
             ">\n");
 }
 
+TEST_F(Pictures, TextReachingThePictureBodyItselfGetsATextLine) {
+  std::string out = frames(
+      "\\begin{picture}(72,72)$x$\n\\begin{tabular}{l}a\\end{tabular}"
+      "\\end{picture}\n");
+  EXPECT_EQ(count(out, "<!TextLine Left 0 0.00\" 1.00\"\n"), 2) << out;
+  std::size_t table = out.find("<!Table 1");
+  ASSERT_NE(table, std::string::npos) << out;
+  EXPECT_LT(out.rfind("<!TextLine", table), table);
+  EXPECT_TRUE(balanced(out)) << out;
+}
+
 TEST_F(Pictures, FrameBoxDrawsItsRectangleBeforeItsText) {
   std::string out = frames(
       "\\begin{picture}(72,72)\\put(10,10){\\framebox(20,10)[t]{x}}"
