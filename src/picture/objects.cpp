@@ -20,25 +20,10 @@ namespace pendra::picture {
 
 namespace {
 
-constexpr std::size_t kOneCodeSize = output::kTemplateArgumentMax + 6;
 // Slopes of \line and \vector are whole numbers within this bound.
 constexpr float kMaxSlope = 1000.0f;
 constexpr const char* kObjectCommand = "picture mode command";
 constexpr const char* kCurveCommand = "\\qbezier";
-
-void passToBase(const output::TemplateItem& item) {
-  char one[kOneCodeSize];
-  std::size_t n = 0;
-  one[n++] = '%';
-  one[n++] = static_cast<char>(item.byte);
-  if (item.hasArgument) {
-    one[n++] = '(';
-    for (const char* a = item.argument; *a;) one[n++] = *a++;
-    one[n++] = ')';
-  }
-  one[n] = 0;
-  output::BaseDispatcher(one);
-}
 
 int current() {
   return reader::readerState().currentChar;

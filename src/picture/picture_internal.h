@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "output/template.h"
 #include "picture/picture.h"
 #include "reader/arguments.h"
 #include "reader/environments.h"
@@ -25,6 +26,9 @@ float inches(float units);
 float unitScale();
 // The pen width written with every graphic, in points.
 float lineThickness();
+
+// Hands one template item (a literal byte or a code) to BaseDispatcher.
+void passToBase(const output::TemplateItem& item);
 
 // A coordinate pair; a malformed one is skipped to its closing parenthesis, so that its rest is
 // not read as picture text.
