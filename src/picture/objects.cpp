@@ -93,7 +93,8 @@ void circleObject(bool filled) {
     erroneous(kObjectCommand);
     return;
   }
-  float d = *diameter;
+  // Sizes are drawn as their magnitudes: graphic objects have no negative extent.
+  float d = std::fabs(*diameter);
   const PictEnv& env = pictureState().env;
   wrapPendingText();
   output::writeStatementLine("<!Ellipse %s %.2fpt %.2f\" %.2f\" %.2f\" %.2f\">\n",
@@ -121,10 +122,10 @@ void ovalObject() {
     return;
   }
   const PictEnv& env = pictureState().env;
-  float x = inchX(env.x - size->x / 2);
-  float y = inchY(env.y + size->y / 2);
-  float w = inches(size->x);
-  float h = inches(size->y);
+  float x = inchX(env.x - std::fabs(size->x) / 2);
+  float y = inchY(env.y + std::fabs(size->y) / 2);
+  float w = inches(std::fabs(size->x));
+  float h = inches(std::fabs(size->y));
   const OvalPart& part = kOvalParts[parts ? partMask(*parts) : 0];
   wrapPendingText();
   if (part.sweep == 360)
@@ -178,9 +179,12 @@ void boxObject(char letter) {
   if (letter != 'M') {
     wrapPendingText();
     // The MLP rectangle has no dashes: a dash box is drawn as an outline, like a frame box.
+    // A negative size reaches left or down from the position.
+    float left = w < 0 ? env.x + w : env.x;
+    float top = h < 0 ? env.y : env.y + h;
     output::writeStatementLine("<!Rectangle No %.2fpt %.2f\" %.2f\" %.2f\" %.2f\">\n",
-                               lineThickness(), inchX(env.x), inchY(env.y + h), inches(w),
-                               inches(h));
+                               lineThickness(), inchX(left), inchY(top), inches(std::fabs(w)),
+                               inches(std::fabs(h)));
     // The rectangle goes out ahead of the text line that the object ends with.
     output::BufferProc("E8");
     output::BufferProc("I8");

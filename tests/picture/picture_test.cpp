@@ -245,11 +245,13 @@ TEST_F(Pictures, ExtremeSizesAndDeepNestingStayBounded) {
   for (int i = 0; i < 20; ++i) deep += "}\\end{picture}";
   std::string out = frames(
       "\\begin{picture}(-5,0)\\put(99999999999999999999999999999999,0){\\line(1,0){"
-      "999999999999999999999999999999999999}}\\end{picture}\n" +
+      "999999999999999999999999999999999999}}\\put(-3,-3){\\circle{-4}}\\end{picture}\n" +
           deep + "\n",
       &messages);
   EXPECT_TRUE(has(out, "<!Frame -0.07\" 0.00\"\n")) << out;
   EXPECT_TRUE(has(out, "100000.00\"")) << out;
+  // A negative diameter draws the circle of its magnitude.
+  EXPECT_TRUE(has(out, "<!Ellipse No 1.00pt -0.07\" 0.01\" 0.06\" 0.06\">")) << out;
   EXPECT_FALSE(has(out, "inf")) << out;
   EXPECT_TRUE(has(messages, "pictures nested too deeply")) << messages;
   EXPECT_EQ(count(out, "<!Frame"), 2) << out;
