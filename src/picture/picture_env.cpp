@@ -190,6 +190,34 @@ void multiputProc() {
   env = saved;
 }
 
+// A formula opened directly in the picture body is run here as an object, so that its equation
+// frame stands in a text line rather than in the picture's frame. False for other delimiters.
+bool mathObject(const char* delimiter) {
+  const reader::EnvironmentState& environments = reader::environmentState();
+  const reader::EnvironmentRecord* record = environments.math;
+  int ending;
+  if (std::strcmp(delimiter, "$") == 0) {
+    ending = reader::kDollarClose;
+  } else if (std::strcmp(delimiter, "\\(") == 0) {
+    ending = reader::kInlineClose;
+  } else if (std::strcmp(delimiter, "$$") == 0) {
+    record = environments.displayMath;
+    ending = reader::kDoubleDollarClose;
+  } else if (std::strcmp(delimiter, "\\[") == 0) {
+    record = environments.displayMath;
+    ending = reader::kDisplayClose;
+  } else {
+    return false;
+  }
+  PictEnv& env = pictureState().env;
+  PictEnv saved = env;
+  int drawn = runObject(
+      nullptr, [record, ending] { reader::runMathRecord(*record, ending); }, false);
+  env = saved;
+  env.graphicCount += drawn;
+  return true;
+}
+
 // Buffer 8 inside a text line at the current position.
 void writeTextLine() {
   const PictEnv& env = pictureState().env;
@@ -322,6 +350,9 @@ void PictDispatcher(const char* tmpl) {
           break;
         case 'p':
           PictDispatcher(item.argument);
+          break;
+        case 'D':
+          if (!mathObject(item.argument)) passToBase(item);
           break;
         case 'E': {
           // An environment met directly in the picture (a tabular, math) is an object at the

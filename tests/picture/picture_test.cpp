@@ -117,9 +117,14 @@ TEST_F(Pictures, TextBesideAGraphicGetsATextLineOfItsOwn) {
 
 TEST_F(Pictures, TextReachingThePictureBodyItselfGetsATextLine) {
   std::string out = frames(
-      "\\begin{picture}(72,72)$x$\n\\begin{tabular}{l}a\\end{tabular}"
+      "\\begin{picture}(72,72)$x$\n\\begin{tabular}{l}a\\end{tabular}\\[\\frac{a}{b}\\]"
       "\\end{picture}\n");
-  EXPECT_EQ(count(out, "<!TextLine Left 0 0.00\" 1.00\"\n"), 2) << out;
+  EXPECT_EQ(count(out, "<!TextLine Left 0 0.00\" 1.00\"\n"), 3) << out;
+  // The equation's frame stands in a text line, not loose in the picture's frame.
+  std::size_t equation = out.find("<!FrameMath");
+  ASSERT_NE(equation, std::string::npos) << out;
+  std::size_t line = out.rfind("<!TextLine", equation);
+  EXPECT_EQ(out.find("\n>\n", line), out.find("\n>\n", equation)) << out;
   std::size_t table = out.find("<!Table 1");
   ASSERT_NE(table, std::string::npos) << out;
   EXPECT_LT(out.rfind("<!TextLine", table), table);
