@@ -55,6 +55,7 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
   PictureState& pictures = pictureState();
   PictEnv saved = pictures.env;
   int savedMark = pictures.nestingMark;
+  int savedTableMark = pictures.tableMark;
   int savedMode = reader::currentMode();
   PictEnv& env = pictures.env;
   env.angle = 0;
@@ -89,11 +90,13 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
     output::writeStatementLine("<!Frame %.2f\" %.2f\"\n", inches(w), inches(h));
   }
   pictures.nestingMark = boxes;
+  pictures.tableMark = table::tableState().tableNesting;
   ++pictures.pictureDepth;
   reader::genericBody(record, ending);
-  wrapPendingText();
+  wrapPictureText();
   --pictures.pictureDepth;
   pictures.nestingMark = savedMark;
+  pictures.tableMark = savedTableMark;
   reader::setCurrentMode(savedMode);
   if (nested) {
     saved.graphicCount += env.graphicCount;
@@ -190,9 +193,33 @@ void multiputProc() {
   env = saved;
 }
 
-// A formula opened directly in the picture body is run here as an object, so that its equation
-// frame stands in a text line rather than in the picture's frame. False for other delimiters.
+// Buffer 8 inside a text line at the current position.
+void writeTextLine() {
+  const PictEnv& env = pictureState().env;
+  output::writeStatementLine("<!TextLine %s %d %.2f\" %.2f\"\n", env.alignment, env.angle,
+                             inchX(env.x), inchY(env.y));
+  output::BufferProc("I8");
+  output::writeStatementLine(">\n");
+}
+
+}  // namespace
+
+void wrapPendingText() {
+  const PictureState& pictures = pictureState();
+  const table::TableState& tables = table::tableState();
+  if (output::outputState().length == 0 || pictures.pictureDepth == 0) return;
+  // Text in a box or table of the picture stays in its cell.
+  if (tables.boxNesting != pictures.nestingMark || tables.tableNesting != pictures.tableMark)
+    return;
+  // The buffer's text goes into a diversion of its own, which ends at once.
+  output::BufferProc("S");
+  output::BufferProc("E8");
+  writeTextLine();
+}
+
 bool mathObject(const char* delimiter) {
+  // Inside an object the object's own text line holds the formula.
+  if (pictureState().objectDepth > 0) return false;
   const reader::EnvironmentState& environments = reader::environmentState();
   const reader::EnvironmentRecord* record = environments.math;
   int ending;
@@ -218,23 +245,21 @@ bool mathObject(const char* delimiter) {
   return true;
 }
 
-// Buffer 8 inside a text line at the current position.
-void writeTextLine() {
-  const PictEnv& env = pictureState().env;
-  output::writeStatementLine("<!TextLine %s %d %.2f\" %.2f\"\n", env.alignment, env.angle,
-                             inchX(env.x), inchY(env.y));
-  output::BufferProc("I8");
-  output::writeStatementLine(">\n");
+void environmentObject(const output::TemplateItem& item) {
+  if (pictureState().objectDepth > 0) {
+    passToBase(item);
+    return;
+  }
+  PictEnv& env = pictureState().env;
+  PictEnv saved = env;
+  int drawn = runObject(
+      nullptr, [&item] { passToBase(item); }, false);
+  env = saved;
+  env.graphicCount += drawn;
 }
 
-}  // namespace
-
-void wrapPendingText() {
-  if (output::outputState().length == 0 || pictureState().pictureDepth == 0) return;
-  // The buffer's text goes into a diversion of its own, which ends at once.
-  output::BufferProc("S");
-  output::BufferProc("E8");
-  writeTextLine();
+void wrapPictureText() {
+  if (pictureState().objectDepth == 0) wrapPendingText();
 }
 
 void pictureBody(int ending) {
@@ -255,7 +280,7 @@ int runObject(const reader::EnvironmentRecord* record, const std::function<void(
   const reader::EnvironmentRecord* savedRecord = environments.current;
   int savedMode = reader::currentMode();
   PictEnv& env = pictureState().env;
-  wrapPendingText();
+  wrapPictureText();
   if (record) {
     environments.current = record;
     reader::setCurrentMode(record->mode);
@@ -264,10 +289,12 @@ int runObject(const reader::EnvironmentRecord* record, const std::function<void(
   env.graphicCount = 0;
   output::BufferProc("S");
   output::resetLastWrittenFont();
+  ++pictureState().objectDepth;
   if (content)
     content();
   else
     reader::processOneArgument();
+  --pictureState().objectDepth;
   if (env.graphicCount > 0) wrapPendingText();
   // Ending the diversion ends the object's paragraph; an empty one adds no blank line.
   output::BufferProc("E8");
@@ -317,7 +344,7 @@ void PictDispatcher(const char* tmpl) {
         case 'n':
           // Text that reached the picture body itself (math, say) goes into a text line.
           if (output::outputState().length > 0)
-            wrapPendingText();
+            wrapPictureText();
           else
             output::endParagraph();
           break;
@@ -354,17 +381,9 @@ void PictDispatcher(const char* tmpl) {
         case 'D':
           if (!mathObject(item.argument)) passToBase(item);
           break;
-        case 'E': {
-          // An environment met directly in the picture (a tabular, math) is an object at the
-          // current position: its text cannot stand loose in the frame.
-          PictEnv& env = pictureState().env;
-          PictEnv saved = env;
-          int drawn = runObject(
-              nullptr, [&item] { passToBase(item); }, false);
-          env = saved;
-          env.graphicCount += drawn;
+        case 'E':
+          environmentObject(item);
           break;
-        }
         default:
           passToBase(item);
           break;

@@ -39,6 +39,9 @@ void skipToClosingBrace();
 // Text of an object that also draws cannot stand loose in the frame: before a graphic, the text
 // written so far is put into a text line of its own at the current position.
 void wrapPendingText();
+// The same for text met in a picture body itself, outside every object (inside one, the object's
+// own text line holds it).
+void wrapPictureText();
 
 // Runs the next argument as a picture object in `record` (*put or *picttext) at the current
 // position, and writes a text line around its text when it drew no graphic. Gives the number of
@@ -48,6 +51,15 @@ void wrapPendingText();
 // an object that wrote nothing has a text line only when `keepEmpty`.
 int runObject(const reader::EnvironmentRecord* record,
               const std::function<void()>& content = nullptr, bool keepEmpty = true);
+
+// %E met directly in a picture body: the environment (a tabular, a nested picture) is an object
+// at the current position, so that its text and tables stand in a text line. Inside an object
+// the environment is run as it is: the object's own text line holds it.
+void environmentObject(const output::TemplateItem& item);
+// %D opening a formula directly in a picture body: the formula is run as an object in the same
+// way, so that its equation frame stands in a text line. False for other delimiters and inside
+// objects.
+bool mathObject(const char* delimiter);
 
 // %P inside a \put object: the command letter.
 void putObject(char letter);
