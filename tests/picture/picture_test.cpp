@@ -131,6 +131,26 @@ TEST_F(Pictures, TextReachingThePictureBodyItselfGetsATextLine) {
   EXPECT_TRUE(balanced(out)) << out;
 }
 
+// No text line opens before the one before it has closed.
+bool textLinesNest(const std::string& mlp) {
+  std::size_t open = mlp.find("<!TextLine");
+  while (open != std::string::npos) {
+    std::size_t next = mlp.find("<!TextLine", open + 1);
+    std::size_t close = mlp.find("\n>\n", open);
+    if (next != std::string::npos && next < close) return true;
+    open = next;
+  }
+  return false;
+}
+
+TEST_F(Pictures, TextLinesNeverNest) {
+  std::string out = frames(
+      "\\begin{picture}(72,72)\\put(0,0){$x$}\\put(0,0){\\begin{tabular}{l}a\\end{tabular}}"
+      "\\put(1,1){\\begin{picture}(1,1)$y$\n\\end{picture}}\\end{picture}\n");
+  EXPECT_EQ(count(out, "<!TextLine"), 3) << out;
+  EXPECT_FALSE(textLinesNest(out)) << out;
+}
+
 TEST_F(Pictures, FrameBoxDrawsItsRectangleBeforeItsText) {
   std::string out = frames(
       "\\begin{picture}(72,72)\\put(10,10){\\framebox(20,10)[t]{x}}"
