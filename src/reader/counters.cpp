@@ -155,7 +155,8 @@ void CounterProc(const char* arg) {
         report("missing number argument");
         return;
       }
-      advance();
+      // A macro's #1 may stand right after the brace.
+      advanceWithSubstitution();
       std::optional<int> value = readInteger();
       if (value) {
         if (name && op == 's') setCounter(*name, *value);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "reader/counters.h"
 #include "support/reader_fixture.h"
 
 namespace pendra::reader {
@@ -147,6 +148,25 @@ TEST_F(MacrosTest, DefAndNewenvironment) {
   EXPECT_EQ(lookup("\\box")->argCount, 1);
   EXPECT_EQ(*lookup("\\box")->body, "<#1>\\?");
   EXPECT_EQ(*lookup("\\endbox")->body, "</>\\?");
+}
+
+TEST_F(MacrosTest, CounterAndLengthValuesFromMacroArguments) {
+  defineMacro("\\setpage", 1, "\\setcounter{page}{#1}");
+  defineMacro("\\indent", 1, "\\setlength{\\parindent}{#1}");
+  feedTokens("\\setpage{7}\\indent{3pt}");
+  for (;;) {
+    CommandRecord* r = nextToken();
+    if (r == specialToken(kEndOfInputToken)) break;
+    if (r->tmpl.rfind("%M(", 0) == 0) {
+      invokeMacro(readerState().tokenText, r->argCount);
+    } else if (r->tmpl == "%c(s)") {
+      CounterProc("s");
+    } else if (r->tmpl == "%L(s)") {
+      LengthProc("s");
+    }
+  }
+  EXPECT_EQ(getCounter("page"), 7);
+  EXPECT_FLOAT_EQ(getLength("\\parindent"), 3.0f);
 }
 
 TEST_F(MacrosTest, DefinitionInsideAScopeEndsWithIt) {
