@@ -49,31 +49,6 @@ bool isHexDigit(char c) {
   return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 
-// Bounds nested template runs, as the text interpreters do: \frac\frac\frac... reads each
-// argument through a template run of its own.
-class NestingGuard {
- public:
-  NestingGuard() : state_(reader::environmentState()) {
-    ok_ = state_.templateNesting < reader::kMaxTemplateNesting;
-    if (ok_) {
-      ++state_.templateNesting;
-    } else if (!state_.nestingReported) {
-      state_.nestingReported = true;
-      reader::report("commands nested too deeply; the innermost are ignored");
-    }
-  }
-  ~NestingGuard() {
-    if (ok_) --state_.templateNesting;
-  }
-  NestingGuard(const NestingGuard&) = delete;
-  NestingGuard& operator=(const NestingGuard&) = delete;
-  bool ok() const { return ok_; }
-
- private:
-  reader::EnvironmentState& state_;
-  bool ok_;
-};
-
 MathNode* addString(const std::string& text, const MathFont& font) {
   MathNode* node = newNode(NodeKind::StrLiteral, specialRow(SpecialRow::String), font);
   node->string = text;
@@ -436,7 +411,7 @@ MathNode* mathOperator(const char* argument) {
 }
 
 void mathInterpreter(const char* tmpl) {
-  NestingGuard guard;
+  output::TemplateNestingGuard guard;
   if (!guard.ok()) return;
   output::Font entryFont = output::currentFont();
   int entryMode = reader::currentMode();

@@ -1,5 +1,4 @@
-// Handlers that BaseDispatcher and the interpreters reach for codes of other parts: \special of
-// the picture part, and the stand-in of the math interpreter.
+// Handlers that BaseDispatcher and the interpreters reach for codes of other parts.
 #pragma once
 
 // The document-structure handlers have headers of their own; included here for the code that
@@ -13,8 +12,5 @@
 namespace pendra::output {
 
 using picture::specialProc;  // %u: \special
-// The text interpreter with the math codes ignored: what the math interpreter runs until it is
-// built.
-void mathStandInDispatcher(const char* tmpl);
 
 }  // namespace pendra::output

@@ -25,33 +25,8 @@ namespace {
 // "%", code, "(", argument, ")" and a terminating zero.
 constexpr std::size_t kOneCodeTemplateSize = kTemplateArgumentMax + 6;
 
-// The interpreters that share the text codes; the math one stands in for its part until that is
-// built.
-enum class TextKind { kText, kBoxText, kMathStandIn };
-
-// Bounds nested template runs; a run past the bound is reported once and skipped.
-class NestingGuard {
- public:
-  NestingGuard() : state_(reader::environmentState()) {
-    ok_ = state_.templateNesting < reader::kMaxTemplateNesting;
-    if (ok_) {
-      ++state_.templateNesting;
-    } else if (!state_.nestingReported) {
-      state_.nestingReported = true;
-      reader::report("commands nested too deeply; the innermost are ignored");
-    }
-  }
-  ~NestingGuard() {
-    if (ok_) --state_.templateNesting;
-  }
-  NestingGuard(const NestingGuard&) = delete;
-  NestingGuard& operator=(const NestingGuard&) = delete;
-  bool ok() const { return ok_; }
-
- private:
-  reader::EnvironmentState& state_;
-  bool ok_;
-};
+// The interpreters that share the text codes.
+enum class TextKind { kText, kBoxText };
 
 // What one template run saved when it started.
 struct RunState {
@@ -231,25 +206,8 @@ bool textArgumentCode(unsigned char code, const char* argument) {
   }
 }
 
-// Math codes, ignored by the math stand-in except that a script or prime writes its character.
-bool mathStandInCode(const TemplateItem& item) {
-  if (!item.hasArgument) return item.byte == 'c';
-  switch (item.byte) {
-    case 'k': {
-      const char* text = reader::readerState().tokenText;
-      if (text[0] != '\\') writeTextString(text);
-      return true;
-    }
-    case '$':
-    case 'G':
-      return true;
-    default:
-      return false;
-  }
-}
-
 void interpretText(const char* tmpl, TextKind kind) {
-  NestingGuard guard;
+  TemplateNestingGuard guard;
   if (!guard.ok()) return;
   RunState run;
   TemplateItem item;
@@ -264,16 +222,29 @@ void interpretText(const char* tmpl, TextKind kind) {
       done = item.hasArgument ? boxTextArgumentCode(item.byte, item.argument)
                               : boxTextCode(item.byte, run);
     } else {
-      done = kind == TextKind::kMathStandIn && mathStandInCode(item);
-      if (!done)
-        done = item.hasArgument ? textArgumentCode(item.byte, item.argument)
-                                : textCode(item.byte, run);
+      done =
+          item.hasArgument ? textArgumentCode(item.byte, item.argument) : textCode(item.byte, run);
     }
     if (!done) passToBase(item);
   }
 }
 
 }  // namespace
+
+TemplateNestingGuard::TemplateNestingGuard() {
+  reader::EnvironmentState& state = reader::environmentState();
+  ok_ = state.templateNesting < reader::kMaxTemplateNesting;
+  if (ok_) {
+    ++state.templateNesting;
+  } else if (!state.nestingReported) {
+    state.nestingReported = true;
+    reader::report("commands nested too deeply; the innermost are ignored");
+  }
+}
+
+TemplateNestingGuard::~TemplateNestingGuard() {
+  if (ok_) --reader::environmentState().templateNesting;
+}
 
 bool nextTemplateItem(const char*& p, TemplateItem& item) {
   if (*p == 0) return false;
@@ -340,13 +311,9 @@ void BoxTextDispatcher(const char* tmpl) {
   interpretText(tmpl, TextKind::kBoxText);
 }
 
-void mathStandInDispatcher(const char* tmpl) {
-  interpretText(tmpl, TextKind::kMathStandIn);
-}
-
 // Each item runs as a template of its own, so %0 and %b restore nothing here.
 void TableDispatcher(const char* tmpl) {
-  NestingGuard guard;
+  TemplateNestingGuard guard;
   if (!guard.ok()) return;
   RunState run;
   TemplateItem item;

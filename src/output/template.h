@@ -22,6 +22,20 @@ struct TemplateItem {
 // Reads the item at `p` and moves `p` past it; false at the end of the template.
 bool nextTemplateItem(const char*& p, TemplateItem& item);
 
+// Bounds nested template runs: a run past the bound is reported once and skipped. Every
+// interpreter holds one for the length of a run.
+class TemplateNestingGuard {
+ public:
+  TemplateNestingGuard();
+  ~TemplateNestingGuard();
+  TemplateNestingGuard(const TemplateNestingGuard&) = delete;
+  TemplateNestingGuard& operator=(const TemplateNestingGuard&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
+
 // Runs a template through the interpreter of the current environment record.
 void runInCurrentMode(const char* tmpl);
 // Runs a template through the named interpreter.
