@@ -9,7 +9,9 @@ FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all test run asan fuzz fuzz-run format format-check install clean
+BENCH_SIZES ?= 1 10 100
+
+.PHONY: all test run asan bench fuzz fuzz-run format format-check install clean
 
 all:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPENDRA_WERROR=$(WERROR) >/dev/null
@@ -26,6 +28,12 @@ asan:
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPENDRA_SANITIZE=ON -DPENDRA_WERROR=$(WERROR) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# Converts generated articles of BENCH_SIZES megabytes with the release build; per size the median
+# of three runs: wall time, MB/s, peak memory and the two stages.
+bench: all
+	cmake --build $(BUILD) -j $(JOBS) --target pendra_bench
+	$(BUILD)/pendra_bench $(BUILD)/pendra $(BENCH_SIZES)
 
 # libFuzzer targets (clang, ASan and UBSan): fuzz_latex, fuzz_mlp, fuzz_mif in $(FUZZ_BUILD)/.
 fuzz:
