@@ -126,12 +126,12 @@ void addToken() {
   output::currentFont() = saved;
 }
 
-// %c: the columns of an array are the letters c, l and r of its column specification.
+// %c: the columns of an array are the letters c, l and r of its column preamble.
 void setColumns() {
-  std::optional<std::string> spec = reader::readWord();
-  if (!spec || mathState().depth > kMaxMathFrames) return;
+  std::optional<std::string> preamble = reader::readWord();
+  if (!preamble || mathState().depth > kMaxMathFrames) return;
   int columns = 0;
-  for (char c : *spec)
+  for (char c : *preamble)
     if ((c == 'c' || c == 'l' || c == 'r') && columns < kMaxMatrixCells) ++columns;
   currentFrame().columns = static_cast<std::int16_t>(columns > 0 ? columns : 1);
 }

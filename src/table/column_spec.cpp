@@ -92,8 +92,8 @@ long countIn(std::string_view text, int depth) {
 
 }  // namespace
 
-int countColumns(std::string_view spec) {
-  long columns = countIn(spec, 0);
+int countColumns(std::string_view preamble) {
+  long columns = countIn(preamble, 0);
   return columns == 0 ? 1 : static_cast<int>(columns);
 }
 

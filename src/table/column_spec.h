@@ -1,4 +1,4 @@
-// The column specification of a tabular: only the number of columns is taken from it.
+// The column preamble of a tabular: only the number of columns is taken from it.
 #pragma once
 
 #include <cstddef>
@@ -9,16 +9,16 @@ namespace pendra::table {
 
 // Characters of a braced argument kept; the rest is read and dropped.
 constexpr std::size_t kBracedGroupMax = 1023;
-// Columns a specification may give; a larger count is held here.
+// Columns a preamble may give; a larger count is held here.
 constexpr int kMaxColumns = 1024;
 // *-forms inside *-forms; deeper ones count no columns.
 constexpr int kMaxRepeatNesting = 32;
 
-// The number of columns of a specification: c, l and r count one each, and so do p, m and b,
-// whose braced width is skipped; @{...} and any other braced group are skipped; *{n}{spec}
-// counts n times the columns of spec; every other character is ignored. A specification without
+// The number of columns of a preamble: c, l and r count one each, and so do p, m and b,
+// whose braced width is skipped; @{...} and any other braced group are skipped; *{n}{preamble}
+// counts n times the columns of preamble; every other character is ignored. A preamble without
 // a column counts as 1.
-int countColumns(std::string_view spec);
+int countColumns(std::string_view preamble);
 
 // Reads a braced argument as it stands from the input, after white space: from '{' to its
 // matching '}' (a backslash protects the next character). Without a '{' nothing but the white

@@ -32,7 +32,7 @@ TableState& tableState();
 // Forgets every table and box; the nesting counts start at 0.
 void initTables();
 
-// Body handler of tabular and tabular*: width, position and column specification, then the body
+// Body handler of tabular and tabular*: width, position and column preamble, then the body
 // up to the delimiter code `ending`, written as a table.
 void tabularBody(int ending);
 // %T(c) inside a table (and %&, which is %T(n)): t &, n \\, h \hline, c \cline, m \multicolumn,

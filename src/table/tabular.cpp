@@ -140,7 +140,7 @@ void clineCommand(bool refused) {
   openCell(1);
 }
 
-// \multicolumn{n}{spec}{text}: a cell spanning n columns.
+// \multicolumn{n}{preamble}{text}: a cell spanning n columns.
 void multicolumnCommand(bool refused) {
   std::optional<int> count = numberIn(readBracedGroup());
   if (!count) reader::report("bad number arg to \\multicolumn");

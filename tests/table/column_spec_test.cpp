@@ -1,4 +1,4 @@
-// Column counts of tabular specifications.
+// Column counts of tabular preambles.
 #include "table/column_spec.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +12,10 @@ namespace {
 
 using table::countColumns;
 
-int countWithMessages(const char* spec, std::string* messages) {
+int countWithMessages(const char* preamble, std::string* messages) {
   reader::registerReporter(false, nullptr);
   ::testing::internal::CaptureStderr();
-  int n = countColumns(spec);
+  int n = countColumns(preamble);
   *messages = ::testing::internal::GetCapturedStderr();
   return n;
 }
@@ -53,13 +53,13 @@ TEST(ColumnSpec, LimitsHoldTheCountAndTheNesting) {
   EXPECT_EQ(countColumns("*{99999999999}{*{99999999}{cc}}l"), table::kMaxColumns);
   std::string nested;
   for (int i = 0; i < table::kMaxRepeatNesting; ++i) nested += "*{1}{";
-  std::string spec = nested + "c" + std::string(table::kMaxRepeatNesting, '}');
-  EXPECT_EQ(countColumns(spec), 1);
+  std::string preamble = nested + "c" + std::string(table::kMaxRepeatNesting, '}');
+  EXPECT_EQ(countColumns(preamble), 1);
   std::string messages;
-  std::string deeper = "*{1}{" + spec + "}ll";
+  std::string deeper = "*{1}{" + preamble + "}ll";
   EXPECT_EQ(countWithMessages(deeper.c_str(), &messages), 2);
   EXPECT_NE(messages.find("nested too deeply"), std::string::npos);
-  // An unclosed group runs to the end of the specification.
+  // An unclosed group runs to the end of the preamble.
   EXPECT_EQ(countColumns("p{2cm l"), 1);
   EXPECT_EQ(countColumns("*{2}{cc"), 4);
 }
