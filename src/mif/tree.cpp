@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "mif/fatal.h"
+#include "mif/writer.h"
 
 namespace pendra::mif {
 
@@ -16,12 +17,15 @@ struct MifState {
   std::deque<MifNode> nodes;
   std::vector<MifNode*> freeNodes;
   std::deque<MifTree> trees;
+  std::deque<Spill> spills;
+  std::vector<MifNode*> walk;  // freeNode's work list, kept to spare an allocation per call
   MifTree* current = nullptr;
   char piece[kStringPieceLength + 1] = {};
   std::size_t fill = 0;
   std::size_t total = 0;
   std::int32_t nextObjectId = 1;
   std::string version;
+  bool streaming = true;
 };
 
 MifState mif;
@@ -43,10 +47,47 @@ MifNode* makeNode(Op op) {
   return node;
 }
 
+void closeSpills() {
+  for (Spill& spill : mif.spills) {
+    if (spill.channel) F_ChannelCloseTmp(spill.channel);
+    spill.channel = nullptr;
+  }
+  mif.spills.clear();
+}
+
+// The siblings after the stand-in up to `done` are complete: they are written out and released.
+// The stand-in is then followed by nothing; the caller links the next node in.
+void spillSiblings(MifNode* marker, MifNode* done) {
+  Spill& spill = *marker->spill;
+  MifNode* node = marker->next;
+  for (;;) {
+    MifNode* following = node->next;
+    bool end = node == done;
+    spillNode(spill, node);
+    ++spill.nodes;
+    freeNode(node);
+    if (end) break;
+    node = following;
+  }
+}
+
 // Links a node in at the build position of the current tree and makes it the cursor.
 void insertNode(MifNode* node) {
   MifTree* tree = mif.current;
   MifNode* cursor = tree->cursor;
+  MifNode* marker = tree->spillMarker;
+  if (marker && cursor && cursor != marker && cursor->last &&
+      cursor->next == marker->spill->parent && !(isGroup(cursor) && !cursor->child)) {
+    // The cursor is the stand-in's last sibling and complete: the siblings after the stand-in go
+    // out, and the new node follows the stand-in.
+    spillSiblings(marker, cursor);
+    node->next = marker->spill->parent;
+    node->last = true;
+    marker->next = node;
+    marker->last = false;
+    tree->cursor = node;
+    return;
+  }
   if (!cursor) {
     node->last = true;
     node->next = nullptr;
@@ -74,6 +115,7 @@ MifNode* newLeaf(Op op, char kind) {
 }  // namespace
 
 void initMif(const char* versionText) {
+  closeSpills();
   mif.nodes.clear();
   mif.freeNodes.clear();
   mif.trees.clear();
@@ -93,6 +135,7 @@ const char* mifVersionText() {
 }
 
 void releaseMif() {
+  closeSpills();
   mif.nodes.clear();
   mif.freeNodes.clear();
   mif.trees.clear();
@@ -209,11 +252,38 @@ void addRawText(const char* text) {
   insertNode(node);
 }
 
+void setStreaming(bool on) {
+  mif.streaming = on;
+}
+
+void streamTree(MifTree* tree, int level) {
+  if (!tree || tree != mif.current || tree->spillMarker) fatal("%s", kBadCall);
+  if (!mif.streaming) return;
+  MifNode* parent = nullptr;
+  if (tree->first) {
+    // Only a tree that is one open, empty group can stream that group's children.
+    parent = tree->first;
+    if (!parent->last || tree->cursor != parent || !isGroup(parent) || parent->child)
+      fatal("%s", kBadCall);
+  }
+  ChannelT channel = F_ChannelMakeTmp(0);
+  Spill& spill = mif.spills.emplace_back();
+  spill.channel = channel;
+  spill.level = level;
+  spill.parent = parent;
+  spill.failed = channel == nullptr;
+  MifNode* marker = makeNode(kRawTextOp);
+  marker->spill = &spill;
+  insertNode(marker);
+  tree->spillMarker = marker;
+}
+
 void spliceTree(MifTree* tree) {
   if (!mif.current || !tree || tree == mif.current) fatal("%s", kBadCall);
   MifNode* node = tree->first;
   tree->first = nullptr;
   tree->cursor = nullptr;
+  tree->spillMarker = nullptr;
   while (node) {
     MifNode* following = node->last ? nullptr : node->next;
     insertNode(node);
@@ -226,6 +296,7 @@ void discardTree(MifTree* tree) {
   MifNode* node = tree->first;
   tree->first = nullptr;
   tree->cursor = nullptr;
+  tree->spillMarker = nullptr;
   while (node) {
     MifNode* following = node->last ? nullptr : node->next;
     freeNode(node);
@@ -253,7 +324,9 @@ std::int32_t newObjectId() {
 void freeNode(MifNode* node) {
   if (!node) return;
   // Iterative walk: a deep tree must not exhaust the stack while it is released.
-  std::vector<MifNode*> order{node};
+  std::vector<MifNode*>& order = mif.walk;
+  order.clear();
+  order.push_back(node);
   for (std::size_t i = 0; i < order.size(); ++i) {
     if (!isGroup(order[i])) continue;
     for (MifNode* child = order[i]->child; child; child = child->last ? nullptr : child->next)
@@ -261,10 +334,16 @@ void freeNode(MifNode* node) {
   }
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
     MifNode* freed = *it;
-    *freed = MifNode{};
+    // The node is cleared when it is taken again; only its text is given back now.
+    if (freed->text.capacity() > sizeof(std::string)) std::string().swap(freed->text);
     freed->op = kSentinelOp;
+    freed->child = nullptr;
     mif.freeNodes.push_back(freed);
   }
+}
+
+void releaseSpills() {
+  closeSpills();
 }
 
 std::size_t childCount(const MifNode* group) {

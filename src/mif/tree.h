@@ -6,9 +6,23 @@
 #include <cstdint>
 #include <string>
 
+#include "fdk/fdk.h"
 #include "mif/operator_table.h"
 
 namespace pendra::mif {
+
+// The nodes of a streamed tree that were written out early (see streamTree): they wait in a
+// temporary file, already in MIF form, with a NUL byte wherever a line is counted, since their
+// line numbers are known only when the whole file is written.
+struct MifNode;
+struct Spill {
+  ChannelT channel = nullptr;
+  MifNode* parent = nullptr;  // the open group whose children are streamed; none at the top level
+  int level = 0;              // the indentation level the nodes were written at
+  std::size_t nodes = 0;      // siblings written so far
+  bool failed = false;        // the temporary file refused bytes
+  bool stopped = false;       // a node that cannot be written ended the output there
+};
 
 // Running text is gathered this many characters at a time before a String node's text grows.
 constexpr std::size_t kStringPieceLength = 255;
@@ -26,6 +40,7 @@ struct MifNode {
   const char* ref = nullptr;  // T keyword and s text, held by reference
   std::string text;           // S text and raw MIF text, owned
   bool hasText = false;       // an S node that never received text is written as ** NULL **
+  Spill* spill = nullptr;     // the stand-in for the nodes written out early, in their place
 };
 
 // Top-level nodes and the build position: the node after which the next node goes, or the open
@@ -33,6 +48,7 @@ struct MifNode {
 struct MifTree {
   MifNode* first = nullptr;
   MifNode* cursor = nullptr;
+  MifNode* spillMarker = nullptr;  // set while the tree is streamed
 };
 
 // Resets the builder for one translation (all nodes and trees of the previous one are released),
@@ -67,6 +83,18 @@ void flushString();
 void addRawText(const char* text);
 
 void spliceTree(MifTree* tree);
+
+// Streams a tree that grows long: from now on, whenever a node is added after a complete sibling
+// at the streamed level (the tree's top level, or inside its one open top-level group when it has
+// one), the siblings before it are written out at `level` and released, so that the tree in
+// memory holds little more than the node being built. The tree must be current. The written nodes
+// come back in their place when the tree is written.
+void streamTree(MifTree* tree, int level);
+// Trees stream only while streaming is on, as it is by default; a caller that looks at a finished
+// tree as a whole turns it off for the translation.
+void setStreaming(bool on);
+// Closes the temporary files of the streamed trees (once the document has been written).
+void releaseSpills();
 void discardTree(MifTree* tree);
 
 // The group that the next node would go into; Op::ZZZ at the top level.

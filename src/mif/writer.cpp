@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace pendra::mif {
@@ -20,9 +21,13 @@ struct WriterState {
   int line = 0;
   std::string out;
   bool failed = false;
+  bool spilling = false;  // writing nodes out early: lines are marked, not numbered
 };
 
 WriterState writer;
+
+// Marks a counted line in nodes written out early; MIF text never holds a NUL byte.
+constexpr char kLineMark = '\0';
 
 void flushOutput() {
   if (!writer.failed && !writer.out.empty()) {
@@ -98,13 +103,45 @@ void putEscaped(const char* text) {
 }
 
 void countLine() {
+  if (writer.spilling) {
+    writer.out += kLineMark;
+    return;
+  }
   ++writer.line;
   if (writer.line % kLineCommentEvery == 0) putf(" # line %d", writer.line);
+}
+
+// Copies nodes written out early into the output, numbering their lines now; true when one of
+// them ended the output.
+bool copySpill(const Spill& spill) {
+  if (spill.failed) writer.failed = true;
+  if (!spill.channel) return spill.stopped;
+  flushOutput();
+  long end = F_ChannelTell(spill.channel);
+  F_ChannelSeek(spill.channel, 0, SEEK_SET);
+  char block[kOutputBlock];
+  std::size_t n;
+  while ((n = F_ChannelRead(block, 1, sizeof block, spill.channel)) > 0) {
+    const char* p = block;
+    const char* stop = block + n;
+    while (p < stop) {
+      const char* mark = static_cast<const char*>(std::memchr(p, kLineMark, stop - p));
+      const char* upto = mark ? mark : stop;
+      writer.out.append(p, upto - p);
+      if (!mark) break;
+      countLine();
+      p = mark + 1;
+    }
+    if (writer.out.size() >= kOutputBlock) flushOutput();
+  }
+  F_ChannelSeek(spill.channel, end, SEEK_SET);
+  return spill.stopped;
 }
 
 }  // namespace
 
 bool writeNode(const MifNode* node, int level) {
+  if (node && node->spill) return copySpill(*node->spill);
   if (!node) {
     putIndent(level);
     put("## ** empty subtree **\n");
@@ -160,7 +197,7 @@ bool writeNode(const MifNode* node, int level) {
       put("\n");
       std::size_t children = 0;
       for (const MifNode* child = node->child; child; child = child->last ? nullptr : child->next) {
-        ++children;
+        children += child->spill ? child->spill->nodes : 1;
         if (writeNode(child, level + 1)) return true;
       }
       putIndent(level);
@@ -176,7 +213,8 @@ bool writeNode(const MifNode* node, int level) {
       return true;
   }
   countLine();
-  put(node == cursorNode() ? " # [[last node]]\n" : "\n");
+  // Nodes written out early are never the last one built.
+  put(!writer.spilling && node == cursorNode() ? " # [[last node]]\n" : "\n");
   return false;
 }
 
@@ -205,6 +243,19 @@ void writeMif(ChannelT channel, bool final) {
     tree->first = nullptr;
     tree->cursor = nullptr;
   }
+  if (final) releaseSpills();
+}
+
+void spillNode(Spill& spill, const MifNode* node) {
+  if (spill.stopped || spill.failed) return;
+  WriterState kept = std::move(writer);
+  writer = WriterState{};
+  writer.channel = spill.channel;
+  writer.spilling = true;
+  spill.stopped = writeNode(node, spill.level);
+  flushOutput();
+  if (writer.failed) spill.failed = true;
+  writer = std::move(kept);
 }
 
 bool mifWriteFailed() {

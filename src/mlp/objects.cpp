@@ -27,7 +27,11 @@ mif::MifTree* enterTree(mif::MifTree*& tree, Op group) {
   if (tree) return mif::setCurrentTree(tree);
   tree = mif::newMifTree();
   mif::MifTree* previous = mif::setCurrentTree(tree);
-  if (group != mif::kSentinelOp) mif::beginGroup(group);
+  if (group != mif::kSentinelOp) {
+    mif::beginGroup(group);
+    // The group stands at the top level; its objects are written out as they are completed.
+    mif::streamTree(tree, 1);
+  }
   return previous;
 }
 

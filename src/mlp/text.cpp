@@ -142,6 +142,8 @@ void ensureDocument() {
   mif::writeCatalogs();
   text.body = mif::newMifTree();
   text.top = mif::setCurrentTree(text.body);
+  // The body goes into the text flow, one level in; it is written out as it is built.
+  mif::streamTree(text.body, 1);
   text.started = true;
 }
 
@@ -361,6 +363,8 @@ void footnoteStatement() {
     text.footnotes = mif::newMifTree();
     mif::MifTree* previous = mif::setCurrentTree(text.footnotes);
     mif::beginGroup(Op::Notes);
+    // The notes group stands in the text flow, so the notes are two levels in.
+    mif::streamTree(text.footnotes, 2);
     if (previous) mif::setCurrentTree(previous);
   }
   mif::MifTree* previous = mif::setCurrentTree(text.footnotes);

@@ -147,6 +147,65 @@ TEST_F(WriterTest, PlaceholderIsSkippedAndRawTextStandsAsItIs) {
             "> # [[last node]]\n");
 }
 
+// A document built the way the translation builds one: a body and notes in trees of their own,
+// spliced into the text flow at the end. Streaming must not change a byte of the file.
+std::string streamedDocument(bool streaming, std::size_t* bodyNodesHeld,
+                             std::string (*written)(bool)) {
+  setStreaming(streaming);
+  initMif("9.9");
+  MifTree* top = newMifTree();
+  setCurrentTree(top);
+  addLeaf(Op::Units, "Uin");
+  MifTree* notes = newMifTree();
+  setCurrentTree(notes);
+  beginGroup(Op::Notes);
+  streamTree(notes, 2);
+  MifTree* body = newMifTree();
+  setCurrentTree(body);
+  streamTree(body, 1);
+  for (int i = 0; i < 40; ++i) {
+    beginGroup(Op::Para);
+    addLeaf(Op::PgfTag, "Body");
+    beginGroup(Op::ParaLine);
+    addLeaf(Op::String, i % 3 ? "plain `text' with > and \\" : "\x8a caf\xe9");
+    if (i % 7 == 0) addRawText("<Char HardReturn>\n<Char Tab>\n");
+    endGroup(Op::ParaLine);
+    endGroup(Op::Para);
+    if (i % 5 == 0) {
+      setCurrentTree(notes);
+      beginGroup(Op::FNote);
+      addLeaf(Op::ID, i);
+      endGroup(Op::FNote);
+      setCurrentTree(body);
+    }
+  }
+  *bodyNodesHeld = 0;
+  for (MifNode* n = body->first; n; n = n->last ? nullptr : n->next) ++*bodyNodesHeld;
+  setCurrentTree(top);
+  beginGroup(Op::TextFlow);
+  spliceTree(notes);
+  spliceTree(body);
+  endGroup(Op::TextFlow);
+  std::string text = written(true);
+  setStreaming(true);
+  return text;
+}
+
+TEST_F(WriterTest, StreamedTreesWriteTheSameFileWhileHoldingLittle) {
+  std::size_t heldWhole = 0;
+  std::size_t heldStreamed = 0;
+  std::string whole = streamedDocument(false, &heldWhole, written);
+  std::string streamed = streamedDocument(true, &heldStreamed, written);
+  EXPECT_EQ(streamed, whole);
+  // The comparison covers line numbers, end comments and raw text across the streamed part.
+  EXPECT_NE(whole.find("# line 200\n"), std::string::npos);
+  EXPECT_NE(whole.find("> # end of TextFlow"), std::string::npos);
+  EXPECT_NE(whole.find("> # end of Notes"), std::string::npos);
+  EXPECT_NE(whole.find("\n<Char Tab>\n"), std::string::npos);
+  EXPECT_EQ(heldWhole, 40u);
+  EXPECT_EQ(heldStreamed, 2u);  // the stand-in and the last paragraph
+}
+
 TEST_F(WriterTest, MissingNodeStopsTheWriting) {
   ChannelT channel = F_ChannelMakeTmp(1024);
   writeMif(channel, false);  // binds nothing; writeNode is used directly below

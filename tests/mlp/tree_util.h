@@ -19,7 +19,9 @@ inline bool translateToTree(const std::string& mlp, std::string* console = nullp
   F_ChannelWrite(mlp.data(), 1, mlp.size(), in);
   F_ChannelSeek(in, 0, SEEK_SET);
   ::testing::internal::CaptureStderr();
+  mif::setStreaming(false);  // the whole tree stays in memory to be looked at
   bool ok = mlp::translateMlp(in, false, "2.01alpha");
+  mif::setStreaming(true);
   std::string text = ::testing::internal::GetCapturedStderr();
   if (console) *console = text;
   F_ChannelCloseTmp(in);
