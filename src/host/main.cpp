@@ -9,6 +9,7 @@
 #include "driver/stages.h"
 #include "fdk/host.h"
 #include "host/standalone_host.h"
+#include "mif/writer.h"
 
 namespace {
 
@@ -74,13 +75,17 @@ int convertMlp(const Options& opt) {
   ChannelT mif = F_ChannelMakeTmp(1024);
   if (!mif) return kExitNoDocument;
   pendra::mif::writeMif(mif, true);
-  F_ChannelSeek(mif, 0, SEEK_SET);
-  std::string text;
-  char block[4096];
-  std::size_t n;
-  while ((n = F_ChannelRead(block, 1, sizeof block, mif)) > 0) text.append(block, n);
+  bool written = !pendra::mif::mifWriteFailed() && F_ChannelSeek(mif, 0, SEEK_SET) == 0;
+  bool saved = written && pendra::host::saveFile(out, [mif](std::FILE* file) {
+                 std::vector<char> block(1 << 16);
+                 std::size_t n;
+                 while ((n = F_ChannelRead(block.data(), 1, block.size(), mif)) > 0) {
+                   if (std::fwrite(block.data(), 1, n, file) != n) return false;
+                 }
+                 return true;
+               });
   F_ChannelCloseTmp(mif);
-  if (!pendra::host::saveFile(out, text)) {
+  if (!saved) {
     std::fprintf(stderr, "Cannot write %s\n", out.c_str());
     return kExitNoDocument;
   }
@@ -103,7 +108,9 @@ int convertLatex(const Options& opt) {
   const pendra::host::Document* doc = host.returnedDocument();
   if (!doc || host.importFailed() || !doc->imported) return kExitNoDocument;
   std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
-  if (!pendra::host::saveFile(out, pendra::host::savedDocumentText(*doc))) {
+  bool saved = pendra::host::saveFile(
+      out, [doc](std::FILE* file) { return pendra::host::writeSavedDocument(*doc, file); });
+  if (!saved) {
     std::fprintf(stderr, "Cannot write %s\n", out.c_str());
     return kExitNoDocument;
   }

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cstdlib>
+#include <vector>
 
 #include "host/mif_check.h"
 
@@ -17,6 +17,8 @@ namespace {
 // text frame and that frame's first paragraph.
 constexpr F_ObjHandleT kHandlesPerDoc = 4;
 constexpr MetricT kMetricInch = 72 * 65536;
+// Imported files are read and copied this many bytes at a time.
+constexpr std::size_t kBlock = 1 << 16;
 
 F_ObjHandleT docOf(F_ObjHandleT handle) {
   return handle == 0 ? 0 : handle - (handle - 1) % kHandlesPerDoc;
@@ -96,23 +98,31 @@ F_ObjHandleT StandaloneHost::import(F_ObjHandleT docId, const F_TextLocT& loc, C
     importFailed_ = true;
     return 0;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::shared_ptr<std::FILE> file(std::fopen(path, "rb"), std::fclose);
+  if (!file) {
     std::fprintf(stderr, "Import of %s failed: cannot read the file\n", path);
     importFailed_ = true;
     return 0;
   }
-  std::ostringstream content;
-  content << in.rdbuf();
-  std::string text = content.str();
-  MifCheckResult check = checkMif(text);
+  MifChecker checker;
+  std::vector<char> block(kBlock);
+  std::size_t n;
+  while ((n = std::fread(block.data(), 1, block.size(), file.get())) > 0)
+    checker.feed(block.data(), n);
+  bool readFailed = std::ferror(file.get()) != 0;
+  MifCheckResult check = checker.finish();
+  if (readFailed || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    std::fprintf(stderr, "Import of %s failed: cannot read the file\n", path);
+    importFailed_ = true;
+    return 0;
+  }
   if (!check.ok) {
     std::fprintf(stderr, "Import of %s failed: line %d: %s\n", path, check.line,
                  check.message.c_str());
     importFailed_ = true;
     return 0;
   }
-  doc->mif = std::move(text);
+  doc->mif = std::move(file);
   doc->imported = true;
   return doc->id;
 }
@@ -139,47 +149,67 @@ const Document* StandaloneHost::returnedDocument() const {
   return nullptr;
 }
 
-std::string savedDocumentText(const Document& doc) {
-  const std::string& mif = doc.mif;
-  std::size_t split = 0;
-  for (int lines = 0; lines < 2 && split < mif.size(); ++lines) {
-    std::size_t eol = mif.find('\n', split);
-    split = eol == std::string::npos ? mif.size() : eol + 1;
-  }
-  const fdk::PageGeometry& g = doc.geometry;
-  std::string out = mif.substr(0, split);
-  if (!out.empty() && out.back() != '\n') out += '\n';
-  out += "<Document\n";
-  out += " <DPageSize " + inches(g.width) + " " + inches(g.height) + ">\n";
-  out += " <DMargins " + inches(g.left) + " " + inches(g.top) + " " + inches(g.right) + " " +
-         inches(g.bottom) + ">\n";
-  out += " <DColumns " + std::to_string(g.columns) + ">\n";
-  out += " <DColumnGap " + inches(g.columnGap) + ">\n";
-  out += std::string(" <DTwoSides ") + (g.sidedness ? "Yes" : "No") + ">\n";
-  out += "> # end of Document\n";
-  out.append(mif, split, std::string::npos);
-  return out;
+std::shared_ptr<std::FILE> contentOf(const std::string& text) {
+  std::shared_ptr<std::FILE> file(std::tmpfile(), std::fclose);
+  if (file && (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() ||
+               std::fseek(file.get(), 0, SEEK_SET) != 0))
+    file.reset();
+  return file;
 }
 
-bool saveFile(const std::string& path, const std::string& text) {
-  if (path == "-") {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0;
+bool writeSavedDocument(const Document& doc, std::FILE* out) {
+  std::FILE* in = doc.mif.get();
+  if (!in || std::fseek(in, 0, SEEK_SET) != 0) return false;
+  // The two header lines, with a line end after them even where the file has none.
+  int c = 0;
+  int last = '\n';
+  for (int lines = 0; lines < 2 && (c = std::getc(in)) != EOF;) {
+    if (std::putc(c, out) == EOF) return false;
+    last = c;
+    if (c == '\n') ++lines;
   }
+  if (last != '\n') std::putc('\n', out);
+  const fdk::PageGeometry& g = doc.geometry;
+  std::string head = "<Document\n";
+  head += " <DPageSize " + inches(g.width) + " " + inches(g.height) + ">\n";
+  head += " <DMargins " + inches(g.left) + " " + inches(g.top) + " " + inches(g.right) + " " +
+          inches(g.bottom) + ">\n";
+  head += " <DColumns " + std::to_string(g.columns) + ">\n";
+  head += " <DColumnGap " + inches(g.columnGap) + ">\n";
+  head += std::string(" <DTwoSides ") + (g.sidedness ? "Yes" : "No") + ">\n";
+  head += "> # end of Document\n";
+  if (std::fwrite(head.data(), 1, head.size(), out) != head.size()) return false;
+  std::vector<char> block(kBlock);
+  std::size_t n;
+  while ((n = std::fread(block.data(), 1, block.size(), in)) > 0) {
+    if (std::fwrite(block.data(), 1, n, out) != n) return false;
+  }
+  return std::ferror(in) == 0 && std::ferror(out) == 0;
+}
+
+std::string savedDocumentText(const Document& doc) {
+  char* data = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&data, &size);
+  if (!out) return {};
+  bool ok = writeSavedDocument(doc, out);
+  std::fclose(out);
+  std::string text = ok && data ? std::string(data, size) : std::string();
+  std::free(data);
+  return text;
+}
+
+bool saveFile(const std::string& path, const std::function<bool(std::FILE*)>& write) {
+  if (path == "-") return write(stdout) && std::fflush(stdout) == 0;
   std::string tmp = path + ".tmpXXXXXX";
   int fd = mkstemp(tmp.data());
   if (fd < 0) return false;
   fdk::addTransientFile(tmp.c_str());
-  bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n <= 0)
-      ok = false;
-    else
-      done += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0) ok = false;
+  std::FILE* out = fdopen(fd, "wb");
+  bool ok = out != nullptr;
+  if (!out) close(fd);
+  if (ok) ok = write(out);
+  if (out && std::fclose(out) != 0) ok = false;
   if (ok) setDefaultMode(tmp);
   if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
     std::remove(tmp.c_str());
@@ -187,6 +217,12 @@ bool saveFile(const std::string& path, const std::string& text) {
   }
   fdk::removeTransientFile(tmp.c_str());
   return ok;
+}
+
+bool saveFile(const std::string& path, const std::string& text) {
+  return saveFile(path, [&text](std::FILE* out) {
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  });
 }
 
 }  // namespace pendra::host

@@ -2,6 +2,9 @@
 // imports MIF files into them (checking their syntax) and saves the document handed back.
 #pragma once
 
+#include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,8 +17,13 @@ struct Document {
   fdk::PageGeometry geometry;
   F_TextRangeT selection;
   bool imported = false;
-  std::string mif;  // the imported MIF file
+  // The imported MIF file, held open from the import on, so that it is read again when the
+  // document is saved rather than kept in memory; the filter may delete its name meanwhile.
+  std::shared_ptr<std::FILE> mif;
 };
+
+// Holds `text` as a document's content (an unnamed temporary file).
+std::shared_ptr<std::FILE> contentOf(const std::string& text);
 
 class StandaloneHost : public fdk::Host {
  public:
@@ -49,11 +57,15 @@ class StandaloneHost : public fdk::Host {
 };
 
 // The saved form of a document: the imported file's two header lines, a Document statement with
-// the page geometry, then the rest of the imported file unchanged.
+// the page geometry, then the rest of the imported file unchanged. Written to `out` as it is
+// read; false when the content could not be read or `out` refused bytes.
+bool writeSavedDocument(const Document& doc, std::FILE* out);
 std::string savedDocumentText(const Document& doc);
 
-// Writes `text` to `path` through a temporary file in the same directory and a rename, so the
+// Writes a file to `path` through a temporary file in the same directory and a rename, so the
 // destination holds either its old content or the new one. "-" writes to standard output.
+// `write` puts the content into the stream it is given and says whether all went well.
+bool saveFile(const std::string& path, const std::function<bool(std::FILE*)>& write);
 bool saveFile(const std::string& path, const std::string& text);
 
 }  // namespace pendra::host

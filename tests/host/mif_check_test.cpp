@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "host/standalone_host.h"
 
 namespace pendra::host {
@@ -43,6 +45,38 @@ TEST(MifCheck, NamesTheLineOfTheFault) {
   EXPECT_FALSE(checkMif("").ok);
 }
 
+TEST(MifCheck, BlocksOfAnySizeGiveTheVerdictOfTheWholeFile) {
+  // Faults near block and line boundaries: an escape, a name and a comment at a line end, a file
+  // that ends without one.
+  const std::string files[] = {
+      std::string(kHeader) + "<A `x\\xd4'> # c\n<B\n<C 1>> # end\n",
+      std::string(kHeader) + "<A `x\\xd'>\n",
+      std::string(kHeader) + "<A\n<\n>\n",
+      std::string(kHeader) + "<A <B `open\n>>\n",
+      std::string(kHeader) + "<A> >",
+      std::string(kHeader) + "<A 1",
+      "<MIFFile",
+      "<MIFFile 4.00>",
+  };
+  for (const std::string& file : files) {
+    MifCheckResult whole = checkMif(file);
+    for (std::size_t block : {1, 2, 3, 7, 64}) {
+      MifChecker checker;
+      for (std::size_t at = 0; at < file.size(); at += block)
+        checker.feed(file.data() + at, std::min(block, file.size() - at));
+      MifCheckResult r = checker.finish();
+      EXPECT_EQ(r.ok, whole.ok) << file << " in blocks of " << block;
+      EXPECT_EQ(r.line, whole.line) << file << " in blocks of " << block;
+      EXPECT_EQ(r.message, whole.message) << file << " in blocks of " << block;
+    }
+  }
+  EXPECT_TRUE(checkMif(files[0]).ok);
+  EXPECT_FALSE(checkMif(files[1]).ok);
+  EXPECT_EQ(checkMif(files[3]).line, 2);
+  EXPECT_FALSE(checkMif(files[6]).ok);
+  EXPECT_TRUE(checkMif(files[7]).ok);
+}
+
 TEST(StandaloneHost, ImportRefusesAMalformedFileAndKeepsNoDocument) {
   StandaloneHost host;
   fdk::PageGeometry g;
@@ -66,11 +100,38 @@ TEST(StandaloneHost, ImportRefusesAMalformedFileAndKeepsNoDocument) {
   std::remove(path.c_str());
 }
 
+TEST(StandaloneHost, ImportedContentOutlivesTheFileName) {
+  // The filter deletes the intermediate file right after the import; the document keeps it.
+  StandaloneHost host;
+  F_ObjHandleT doc = host.customDoc(fdk::PageGeometry{});
+  F_ObjHandleT pgf = host.getId(
+      doc, host.getId(doc, host.getId(0, doc, FP_MainFlowInDoc), FP_FirstTextFrameInFlow),
+      FP_FirstPgf);
+  std::string path = ::testing::TempDir() + "good-import.mif";
+  std::string body = "<Units Uin>\n<TextFlow <Para <ParaLine <String `kept'>>>>\n";
+  {
+    FILE* f = std::fopen(path.c_str(), "w");
+    std::fputs((std::string(kHeader) + body).c_str(), f);
+    std::fclose(f);
+  }
+  F_TextLocT loc{pgf, 0};
+  ASSERT_EQ(host.import(doc, loc, path.c_str(), {}, nullptr), doc);
+  std::remove(path.c_str());
+  host.returnValue(static_cast<IntT>(doc));
+  ASSERT_NE(host.returnedDocument(), nullptr);
+  std::string saved = savedDocumentText(*host.returnedDocument());
+  EXPECT_EQ(saved.rfind(kHeader, 0), 0u);
+  EXPECT_NE(saved.find("> # end of Document\n<TextFlow <Para <ParaLine <String `kept'>>>>\n"),
+            std::string::npos);
+  // Saving twice gives the same text: the content is read from its start each time.
+  EXPECT_EQ(savedDocumentText(*host.returnedDocument()), saved);
+}
+
 TEST(StandaloneHost, SavedDocumentHasItsGeometryAfterTheHeader) {
   Document doc;
   doc.geometry = {612 * 65536, 792 * 65536, 1,          18 * 65536, 72 * 65536,
                   72 * 65536,  72 * 65536,  72 * 65536, 0,          0};
-  doc.mif = std::string(kHeader) + "<Units Uin>\n<TextFlow>\n";
+  doc.mif = contentOf(std::string(kHeader) + "<Units Uin>\n<TextFlow>\n");
   std::string saved = savedDocumentText(doc);
   EXPECT_EQ(saved, std::string(kHeader) +
                        "<Units Uin>\n"
