@@ -1,9 +1,11 @@
 #include "mif/writer.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace pendra::mif {
 
@@ -37,9 +39,45 @@ void flushOutput() {
   writer.out.clear();
 }
 
-void put(const char* text) {
+void putf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+void put(std::string_view text) {
   writer.out += text;
   if (writer.out.size() >= kOutputBlock) flushOutput();
+}
+
+// A number as printf's "%.Nf" writes it (to_chars rounds the same way, without the format
+// parsing); `precision` is 1 or 2.
+void putFixed(float value, int precision) {
+  char text[64];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<double>(value),
+                                 std::chars_format::fixed, precision);
+  if (ec != std::errc()) {
+    if (precision == 1) {
+      putf("%.1f", static_cast<double>(value));
+    } else {
+      putf("%.2f", static_cast<double>(value));
+    }
+    return;
+  }
+  writer.out.append(text, end);
+}
+
+void putInteger(std::int32_t value) {
+  char text[16];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  (void)ec;  // sixteen characters hold every 32-bit integer
+  writer.out.append(text, end);
+}
+
+// " X\"" for each of the numbers, then ">": a point or a rectangle in inches.
+void putInches(const float* n, int count) {
+  for (int i = 0; i < count; ++i) {
+    writer.out += ' ';
+    putFixed(n[i], 2);
+    writer.out += '"';
+  }
+  put(">");
 }
 
 void putf(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -96,7 +134,9 @@ void putEscaped(const char* text) {
         if (*p < 128) {
           writer.out += static_cast<char>(*p);
         } else {
-          putf("\\x%02x ", *p);
+          static constexpr char kHex[] = "0123456789abcdef";
+          char escape[] = {'\\', 'x', kHex[*p >> 4], kHex[*p & 15], ' '};
+          writer.out.append(escape, sizeof escape);
         }
     }
   }
@@ -159,22 +199,28 @@ bool writeNode(const MifNode* node, int level) {
   const float* n = node->number;
   switch (row.kind) {
     case 'C':
-      putf(" %.2f\" %.2f\">", n[0], n[1]);
+      putInches(n, 2);
       break;
     case 'D':
-      putf(" %.1f pt>", n[0]);
+      writer.out += ' ';
+      putFixed(n[0], 1);
+      put(" pt>");
       break;
     case 'F':
-      putf(" %.2f>", n[0]);
+      writer.out += ' ';
+      putFixed(n[0], 2);
+      put(">");
       break;
     case 'N':
-      putf(" %d>", node->integer);
+      writer.out += ' ';
+      putInteger(node->integer);
+      put(">");
       break;
     case 'O':
       put(">");
       break;
     case 'Q':
-      putf(" %.2f\" %.2f\" %.2f\" %.2f\">", n[0], n[1], n[2], n[3]);
+      putInches(n, 4);
       break;
     case 'S':
     case 's': {
@@ -190,7 +236,9 @@ bool writeNode(const MifNode* node, int level) {
       break;
     }
     case 'T':
-      putf(" %s>", node->ref ? node->ref : "");
+      put(" ");
+      put(node->ref ? node->ref : "");
+      put(">");
       break;
     case 'P': {
       countLine();

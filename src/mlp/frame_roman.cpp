@@ -42,14 +42,24 @@ constexpr CasePair kAccentedPairs[] = {
     {0xF4, 0x9D},  // U grave
 };
 
+struct FoldTable {
+  unsigned char fold[256];
+};
+
+constexpr FoldTable makeFoldTable() {
+  FoldTable t{};
+  for (int c = 0; c < 256; ++c) t.fold[c] = static_cast<unsigned char>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) t.fold[c] = static_cast<unsigned char>(c - 'A' + 'a');
+  for (const CasePair& pair : kAccentedPairs) t.fold[pair.upper] = pair.lower;
+  return t;
+}
+
+constexpr FoldTable kFold = makeFoldTable();
+
 }  // namespace
 
 unsigned char foldFrameRoman(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c - 'A' + 'a');
-  for (const CasePair& pair : kAccentedPairs) {
-    if (pair.upper == c) return pair.lower;
-  }
-  return c;
+  return kFold.fold[c];
 }
 
 }  // namespace pendra::mlp

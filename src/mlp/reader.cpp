@@ -26,6 +26,9 @@ struct ReaderState {
   // The text being read: a pushed text, or the line buffer while none is pushed.
   std::shared_ptr<const std::string> pushed;
   std::size_t pos = 0;
+  // The bytes of that text, kept at hand for the character loop.
+  const char* data = nullptr;
+  std::size_t size = 0;
   std::vector<SavedPosition> stack;
   std::string line;
   char block[kBlockSize + 1] = {};
@@ -44,17 +47,11 @@ const std::string& source() {
   return rd.pushed ? *rd.pushed : rd.line;
 }
 
-int takeByte() {
-  if (rd.blockPos == rd.blockFill) {
-    if (rd.channelDone || !rd.channel) return kEndOfInput;
-    rd.blockFill = F_ChannelRead(rd.block, 1, kBlockSize, rd.channel);
-    rd.blockPos = 0;
-    if (rd.blockFill == 0) {
-      rd.channelDone = true;
-      return kEndOfInput;
-    }
-  }
-  return static_cast<unsigned char>(rd.block[rd.blockPos++]);
+// Called whenever the text being read changes or grows.
+void refreshSource() {
+  const std::string& text = source();
+  rd.data = text.data();
+  rd.size = text.size();
 }
 
 // Reads one line with its line feed into the line buffer; a carriage return (alone or before a
@@ -63,19 +60,35 @@ bool readLine() {
   rd.line.clear();
   bool took = false;
   for (;;) {
-    int b = takeByte();
-    if (b == kEndOfInput) break;
+    if (rd.blockPos == rd.blockFill) {
+      if (rd.channelDone || !rd.channel) break;
+      rd.blockFill = F_ChannelRead(rd.block, 1, kBlockSize, rd.channel);
+      rd.blockPos = 0;
+      if (rd.blockFill == 0) {
+        rd.channelDone = true;
+        break;
+      }
+    }
     if (rd.dropLineFeed) {
       rd.dropLineFeed = false;
-      if (b == '\n') continue;
+      if (rd.block[rd.blockPos] == '\n') {
+        ++rd.blockPos;
+        continue;
+      }
     }
     took = true;
-    if (b == '\r') {
-      rd.dropLineFeed = true;
-      b = '\n';
-    }
-    rd.line += static_cast<char>(b);
-    if (b == '\n') break;
+    // The bytes up to the next line end are taken at once.
+    const char* from = rd.block + rd.blockPos;
+    const char* to = rd.block + rd.blockFill;
+    const char* end = from;
+    while (end < to && *end != '\n' && *end != '\r') ++end;
+    rd.line.append(from, end);
+    rd.blockPos += static_cast<std::size_t>(end - from);
+    if (end == to) continue;
+    if (*end == '\r') rd.dropLineFeed = true;
+    ++rd.blockPos;
+    rd.line += '\n';
+    break;
   }
   if (!took) return false;
   ++rd.lines;
@@ -160,6 +173,7 @@ void initReader(ChannelT channel, bool verbose) {
   rd.stack.clear();
   rd.line = std::string();
   rd.line.reserve(kLineBufferStep);
+  refreshSource();
   rd.blockFill = 0;
   rd.blockPos = 0;
   rd.channelDone = false;
@@ -174,6 +188,7 @@ void releaseReader() {
   rd.pushed.reset();
   rd.stack.clear();
   rd.line = std::string();
+  refreshSource();
 }
 
 int currentChar() {
@@ -205,8 +220,7 @@ bool isWhite(int c) {
 void nextChar() {
   if (rd.current == kEndOfInput) fatal("Attempt to read past EOF");
   for (;;) {
-    const std::string& text = source();
-    int b = rd.pos < text.size() ? static_cast<unsigned char>(text[rd.pos]) : 0;
+    int b = rd.pos < rd.size ? static_cast<unsigned char>(rd.data[rd.pos]) : 0;
     ++rd.pos;
     if (b != 0) {
       rd.current = b;
@@ -217,7 +231,9 @@ void nextChar() {
       continue;
     }
     rd.pushed.reset();
-    if (!readLine()) {
+    bool more = readLine();
+    refreshSource();
+    if (!more) {
       rd.current = kEndOfInput;
       rd.pos = 0;
       return;
@@ -464,6 +480,7 @@ void pushInput(std::shared_ptr<const std::string> text) {
   rd.stack.push_back({std::move(rd.pushed), rd.pos});
   rd.pushed = std::move(text);
   rd.pos = 0;
+  refreshSource();
 }
 
 bool popInput() {
@@ -471,6 +488,7 @@ bool popInput() {
   rd.pushed = std::move(rd.stack.back().text);
   rd.pos = rd.stack.back().pos;
   rd.stack.pop_back();
+  refreshSource();
   return true;
 }
 

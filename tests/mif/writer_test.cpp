@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "mif/tree.h"
 #include "reader/report.h"
@@ -66,6 +71,63 @@ TEST_F(WriterTest, ValueFormats) {
                                "> # [[last node]]\n");
   // Written with `final`, the tree is empty afterwards.
   EXPECT_EQ(currentTree()->first, nullptr);
+}
+
+TEST_F(WriterTest, NumbersComeOutAsPrintfWritesThem) {
+  // Halfway cases, negative zero and values that round to it, the float limits, NaN, and a spread
+  // of bit patterns: each must read as "%.2f" (F) and "%.1f" (D) print it.
+  std::vector<float> values = {0.125f,
+                               0.375f,
+                               2.675f,
+                               0.005f,
+                               1.005f,
+                               -0.0f,
+                               -0.001f,
+                               -0.05f,
+                               0.05f,
+                               0.25f,
+                               FLT_MAX,
+                               -FLT_MAX,
+                               FLT_MIN,
+                               1e10f,
+                               12345.678f,
+                               std::numeric_limits<float>::quiet_NaN(),
+                               std::numeric_limits<float>::infinity()};
+  std::uint32_t bits = 12345;
+  for (int i = 0; i < 2000; ++i) {
+    bits = bits * 1664525u + 1013904223u;
+    float f;
+    std::uint32_t b = (bits & 0x807fffffu) | ((100u + (bits >> 23) % 60u) << 23);
+    std::memcpy(&f, &b, sizeof f);
+    values.push_back(f);
+  }
+  std::vector<std::string> expected;
+  for (float v : values) {
+    addLeaf(Op::ScaleFactor, v);
+    addLeaf(Op::FSize, v);
+    char text[128];
+    std::snprintf(text, sizeof text, "<ScaleFactor %.2f>", static_cast<double>(v));
+    expected.push_back(text);
+    std::snprintf(text, sizeof text, "<FSize %.1f pt>", static_cast<double>(v));
+    expected.push_back(text);
+  }
+  std::string text = written(true);
+  std::vector<std::string> lines;
+  std::size_t at = text.find("<Verbose No>\n") + 13;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    std::string line = text.substr(at, end - at);
+    line = line.substr(0, line.find(" #"));
+    lines.push_back(line);
+    at = end + 1;
+  }
+  ASSERT_EQ(lines.size(), expected.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] != expected[i]) {
+      ADD_FAILURE() << "line " << i << ": " << lines[i] << " instead of " << expected[i];
+      break;
+    }
+  }
 }
 
 TEST_F(WriterTest, StringEscapes) {
