@@ -18,32 +18,58 @@ constexpr int kLineCommentEvery = 20;
 // Groups with at least this many children close with "# end of <name>".
 constexpr std::size_t kEndCommentChildren = 6;
 
+// Output gathers in a buffer that goes to the channel whenever it fills.
+constexpr std::size_t kBufferSize = 4 * kOutputBlock;
+
 struct WriterState {
   ChannelT channel = nullptr;
   int line = 0;
-  std::string out;
+  char* buffer = nullptr;
+  std::size_t fill = 0;
   bool failed = false;
   bool spilling = false;  // writing nodes out early: lines are marked, not numbered
 };
 
-WriterState writer;
+// One writer for the file and one for nodes written out early; `active` is the one at work.
+char mainBuffer[kBufferSize];
+char spillBuffer[kBufferSize];
+WriterState mainWriter{nullptr, 0, mainBuffer};
+WriterState spillWriter{nullptr, 0, spillBuffer};
+WriterState* active = &mainWriter;
 
 // Marks a counted line in nodes written out early; MIF text never holds a NUL byte.
 constexpr char kLineMark = '\0';
 
 void flushOutput() {
-  if (!writer.failed && !writer.out.empty()) {
-    std::size_t written = F_ChannelWrite(writer.out.data(), 1, writer.out.size(), writer.channel);
-    if (written != writer.out.size()) writer.failed = true;
+  if (!active->failed && active->fill > 0) {
+    std::size_t written = F_ChannelWrite(active->buffer, 1, active->fill, active->channel);
+    if (written != active->fill) active->failed = true;
   }
-  writer.out.clear();
+  active->fill = 0;
+}
+
+inline void putBytes(const char* bytes, std::size_t n) {
+  if (active->fill + n > kBufferSize) {
+    flushOutput();
+    if (n > kBufferSize) {
+      if (!active->failed && F_ChannelWrite(bytes, 1, n, active->channel) != n)
+        active->failed = true;
+      return;
+    }
+  }
+  std::memcpy(active->buffer + active->fill, bytes, n);
+  active->fill += n;
+}
+
+inline void putChar(char c) {
+  if (active->fill == kBufferSize) flushOutput();
+  active->buffer[active->fill++] = c;
 }
 
 void putf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-void put(std::string_view text) {
-  writer.out += text;
-  if (writer.out.size() >= kOutputBlock) flushOutput();
+inline void put(std::string_view text) {
+  putBytes(text.data(), text.size());
 }
 
 // A number as printf's "%.Nf" writes it (to_chars rounds the same way, without the format
@@ -60,22 +86,22 @@ void putFixed(float value, int precision) {
     }
     return;
   }
-  writer.out.append(text, end);
+  putBytes(text, static_cast<std::size_t>(end - text));
 }
 
 void putInteger(std::int32_t value) {
   char text[16];
   auto [end, ec] = std::to_chars(text, text + sizeof text, value);
   (void)ec;  // sixteen characters hold every 32-bit integer
-  writer.out.append(text, end);
+  putBytes(text, static_cast<std::size_t>(end - text));
 }
 
 // " X\"" for each of the numbers, then ">": a point or a rectangle in inches.
 void putInches(const float* n, int count) {
   for (int i = 0; i < count; ++i) {
-    writer.out += ' ';
+    putChar(' ');
     putFixed(n[i], 2);
-    writer.out += '"';
+    putChar('"');
   }
   put(">");
 }
@@ -104,14 +130,39 @@ void putf(const char* format, ...) {
 
 // Level L is 2L columns: a tab for every four, spaces for the rest.
 void putIndent(int level) {
-  int columns = 2 * level;
-  writer.out.append(static_cast<std::size_t>(columns / 4), '\t');
-  writer.out.append(static_cast<std::size_t>(columns % 4), ' ');
+  static constexpr char kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+  constexpr std::size_t kMostTabs = sizeof kTabs - 1;
+  std::size_t tabs = static_cast<std::size_t>(level) / 2;
+  while (tabs > kMostTabs) {
+    putBytes(kTabs, kMostTabs);
+    tabs -= kMostTabs;
+  }
+  putBytes(kTabs, tabs);
+  if (level % 2) putBytes("  ", 2);
 }
 
+// Bytes that a string holds as they are: printable ASCII and the control characters other than
+// tab, line feed and carriage return, except the quotes, '>' and '\\'.
+struct PlainTable {
+  bool plain[256];
+};
+constexpr PlainTable makePlainTable() {
+  PlainTable t{};
+  for (int c = 1; c < 128; ++c) t.plain[c] = true;
+  for (int c : {'\t', '\n', '\r', '\'', '>', '\\', '`'}) t.plain[c] = false;
+  return t;
+}
+constexpr PlainTable kPlain = makePlainTable();
+
 void putEscaped(const char* text) {
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  for (;;) {
+    const unsigned char* run = p;
+    while (kPlain.plain[*p]) ++p;
+    if (p > run) putBytes(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
     switch (*p) {
+      case 0:
+        return;
       case '\t':
         put("\\t");
         break;
@@ -130,36 +181,34 @@ void putEscaped(const char* text) {
       case '`':
         put("\\Q");
         break;
-      default:
-        if (*p < 128) {
-          writer.out += static_cast<char>(*p);
-        } else {
-          static constexpr char kHex[] = "0123456789abcdef";
-          char escape[] = {'\\', 'x', kHex[*p >> 4], kHex[*p & 15], ' '};
-          writer.out.append(escape, sizeof escape);
-        }
+      default: {
+        static constexpr char kHex[] = "0123456789abcdef";
+        char escape[] = {'\\', 'x', kHex[*p >> 4], kHex[*p & 15], ' '};
+        putBytes(escape, sizeof escape);
+      }
     }
+    ++p;
   }
 }
 
 void countLine() {
-  if (writer.spilling) {
-    writer.out += kLineMark;
+  if (active->spilling) {
+    putChar(kLineMark);
     return;
   }
-  ++writer.line;
-  if (writer.line % kLineCommentEvery == 0) putf(" # line %d", writer.line);
+  ++active->line;
+  if (active->line % kLineCommentEvery == 0) putf(" # line %d", active->line);
 }
 
 // Copies nodes written out early into the output, numbering their lines now; true when one of
 // them ended the output.
 bool copySpill(const Spill& spill) {
-  if (spill.failed) writer.failed = true;
+  if (spill.failed) active->failed = true;
   if (!spill.channel) return spill.stopped;
   flushOutput();
   long end = F_ChannelTell(spill.channel);
   F_ChannelSeek(spill.channel, 0, SEEK_SET);
-  char block[kOutputBlock];
+  static char block[kBufferSize];
   std::size_t n;
   while ((n = F_ChannelRead(block, 1, sizeof block, spill.channel)) > 0) {
     const char* p = block;
@@ -167,12 +216,11 @@ bool copySpill(const Spill& spill) {
     while (p < stop) {
       const char* mark = static_cast<const char*>(std::memchr(p, kLineMark, stop - p));
       const char* upto = mark ? mark : stop;
-      writer.out.append(p, upto - p);
+      putBytes(p, static_cast<std::size_t>(upto - p));
       if (!mark) break;
       countLine();
       p = mark + 1;
     }
-    if (writer.out.size() >= kOutputBlock) flushOutput();
   }
   F_ChannelSeek(spill.channel, end, SEEK_SET);
   return spill.stopped;
@@ -190,7 +238,7 @@ bool writeNode(const MifNode* node, int level) {
   if (node->op == kPlaceholderOp) return false;
   putIndent(level);
   if (node->op == kRawTextOp) {
-    put(node->text.c_str());
+    put(std::string_view(node->text.c_str()));  // up to a NUL byte, as C text
     return false;
   }
   const MifOperator& row = mifOperator(node->op);
@@ -202,17 +250,17 @@ bool writeNode(const MifNode* node, int level) {
       putInches(n, 2);
       break;
     case 'D':
-      writer.out += ' ';
+      putChar(' ');
       putFixed(n[0], 1);
       put(" pt>");
       break;
     case 'F':
-      writer.out += ' ';
+      putChar(' ');
       putFixed(n[0], 2);
       put(">");
       break;
     case 'N':
-      writer.out += ' ';
+      putChar(' ');
       putInteger(node->integer);
       put(">");
       break;
@@ -262,21 +310,22 @@ bool writeNode(const MifNode* node, int level) {
   }
   countLine();
   // Nodes written out early are never the last one built.
-  put(!writer.spilling && node == cursorNode() ? " # [[last node]]\n" : "\n");
+  put(!active->spilling && node == cursorNode() ? " # [[last node]]\n" : "\n");
   return false;
 }
 
 void writeMif(ChannelT channel, bool final) {
-  writer.channel = channel;
-  writer.out.clear();
-  writer.failed = false;
+  active = &mainWriter;
+  active->channel = channel;
+  active->fill = 0;
+  active->failed = false;
   if (final) {
     putf("<MIFFile 4.00> # created by pendra %s\n", mifVersionText());
     put("<Verbose No>\n");
   }
   MifTree* tree = currentTree();
   if (tree && tree->first) {
-    writer.line = 2;
+    active->line = 2;
     MifNode* node = tree->first;
     while (node) {
       if (writeNode(node, 0)) break;
@@ -286,7 +335,7 @@ void writeMif(ChannelT channel, bool final) {
     }
   }
   flushOutput();
-  writer.channel = nullptr;
+  active->channel = nullptr;
   if (final && tree) {
     tree->first = nullptr;
     tree->cursor = nullptr;
@@ -296,18 +345,21 @@ void writeMif(ChannelT channel, bool final) {
 
 void spillNode(Spill& spill, const MifNode* node) {
   if (spill.stopped || spill.failed) return;
-  WriterState kept = std::move(writer);
-  writer = WriterState{};
-  writer.channel = spill.channel;
-  writer.spilling = true;
+  WriterState* kept = active;
+  active = &spillWriter;
+  active->channel = spill.channel;
+  active->fill = 0;
+  active->failed = false;
+  active->spilling = true;
   spill.stopped = writeNode(node, spill.level);
   flushOutput();
-  if (writer.failed) spill.failed = true;
-  writer = std::move(kept);
+  if (active->failed) spill.failed = true;
+  active->channel = nullptr;
+  active = kept;
 }
 
 bool mifWriteFailed() {
-  return writer.failed;
+  return mainWriter.failed;
 }
 
 }  // namespace pendra::mif

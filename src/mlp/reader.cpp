@@ -10,6 +10,8 @@
 
 namespace pendra::mlp {
 
+CharCursor charCursor;
+
 using mif::fatal;
 
 namespace {
@@ -22,13 +24,9 @@ struct SavedPosition {
 struct ReaderState {
   ChannelT channel = nullptr;
   bool verbose = false;
-  int current = ' ';
-  // The text being read: a pushed text, or the line buffer while none is pushed.
+  // The text being read: a pushed text, or the line buffer while none is pushed; the cursor
+  // holds its bytes and the position in them.
   std::shared_ptr<const std::string> pushed;
-  std::size_t pos = 0;
-  // The bytes of that text, kept at hand for the character loop.
-  const char* data = nullptr;
-  std::size_t size = 0;
   std::vector<SavedPosition> stack;
   std::string line;
   char block[kBlockSize + 1] = {};
@@ -42,6 +40,7 @@ struct ReaderState {
 };
 
 ReaderState rd;
+CharCursor& cur = charCursor;
 
 const std::string& source() {
   return rd.pushed ? *rd.pushed : rd.line;
@@ -50,8 +49,8 @@ const std::string& source() {
 // Called whenever the text being read changes or grows.
 void refreshSource() {
   const std::string& text = source();
-  rd.data = text.data();
-  rd.size = text.size();
+  cur.data = text.data();
+  cur.size = text.size();
 }
 
 // Reads one line with its line feed into the line buffer; a carriage return (alone or before a
@@ -113,7 +112,7 @@ int hexValue(int c) {
 // the text ends first); a number must lie within one text.
 int peekAhead(std::size_t k) {
   const std::string& text = source();
-  std::size_t at = rd.pos + k - 1;
+  std::size_t at = cur.pos + k - 1;
   return at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
 }
 
@@ -121,9 +120,9 @@ int peekAhead(std::size_t k) {
 // after the limit.
 std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
   std::string word;
-  while (rd.current != kEndOfInput && rd.current != '>' && !isWhite(rd.current)) {
+  while (cur.current != kEndOfInput && cur.current != '>' && !isWhite(cur.current)) {
     if (word.size() == limit) fatal("%s", tooLong);
-    auto c = static_cast<unsigned char>(rd.current);
+    auto c = static_cast<unsigned char>(cur.current);
     if (frameRoman) {
       c = foldFrameRoman(c);
     } else if (c >= 'A' && c <= 'Z') {
@@ -141,7 +140,7 @@ std::string scanOperation(const char* name, bool collect) {
   long long depth = 1;
   std::string kept;
   for (;;) {
-    int c = rd.current;
+    int c = cur.current;
     bool keep = true;
     if (c == kEndOfInput) fatal("Unexpected EOF");
     if (isWhite(c)) {
@@ -153,7 +152,7 @@ std::string scanOperation(const char* name, bool collect) {
     } else if (c == '\\') {
       if (collect) kept += '\\';
       nextChar();
-      c = rd.current;
+      c = cur.current;
       if (c == kEndOfInput) fatal("Unexpected EOF");
     }
     if (collect && keep) kept += static_cast<char>(c);
@@ -167,9 +166,9 @@ std::string scanOperation(const char* name, bool collect) {
 void initReader(ChannelT channel, bool verbose) {
   rd.channel = channel;
   rd.verbose = verbose;
-  rd.current = ' ';
+  cur.current = ' ';
   rd.pushed.reset();
-  rd.pos = 0;
+  cur.pos = 0;
   rd.stack.clear();
   rd.line = std::string();
   rd.line.reserve(kLineBufferStep);
@@ -191,11 +190,8 @@ void releaseReader() {
   refreshSource();
 }
 
-int currentChar() {
-  return rd.current;
-}
 void setCurrentChar(int c) {
-  rd.current = c;
+  cur.current = c;
 }
 int lineCount() {
   return rd.lines;
@@ -217,13 +213,13 @@ bool isWhite(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-void nextChar() {
-  if (rd.current == kEndOfInput) fatal("Attempt to read past EOF");
+void nextCharSlow() {
+  if (cur.current == kEndOfInput) fatal("Attempt to read past EOF");
   for (;;) {
-    int b = rd.pos < rd.size ? static_cast<unsigned char>(rd.data[rd.pos]) : 0;
-    ++rd.pos;
+    int b = cur.pos < cur.size ? static_cast<unsigned char>(cur.data[cur.pos]) : 0;
+    ++cur.pos;
     if (b != 0) {
-      rd.current = b;
+      cur.current = b;
       return;
     }
     if (!rd.stack.empty()) {
@@ -234,16 +230,16 @@ void nextChar() {
     bool more = readLine();
     refreshSource();
     if (!more) {
-      rd.current = kEndOfInput;
-      rd.pos = 0;
+      cur.current = kEndOfInput;
+      cur.pos = 0;
       return;
     }
-    rd.pos = 0;
+    cur.pos = 0;
   }
 }
 
 void skipWhite() {
-  while (isWhite(rd.current)) nextChar();
+  while (isWhite(cur.current)) nextChar();
 }
 
 const std::string& readTagName() {
@@ -258,8 +254,8 @@ const std::string& tagName() {
 std::uint32_t readInteger() {
   skipWhite();
   std::uint32_t value = 0;
-  while (isDigit(rd.current)) {
-    value = value * 10u + static_cast<std::uint32_t>(rd.current - '0');
+  while (isDigit(cur.current)) {
+    value = value * 10u + static_cast<std::uint32_t>(cur.current - '0');
     nextChar();
   }
   return value;
@@ -281,9 +277,9 @@ bool readBoolean() {
 std::string readString() {
   skipWhite();
   int close;
-  if (rd.current == '"') {
+  if (cur.current == '"') {
     close = '"';
-  } else if (rd.current == '`') {
+  } else if (cur.current == '`') {
     close = '\'';
   } else {
     fatal("String expected");
@@ -295,7 +291,7 @@ std::string readString() {
   };
   for (;;) {
     nextChar();
-    int c = rd.current;
+    int c = cur.current;
     if (c == kEndOfInput) nextChar();  // reports reading past the end
     if (c == close) break;
     if (c != '\\') {
@@ -303,7 +299,7 @@ std::string readString() {
       continue;
     }
     nextChar();
-    switch (rd.current) {
+    switch (cur.current) {
       case kEndOfInput:
         nextChar();
         break;
@@ -324,7 +320,7 @@ std::string readString() {
         store('x');
         break;
       default:
-        store(rd.current);
+        store(cur.current);
     }
   }
   nextChar();
@@ -334,10 +330,10 @@ std::string readString() {
 
 int readCharacter() {
   skipWhite();
-  int c = rd.current;
+  int c = cur.current;
   if (c == '\\') {
     nextChar();
-    c = rd.current;
+    c = cur.current;
     switch (c) {
       case 'Q':
         c = '`';
@@ -354,7 +350,7 @@ int readCharacter() {
       case 'x': {
         unsigned value = 0;
         nextChar();
-        for (int digit; (digit = hexValue(rd.current)) >= 0; nextChar())
+        for (int digit; (digit = hexValue(cur.current)) >= 0; nextChar())
           value = (value * 16u + static_cast<unsigned>(digit)) & 0xFFu;
         c = static_cast<int>(value);
         break;  // the character that ends the digits is consumed below
@@ -370,7 +366,7 @@ int readCharacter() {
 float readFloat() {
   skipWhite();
   // Measure the longest decimal number at the read position, then take it.
-  auto at = [](std::size_t k) { return k == 0 ? rd.current : peekAhead(k); };
+  auto at = [](std::size_t k) { return k == 0 ? cur.current : peekAhead(k); };
   std::size_t n = 0;
   if (at(n) == '+' || at(n) == '-') ++n;
   std::size_t digits = 0;
@@ -393,7 +389,7 @@ float readFloat() {
   }
   std::string number;
   for (std::size_t k = 0; k < n; ++k) {
-    if (!(k == 0 && rd.current == '+')) number += static_cast<char>(rd.current);
+    if (!(k == 0 && cur.current == '+')) number += static_cast<char>(cur.current);
     nextChar();
   }
   double value = 0;
@@ -408,9 +404,9 @@ float readFloat() {
 
 Unit readUnits() {
   auto skipLetters = [] {
-    while (isLetter(rd.current)) nextChar();
+    while (isLetter(cur.current)) nextChar();
   };
-  switch (rd.current) {
+  switch (cur.current) {
     case '"':
       nextChar();
       return Unit::Inch;
@@ -425,7 +421,7 @@ Unit readUnits() {
       return Unit::Millimetre;
     case 'p': {
       nextChar();
-      Unit unit = rd.current == 't' ? Unit::Point : Unit::Pica;
+      Unit unit = cur.current == 't' ? Unit::Point : Unit::Pica;
       nextChar();
       skipLetters();
       return unit;
@@ -464,7 +460,7 @@ float readMeasure() {
 }
 
 void skipToClose() {
-  while (rd.current != '>') nextChar();
+  while (cur.current != '>') nextChar();
 }
 
 void skipOperation(const char* name) {
@@ -477,16 +473,16 @@ std::string collectOperation(const char* name) {
 
 void pushInput(std::shared_ptr<const std::string> text) {
   if (rd.stack.size() >= kMaxPushedTexts) fatal("Too deep macro nesting");
-  rd.stack.push_back({std::move(rd.pushed), rd.pos});
+  rd.stack.push_back({std::move(rd.pushed), cur.pos});
   rd.pushed = std::move(text);
-  rd.pos = 0;
+  cur.pos = 0;
   refreshSource();
 }
 
 bool popInput() {
   if (rd.stack.empty()) return false;
   rd.pushed = std::move(rd.stack.back().text);
-  rd.pos = rd.stack.back().pos;
+  cur.pos = rd.stack.back().pos;
   rd.stack.pop_back();
   refreshSource();
   return true;

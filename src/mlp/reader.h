@@ -27,7 +27,19 @@ void initReader(ChannelT channel, bool verbose);
 // Forgets the channel and releases the line buffer and any pushed texts.
 void releaseReader();
 
-int currentChar();
+// The character loop's state, read inline by currentChar and nextChar: the bytes of the text
+// being read, the position of the next one, and the current character.
+struct CharCursor {
+  const char* data = nullptr;
+  std::size_t pos = 0;
+  std::size_t size = 0;
+  int current = ' ';
+};
+extern CharCursor charCursor;
+
+inline int currentChar() {
+  return charCursor.current;
+}
 // Replaces the current character (the macro evaluation of the font catalog needs this).
 void setCurrentChar(int c);
 int lineCount();
@@ -36,7 +48,21 @@ bool verboseReader();
 Unit defaultUnit();
 void setDefaultUnit(Unit unit);
 
-void nextChar();
+// Moves on by one character: the next byte of the text being read, or, at its end (or at a NUL
+// byte, which ends a text), the text it was pushed over or the next line of the channel.
+void nextCharSlow();
+inline void nextChar() {
+  CharCursor& c = charCursor;
+  if (c.pos < c.size && c.current != kEndOfInput) {
+    auto b = static_cast<unsigned char>(c.data[c.pos]);
+    if (b != 0) {
+      ++c.pos;
+      c.current = b;
+      return;
+    }
+  }
+  nextCharSlow();
+}
 void skipWhite();
 bool isWhite(int c);
 
