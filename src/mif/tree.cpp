@@ -39,7 +39,16 @@ MifNode* makeNode(Op op) {
   if (!mif.freeNodes.empty()) {
     node = mif.freeNodes.back();
     mif.freeNodes.pop_back();
-    *node = MifNode{};
+    // As new, but the text keeps whatever small buffer it has.
+    node->last = true;
+    node->next = nullptr;
+    node->child = nullptr;
+    node->number[0] = node->number[1] = node->number[2] = node->number[3] = 0;
+    node->integer = 0;
+    node->ref = nullptr;
+    node->text.clear();
+    node->hasText = false;
+    node->spill = nullptr;
   } else {
     node = &mif.nodes.emplace_back();
   }
