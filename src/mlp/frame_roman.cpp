@@ -42,10 +42,6 @@ constexpr CasePair kAccentedPairs[] = {
     {0xF4, 0x9D},  // U grave
 };
 
-struct FoldTable {
-  unsigned char fold[256];
-};
-
 constexpr FoldTable makeFoldTable() {
   FoldTable t{};
   for (int c = 0; c < 256; ++c) t.fold[c] = static_cast<unsigned char>(c);
@@ -54,12 +50,8 @@ constexpr FoldTable makeFoldTable() {
   return t;
 }
 
-constexpr FoldTable kFold = makeFoldTable();
-
 }  // namespace
 
-unsigned char foldFrameRoman(unsigned char c) {
-  return kFold.fold[c];
-}
+const FoldTable kFrameRomanFold = makeFoldTable();
 
 }  // namespace pendra::mlp

@@ -3,8 +3,16 @@
 
 namespace pendra::mlp {
 
+// Every byte's lower-case partner, itself where it has none.
+struct FoldTable {
+  unsigned char fold[256];
+};
+extern const FoldTable kFrameRomanFold;
+
 // The lower-case partner of a FrameRoman capital (A to Z and the accented capitals); any other
 // byte is returned unchanged.
-unsigned char foldFrameRoman(unsigned char c);
+inline unsigned char foldFrameRoman(unsigned char c) {
+  return kFrameRomanFold.fold[c];
+}
 
 }  // namespace pendra::mlp

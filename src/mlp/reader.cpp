@@ -42,6 +42,9 @@ struct ReaderState {
 ReaderState rd;
 CharCursor& cur = charCursor;
 
+// The longest word readWord gathers.
+constexpr std::size_t kMaxWordLength = 64;
+
 const std::string& source() {
   return rd.pushed ? *rd.pushed : rd.line;
 }
@@ -119,19 +122,23 @@ int peekAhead(std::size_t k) {
 // A word up to white space or `>`, folded by `fold`; `tooLong` is reported at the character
 // after the limit.
 std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
-  std::string word;
+  // Both limits fit the buffer; the word is gathered there and made a string once.
+  static_assert(kMaxTagLength <= kMaxWordLength && kMaxNameLength <= kMaxWordLength);
+  char word[kMaxWordLength];
+  std::size_t length = 0;
+  if (limit > kMaxWordLength) limit = kMaxWordLength;
   while (cur.current != kEndOfInput && cur.current != '>' && !isWhite(cur.current)) {
-    if (word.size() == limit) fatal("%s", tooLong);
+    if (length == limit) fatal("%s", tooLong);
     auto c = static_cast<unsigned char>(cur.current);
     if (frameRoman) {
       c = foldFrameRoman(c);
     } else if (c >= 'A' && c <= 'Z') {
       c = static_cast<unsigned char>(c - 'A' + 'a');
     }
-    word += static_cast<char>(c);
+    word[length++] = static_cast<char>(c);
     nextChar();
   }
-  return word;
+  return std::string(word, length);
 }
 
 std::string scanOperation(const char* name, bool collect) {
