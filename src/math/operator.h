@@ -2,6 +2,7 @@
 // writers use directly, and the delimiter tables of \left and \right.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -30,6 +31,7 @@ enum class OperatorTable {
   Root,
   DelimiterName,
 };
+constexpr std::size_t kOperatorTableCount = 8;
 
 // Indices of the special rows, in table order.
 enum class SpecialRow {

@@ -1,7 +1,9 @@
 #include "mif/writer.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -72,9 +74,61 @@ inline void put(std::string_view text) {
   putBytes(text.data(), text.size());
 }
 
-// A number as printf's "%.Nf" writes it (to_chars rounds the same way, without the format
-// parsing); `precision` is 1 or 2.
+// The number of hundredths (precision 2) or tenths (precision 1) that "%.Nf" prints for `value`,
+// rounded half to even from its exact binary value, as printf rounds; false when the value is too
+// large for this, or not finite.
+bool scaledDigits(float value, int precision, std::uint64_t* scaled) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  int exponent = static_cast<int>((bits >> 23) & 0xFF);
+  std::uint64_t mantissa = bits & 0x7FFFFF;
+  if (exponent == 0xFF) return false;
+  if (exponent == 0) {
+    exponent = 1;  // subnormal
+  } else {
+    mantissa |= 0x800000;
+  }
+  // value = mantissa * 2^shift
+  int shift = exponent - 150;
+  std::uint64_t numerator = mantissa * (precision == 1 ? 10u : 100u);
+  if (shift >= 0) {
+    if (shift > 24) return false;
+    *scaled = numerator << shift;
+    return true;
+  }
+  int down = -shift;
+  if (down >= 40) {
+    *scaled = 0;  // below a thousandth of the smallest step: nothing survives the rounding
+    return true;
+  }
+  std::uint64_t quotient = numerator >> down;
+  std::uint64_t rest = numerator & ((std::uint64_t{1} << down) - 1);
+  std::uint64_t half = std::uint64_t{1} << (down - 1);
+  if (rest > half || (rest == half && (quotient & 1))) ++quotient;
+  *scaled = quotient;
+  return true;
+}
+
+// A number as printf's "%.Nf" writes it, `precision` being 1 or 2.
 void putFixed(float value, int precision) {
+  std::uint64_t scaled;
+  if (scaledDigits(value, precision, &scaled)) {
+    char text[40];
+    char* end = text + sizeof text;
+    char* p = end;
+    for (int i = 0; i < precision; ++i) {
+      *--p = static_cast<char>('0' + scaled % 10);
+      scaled /= 10;
+    }
+    *--p = '.';
+    do {
+      *--p = static_cast<char>('0' + scaled % 10);
+      scaled /= 10;
+    } while (scaled > 0);
+    if (std::signbit(value)) *--p = '-';
+    putBytes(p, static_cast<std::size_t>(end - p));
+    return;
+  }
   char text[64];
   auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<double>(value),
                                  std::chars_format::fixed, precision);
@@ -197,7 +251,10 @@ void countLine() {
     return;
   }
   ++active->line;
-  if (active->line % kLineCommentEvery == 0) putf(" # line %d", active->line);
+  if (active->line % kLineCommentEvery == 0) {
+    put(" # line ");
+    putInteger(active->line);
+  }
 }
 
 // Copies nodes written out early into the output, numbering their lines now; true when one of

@@ -100,7 +100,12 @@ TEST_F(WriterTest, NumbersComeOutAsPrintfWritesThem) {
     std::uint32_t b = (bits & 0x807fffffu) | ((100u + (bits >> 23) % 60u) << 23);
     std::memcpy(&f, &b, sizeof f);
     values.push_back(f);
+    // Values of the usual size, many of them exact halves at the printed precision.
+    values.push_back(static_cast<float>(static_cast<int>(bits % 400000) - 200000) / 64.0f);
+    values.push_back(static_cast<float>(static_cast<int>(bits % 4000) - 2000) / 8.0f);
   }
+  for (float big : {16777216.0f, 16777217.0f, 33554432.0f, 4294967296.0f, 3e20f, 1e-40f, -1e-45f})
+    values.push_back(big);
   std::vector<std::string> expected;
   for (float v : values) {
     addLeaf(Op::ScaleFactor, v);
