@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 
 BENCH_SIZES ?= 1 10 100
 
-.PHONY: all test run asan bench fuzz fuzz-run format format-check install clean
+.PHONY: all test run asan bench microbench fuzz fuzz-run format format-check install clean
 
 all:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPENDRA_WERROR=$(WERROR) >/dev/null
@@ -34,6 +34,11 @@ asan:
 bench: all
 	cmake --build $(BUILD) -j $(JOBS) --target pendra_bench
 	$(BUILD)/pendra_bench $(BUILD)/pendra $(BENCH_SIZES)
+
+# Google Benchmark over in-memory data: tokenizer, MLP translation, MIF writer, MIF check.
+microbench: all
+	cmake --build $(BUILD) -j $(JOBS) --target pendra_microbench
+	$(BUILD)/pendra_microbench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 # libFuzzer targets (clang, ASan and UBSan): fuzz_latex, fuzz_mlp, fuzz_mif in $(FUZZ_BUILD)/.
 fuzz:
