@@ -25,14 +25,6 @@ constexpr const char* kIdlePosition = "< \\>";
 
 ListState lists;
 
-// The newest registered format of that name, without marking it used or reporting its absence.
-RegisteredFormat* registeredFormat(const char* name) {
-  auto& formats = formatRegistry().formats;
-  for (auto it = formats.rbegin(); it != formats.rend(); ++it)
-    if (it->name == name) return &*it;
-  return nullptr;
-}
-
 void skipWhiteSpace() {
   reader::ReaderState& rd = reader::readerState();
   while (rd.currentChar == ' ' || rd.currentChar == '\t' || rd.currentChar == '\n' ||
@@ -45,7 +37,7 @@ void skipWhiteSpace() {
 std::optional<int> theoremSlotOf(const std::string& name) {
   const reader::EnvironmentRecord* env = reader::lookupEnvironment(name.c_str());
   if (!env || !env->paragraphTag) return std::nullopt;
-  const RegisteredFormat* format = registeredFormat(env->paragraphTag);
+  const RegisteredFormat* format = newestFormat(env->paragraphTag);
   if (!format || !format->numberFormat || format->numberFormat->rfind("Z:", 0) != 0)
     return std::nullopt;
   const std::string& text = *format->numberFormat;
@@ -84,7 +76,7 @@ void defineTheorem(const std::string& name, int slot, const std::string& caption
   std::string tag = "Theorem" + std::to_string(lists.theoremCount);
   record.paragraphTag = reader::keepText(tag);
 
-  const RegisteredFormat* firstBody = registeredFormat("FirstBody");
+  const RegisteredFormat* firstBody = newestFormat("FirstBody");
   RegisteredFormat format = firstBody ? *firstBody : RegisteredFormat{};
   format.name = tag;
   format.used = false;

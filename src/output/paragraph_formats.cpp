@@ -21,6 +21,7 @@ FormatRegistry& formatRegistry() {
 
 void initParagraphFormats() {
   registry.formats.clear();
+  registry.newest.clear();
   registry.cursor = 0;
   for (const ParagraphFormat& row : kParagraphFormats) registerFormat(makeFormat(row));
 }
@@ -44,15 +45,19 @@ RegisteredFormat makeFormat(const ParagraphFormat& row) {
 }
 
 void registerFormat(RegisteredFormat format) {
-  registry.formats.push_back(std::move(format));
+  RegisteredFormat& added = registry.formats.emplace_back(std::move(format));
+  registry.newest[added.name] = &added;
+}
+
+RegisteredFormat* newestFormat(const char* name) {
+  auto found = registry.newest.find(name);
+  return found == registry.newest.end() ? nullptr : found->second;
 }
 
 RegisteredFormat* findParagraphFormat(const char* name) {
-  for (auto it = registry.formats.rbegin(); it != registry.formats.rend(); ++it) {
-    if (it->name == name) {
-      it->used = true;
-      return &*it;
-    }
+  if (RegisteredFormat* format = newestFormat(name)) {
+    format->used = true;
+    return format;
   }
   reader::report("paragraph tag %s not registered\n", name);
   return nullptr;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace pendra::output {
 
@@ -53,9 +54,12 @@ struct RegisteredFormat {
 struct FormatRegistry {
   std::deque<RegisteredFormat> formats;  // in registration order; the newest is the head
   std::size_t cursor = 0;                // formats taken by nextFormat, counted from the head
+  std::unordered_map<std::string, RegisteredFormat*> newest;  // the newest format of each name
 };
 
 FormatRegistry& formatRegistry();
+// The newest registered format of that name, without marking it used or reporting its absence.
+RegisteredFormat* newestFormat(const char* name);
 // (initParagraphFormats is declared in driver/stages.h.)
 void initParagraphFormats();
 
