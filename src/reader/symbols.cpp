@@ -21,6 +21,13 @@ std::vector<CommandRecord> copyTable(const BuiltinCommand* table, std::size_t co
   return records;
 }
 
+// Makes `entry` the one a lookup of its name finds.
+void setFirst(SymbolEntry* entry) {
+  const std::string& name = entry->record->name;
+  symbols.firstOf.erase(name);  // the old key may view a name that is about to go
+  symbols.firstOf.emplace(name, entry);
+}
+
 // Frees a bucket chain without recursing once per entry.
 void clearBucket(std::unique_ptr<SymbolEntry>& head) {
   while (head) head = std::move(head->next);
@@ -61,6 +68,7 @@ void loadCharTables() {
 }
 
 void initSymbols() {
+  symbols.firstOf.clear();
   for (auto& bucket : symbols.buckets) clearBucket(bucket);
   symbols.scopeChain.clear();
   symbols.mainRecords = copyTable(kMainCommands, kMainCommandCount);
@@ -79,14 +87,10 @@ unsigned symbolHash(const char* name, std::size_t length) {
 }
 
 CommandRecord* lookup(const char* name, std::size_t length) {
-  for (SymbolEntry* e = symbols.buckets[symbolHash(name, length)].get(); e; e = e->next.get()) {
-    const std::string& n = e->record->name;
-    if (n.size() == length && std::memcmp(n.data(), name, length) == 0) {
-      symbols.foundLevel = e->level;
-      return e->record;
-    }
-  }
-  return nullptr;
+  auto found = symbols.firstOf.find(std::string_view(name, length));
+  if (found == symbols.firstOf.end()) return nullptr;
+  symbols.foundLevel = found->second->level;
+  return found->second->record;
 }
 
 CommandRecord* lookup(const std::string& name) {
@@ -101,8 +105,12 @@ void insertGlobal(CommandRecord* record, std::unique_ptr<CommandRecord> owned) {
   std::unique_ptr<SymbolEntry>* link =
       &symbols.buckets[symbolHash(record->name.data(), record->name.size())];
   while (*link && (*link)->level > 0) link = &(*link)->next;
+  SymbolEntry* added = entry.get();
   entry->next = std::move(*link);
   *link = std::move(entry);
+  // Local entries of the name stay in front of it; otherwise it is the one found from now on.
+  auto found = symbols.firstOf.find(added->record->name);
+  if (found == symbols.firstOf.end() || found->second->level == 0) setFirst(added);
 }
 
 void insertLocal(CommandRecord* record, std::unique_ptr<CommandRecord> owned) {
@@ -115,6 +123,7 @@ void insertLocal(CommandRecord* record, std::unique_ptr<CommandRecord> owned) {
   entry->next = std::move(head);
   head = std::move(entry);
   symbols.scopeChain.push_back(head.get());
+  setFirst(head.get());
 }
 
 CommandRecord* newGlobalRecord(std::string name, std::string tmpl) {
@@ -146,6 +155,17 @@ void endScope() {
     std::unique_ptr<SymbolEntry>& head = symbols.buckets[symbolHash(name.data(), name.size())];
     if (head.get() != entry) stopConversion("symbol table inconsistency");
     symbols.scopeChain.pop_back();
+    auto found = symbols.firstOf.find(name);
+    if (found != symbols.firstOf.end() && found->second == entry) {
+      // The next entry of the name in the chain is found from now on, if there is one.
+      symbols.firstOf.erase(found);
+      for (SymbolEntry* e = entry->next.get(); e; e = e->next.get()) {
+        if (e->record->name == name) {
+          symbols.firstOf.emplace(e->record->name, e);
+          break;
+        }
+      }
+    }
     head = std::move(head->next);
   }
   --symbols.level;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "reader/command_table.h"
@@ -34,6 +36,9 @@ struct SymbolEntry {
 
 struct SymbolState {
   std::unique_ptr<SymbolEntry> buckets[kSymbolBuckets];
+  // The entry a lookup of each name finds (the first of that name in its chain), so that a lookup
+  // takes the same time however many names share a chain. Keys view the entries' own names.
+  std::unordered_map<std::string_view, SymbolEntry*> firstOf;
   std::vector<SymbolEntry*> scopeChain;  // local entries, newest last
   int level = 0;
   int foundLevel = 0;

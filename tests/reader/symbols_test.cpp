@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -69,6 +70,46 @@ TEST_F(SymbolsTest, ManyEntriesInOneBucket) {
   EXPECT_NE(lookup("\\a100123z"), nullptr);
   initSymbols();
   EXPECT_EQ(lookup("\\a100123z"), nullptr);
+}
+
+// The entry a walk of the name's chain finds first: what a lookup must return.
+CommandRecord* chainLookup(const std::string& name) {
+  unsigned bucket = symbolHash(name.data(), name.size());
+  for (SymbolEntry* e = symbolState().buckets[bucket].get(); e; e = e->next.get())
+    if (e->record->name == name) return e->record;
+  return nullptr;
+}
+
+TEST_F(SymbolsTest, LookupsAgreeWithTheChainsThroughScopesAndRedefinitions) {
+  // Names that share chains (same length, second and last byte) and one that does not.
+  const std::string names[] = {"\\mxa", "\\mya", "\\mza", "\\textbf", "\\q"};
+  std::uint32_t seed = 7;
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int step = 0; step < 4000; ++step) {
+    const std::string& name = names[next(5)];
+    switch (next(6)) {
+      case 0:
+        if (symbolState().level < 6) beginScope();
+        break;
+      case 1:
+        if (symbolState().level > 0) endScope();
+        break;
+      case 2:
+        if (symbolState().level > 0) newLocalRecord(name, "local");
+        break;
+      case 3:
+        newGlobalRecord(name, "global");
+        break;
+      default:
+        break;
+    }
+    for (const std::string& n : names) ASSERT_EQ(lookup(n), chainLookup(n)) << n << " at " << step;
+  }
+  while (symbolState().level > 0) endScope();
+  for (const std::string& n : names) EXPECT_EQ(lookup(n), chainLookup(n)) << n;
 }
 
 TEST(CommandTables, CountsAndRows) {
