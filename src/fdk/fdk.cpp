@@ -17,9 +17,15 @@
 
 #include "fdk/host.h"
 
+// The stream, and its position and size as far as they are known: kept here so that asking for
+// the position (the diversions do it all the time) costs no system call.
 struct ChannelObj {
   std::FILE* file = nullptr;
   bool temporary = false;
+  long position = 0;
+  long size = 0;
+  bool positionKnown = false;
+  bool sizeKnown = false;  // a file made empty by this channel
 };
 
 struct FilePathObj {
@@ -64,11 +70,22 @@ FilePathT newPath(std::string path) {
   return fdk.paths.back().get();
 }
 
-ChannelT newChannel(std::FILE* file, bool temporary) {
+ChannelT newChannel(std::FILE* file, bool temporary, bool empty, bool atStart) {
   fdk.channels.push_back(std::make_unique<ChannelObj>());
-  fdk.channels.back()->file = file;
-  fdk.channels.back()->temporary = temporary;
-  return fdk.channels.back().get();
+  ChannelObj& channel = *fdk.channels.back();
+  channel.file = file;
+  channel.temporary = temporary;
+  channel.positionKnown = atStart;
+  channel.sizeKnown = empty;
+  return &channel;
+}
+
+// Bytes have been read or written at the position.
+void advanceChannel(ChannelObj& channel, std::size_t bytes, bool wrote) {
+  if (!channel.positionKnown) return;
+  channel.position += static_cast<long>(bytes);
+  if (wrote && channel.sizeKnown && channel.position > channel.size)
+    channel.size = channel.position;
 }
 
 char* heapString(const std::string& s) {
@@ -141,6 +158,14 @@ int F_Printf(ChannelT channel, ConStringT format, ...) {
   va_start(args, format);
   int n = std::vfprintf(out, format, args);
   va_end(args);
+  if (channel) {
+    if (n >= 0) {
+      pendra::fdk::advanceChannel(*channel, static_cast<std::size_t>(n), true);
+    } else {
+      channel->positionKnown = false;
+      channel->sizeKnown = false;
+    }
+  }
   return n;
 }
 
@@ -210,33 +235,62 @@ ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {
   }
   if (m.find('b') == std::string::npos) m += 'b';
   std::FILE* f = std::fopen(path->path.c_str(), m.c_str());
-  return f ? pendra::fdk::newChannel(f, false) : nullptr;
+  bool fresh = m[0] == 'w';
+  return f ? pendra::fdk::newChannel(f, false, fresh, fresh || m[0] == 'r') : nullptr;
 }
 
 ChannelT F_ChannelMakeTmp(UIntT) {
   // tmpfile() unlinks the file at once: it vanishes on close and on any kind of exit.
   std::FILE* f = std::tmpfile();
-  return f ? pendra::fdk::newChannel(f, true) : nullptr;
+  return f ? pendra::fdk::newChannel(f, true, true, true) : nullptr;
 }
 
 std::size_t F_ChannelRead(void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
   if (!channel || !channel->file) return 0;
-  return std::fread(ptr, size, count, channel->file);
+  std::size_t got = std::fread(ptr, size, count, channel->file);
+  pendra::fdk::advanceChannel(*channel, got * size, false);
+  return got;
 }
 
 std::size_t F_ChannelWrite(const void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
   if (!channel || !channel->file) return 0;
-  return std::fwrite(ptr, size, count, channel->file);
+  std::size_t put = std::fwrite(ptr, size, count, channel->file);
+  pendra::fdk::advanceChannel(*channel, put * size, true);
+  if (put != count) channel->positionKnown = false;  // a part of an item may have gone out
+  return put;
 }
 
 IntT F_ChannelSeek(ChannelT channel, long offset, IntT whence) {
   if (!channel || !channel->file) return -1;
-  return std::fseek(channel->file, offset, whence);
+  // From the end of a file whose size is known, the seek is made from the start (glibc would
+  // otherwise ask the system for the size).
+  if (whence == SEEK_END && channel->sizeKnown) {
+    offset += channel->size;
+    whence = SEEK_SET;
+  }
+  int rc = std::fseek(channel->file, offset, whence);
+  if (rc != 0) {
+    channel->positionKnown = false;
+  } else if (whence == SEEK_SET) {
+    channel->position = offset;
+    channel->positionKnown = true;
+  } else if (whence == SEEK_CUR && channel->positionKnown) {
+    channel->position += offset;
+  } else {
+    channel->positionKnown = false;
+  }
+  return rc;
 }
 
 long F_ChannelTell(ChannelT channel) {
   if (!channel || !channel->file) return -1;
-  return std::ftell(channel->file);
+  if (!channel->positionKnown) {
+    long at = std::ftell(channel->file);
+    if (at < 0) return at;
+    channel->position = at;
+    channel->positionKnown = true;
+  }
+  return channel->position;
 }
 
 IntT F_ChannelEof(ChannelT channel) {

@@ -85,17 +85,22 @@ void insertNode(MifNode* node) {
   MifTree* tree = mif.current;
   MifNode* cursor = tree->cursor;
   MifNode* marker = tree->spillMarker;
-  if (marker && cursor && cursor != marker && cursor->last &&
-      cursor->next == marker->spill->parent && !(isGroup(cursor) && !cursor->child)) {
-    // The cursor is the stand-in's last sibling and complete: the siblings after the stand-in go
-    // out, and the new node follows the stand-in.
-    spillSiblings(marker, cursor);
-    node->next = marker->spill->parent;
-    node->last = true;
-    marker->next = node;
-    marker->last = false;
-    tree->cursor = node;
-    return;
+  if (marker && cursor && cursor->last && cursor->next == marker->spill->parent &&
+      !(isGroup(cursor) && !cursor->child)) {
+    // A new sibling at the streamed level: every sibling before it is complete. Once enough of
+    // them wait after the stand-in, they go out, and the new node follows the stand-in.
+    Spill& spill = *marker->spill;
+    if (cursor != marker && spill.pending >= kSpillBatch) {
+      spillSiblings(marker, cursor);
+      node->next = spill.parent;
+      node->last = true;
+      marker->next = node;
+      marker->last = false;
+      tree->cursor = node;
+      spill.pending = 1;
+      return;
+    }
+    ++spill.pending;
   }
   if (!cursor) {
     node->last = true;
@@ -179,6 +184,10 @@ void beginGroup(Op op) {
 
 void endGroup(Op op) {
   MifNode* cursor = cursorNode();
+  // A stand-in that nothing has followed leaves its group as empty as it was before streaming.
+  if (cursor && cursor->spill && cursor->spill->nodes == 0 && cursor->last &&
+      cursor->next == cursor->spill->parent && cursor->next && cursor->next->child == cursor)
+    cursor = cursor->next;
   if (!cursor || !cursor->last || !cursor->next) fatal("%s", kBadCall);
   // An empty group at the cursor is itself the innermost open group: closing it is an error even
   // when its parent happens to carry the same operator.
@@ -268,19 +277,15 @@ void setStreaming(bool on) {
 void streamTree(MifTree* tree, int level) {
   if (!tree || tree != mif.current || tree->spillMarker) fatal("%s", kBadCall);
   if (!mif.streaming) return;
+  // The open, empty group at the cursor has its children streamed; an empty tree its top level.
   MifNode* parent = nullptr;
   if (tree->first) {
-    // Only a tree that is one open, empty group can stream that group's children.
-    parent = tree->first;
-    if (!parent->last || tree->cursor != parent || !isGroup(parent) || parent->child)
-      fatal("%s", kBadCall);
+    parent = tree->cursor;
+    if (!parent || !isGroup(parent) || parent->child) fatal("%s", kBadCall);
   }
-  ChannelT channel = F_ChannelMakeTmp(0);
   Spill& spill = mif.spills.emplace_back();
-  spill.channel = channel;
   spill.level = level;
   spill.parent = parent;
-  spill.failed = channel == nullptr;
   MifNode* marker = makeNode(kRawTextOp);
   marker->spill = &spill;
   insertNode(marker);
@@ -343,6 +348,11 @@ void freeNode(MifNode* node) {
   }
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
     MifNode* freed = *it;
+    // A stand-in's nodes are written by now, or never will be.
+    if (freed->spill && freed->spill->channel) {
+      F_ChannelCloseTmp(freed->spill->channel);
+      freed->spill->channel = nullptr;
+    }
     // The node is cleared when it is taken again; only its text is given back now.
     if (freed->text.capacity() > sizeof(std::string)) std::string().swap(freed->text);
     freed->op = kSentinelOp;

@@ -20,9 +20,14 @@ struct Spill {
   MifNode* parent = nullptr;  // the open group whose children are streamed; none at the top level
   int level = 0;              // the indentation level the nodes were written at
   std::size_t nodes = 0;      // siblings written so far
+  std::size_t pending = 0;    // siblings after the stand-in, still in memory
   bool failed = false;        // the temporary file refused bytes
   bool stopped = false;       // a node that cannot be written ended the output there
 };
+
+// Complete siblings of a streamed group are written out this many at a time, so that a short
+// group (a small table, say) never needs a temporary file.
+constexpr std::size_t kSpillBatch = 32;
 
 // Running text is gathered this many characters at a time before a String node's text grows.
 constexpr std::size_t kStringPieceLength = 255;
@@ -84,11 +89,11 @@ void addRawText(const char* text);
 
 void spliceTree(MifTree* tree);
 
-// Streams a tree that grows long: from now on, whenever a node is added after a complete sibling
-// at the streamed level (the tree's top level, or inside its one open top-level group when it has
-// one), the siblings before it are written out at `level` and released, so that the tree in
-// memory holds little more than the node being built. The tree must be current. The written nodes
-// come back in their place when the tree is written.
+// Streams a tree that grows long: from now on, whenever a node is added after complete siblings at
+// the streamed level (the children of the open, empty group at the cursor, or the top level of an
+// empty tree), the siblings before it are written out at `level`, a batch at a time, and
+// released, so that the tree in memory holds little more than the node being built. The tree must
+// be current. The written nodes come back in their place when the tree is written.
 void streamTree(MifTree* tree, int level);
 // Trees stream only while streaming is on, as it is by default; a caller that looks at a finished
 // tree as a whole turns it off for the translation.

@@ -402,6 +402,13 @@ void writeMif(ChannelT channel, bool final) {
 
 void spillNode(Spill& spill, const MifNode* node) {
   if (spill.stopped || spill.failed) return;
+  if (!spill.channel) {
+    spill.channel = F_ChannelMakeTmp(0);
+    if (!spill.channel) {
+      spill.failed = true;
+      return;
+    }
+  }
   WriterState* kept = active;
   active = &spillWriter;
   active->channel = spill.channel;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "mif/tree.h"
 #include "mlp/translate_util.h"
 #include "mlp/tree_util.h"
 
@@ -85,6 +86,30 @@ TEST(Tables, InnerTableIsDroppedAndOuterOnesFollowTheirEnds) {
   auto anchors = findAll(Op::ATbl);
   ASSERT_EQ(anchors.size(), 3u);
   EXPECT_EQ(anchors[0]->integer, 2);  // inside the outer table's cell
+}
+
+TEST(Tables, LongTablesAreWrittenOutAsTheyAreReadWithoutChangingTheFile) {
+  // Many rows (streamed a batch at a time), an inner table that is dropped, footnotes and many
+  // small tables: the file must be what the whole tree in memory gives.
+  std::string mlp = "Before.\n<!Table 2 ";
+  for (int i = 0; i < 300; ++i) {
+    mlp += "<!Row <!Cell r" + std::to_string(i) + "> <!Cell x";
+    if (i == 150) mlp += " <!Table 1 <!Row <!Cell inner>>>";
+    if (i % 40 == 0) mlp += "<!Footnote n" + std::to_string(i) + ".>";
+    mlp += ">>\n";
+  }
+  mlp += ">\nAfter.\n";
+  for (int i = 0; i < 100; ++i) mlp += "<!Table 1 <!Row <!Cell s" + std::to_string(i) + ">>>\n";
+  auto streamed = translate(mlp);
+  mif::setStreaming(false);
+  auto whole = translate(mlp);
+  mif::setStreaming(true);
+  ASSERT_TRUE(streamed.ok) << streamed.console;
+  ASSERT_TRUE(whole.ok) << whole.console;
+  EXPECT_EQ(streamed.mif, whole.mif);
+  EXPECT_NE(whole.mif.find("> # end of TblBody"), std::string::npos);
+  EXPECT_NE(whole.mif.find("`r299'"), std::string::npos);
+  EXPECT_EQ(whole.mif.find("`inner"), std::string::npos);
 }
 
 TEST(Tables, DocumentOrderWithATableAndAFootnote) {
