@@ -147,6 +147,12 @@ void closeAllChannels() {
   fdk.channels.clear();
 }
 
+std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size) {
+  if (!channel || !channel->file || offset < 0 || std::fflush(channel->file) != 0) return 0;
+  ssize_t got = pread(fileno(channel->file), buffer, size, static_cast<off_t>(offset));
+  return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
 }  // namespace pendra::fdk
 
 using pendra::fdk::fdk;

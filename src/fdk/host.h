@@ -57,6 +57,10 @@ void removeTransientFile(const char* path);
 // and then end the process the way the signal would have.
 void installSignalCleanup();
 
+// Reads up to `size` bytes at `offset` of a channel's file without moving the channel's position
+// (what was written through the channel is flushed first); returns the number of bytes read.
+std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size);
+
 // Closes every channel still open (temporary ones vanish); used when a run is cut short.
 void closeAllChannels();
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "fdk/host.h"
 #include "output/paragraph.h"
 #include "reader/report.h"
 
@@ -101,15 +102,18 @@ void endDiversion(int n, bool append) {
   }
 }
 
+// Copies a chunk by reading at its place in the file, so that the file's position (its end,
+// where the diversions write) stays where it is.
 void copyChunk(const Chunk& c, ChannelT to) {
   char block[kDiversionCopyBlock];
-  F_ChannelSeek(diversions.file, c.start, SEEK_SET);
+  long at = c.start;
   for (long left = c.end - c.start; left > 0;) {
     std::size_t want =
         left < static_cast<long>(sizeof block) ? static_cast<std::size_t>(left) : sizeof block;
-    std::size_t got = F_ChannelRead(block, 1, want, diversions.file);
+    std::size_t got = fdk::readChannelAt(diversions.file, at, block, want);
     if (got == 0) break;
     F_ChannelWrite(block, 1, got, to);
+    at += static_cast<long>(got);
     left -= static_cast<long>(got);
   }
 }
@@ -121,7 +125,6 @@ void insertBuffer(int n) {
     for (int c = buffer.first; c != kNoChunk; c = chunk(c).next)
       copyChunk(chunk(c), outputState().body);
     freeChunks(buffer);
-    F_ChannelSeek(diversions.file, 0, SEEK_END);
     return;
   }
   // The buffer's chunks join the open level between its last chunk and a new one.
