@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -49,9 +50,12 @@ struct TransientFile {
 TransientFile transientFiles[kMaxTransientFiles];
 
 // Every channel and path handed out is owned here, so a run cut short can release them all.
+constexpr std::chrono::milliseconds kConsoleFlushInterval{100};
+
 struct FdkState {
   Host* host = nullptr;
   std::FILE* console = nullptr;  // standard error unless redirected
+  std::chrono::steady_clock::time_point consoleFlushed;
   std::vector<std::unique_ptr<ChannelObj>> channels;
   std::vector<std::unique_ptr<FilePathObj>> paths;
 };
@@ -164,6 +168,16 @@ int F_Printf(ChannelT channel, ConStringT format, ...) {
   va_start(args, format);
   int n = std::vfprintf(out, format, args);
   va_end(args);
+  if (!channel) {
+    // The console may be fully buffered (a progress trace writes a number for every source
+    // line): it is flushed at every line end, and at least every tenth of a second.
+    auto now = std::chrono::steady_clock::now();
+    if (std::strchr(format, '\n') ||
+        now - fdk.consoleFlushed > pendra::fdk::kConsoleFlushInterval) {
+      std::fflush(out);
+      fdk.consoleFlushed = now;
+    }
+  }
   if (channel) {
     if (n >= 0) {
       pendra::fdk::advanceChannel(*channel, static_cast<std::size_t>(n), true);

@@ -54,6 +54,8 @@ std::string defaultOutput(const std::string& file) {
   return dir + name.data();
 }
 
+constexpr std::size_t kConsoleBuffer = 1 << 14;
+
 int usageError(const char* message) {
   if (message) std::fprintf(stderr, "pendra: %s\n", message);
   std::fputs(kUsage, stderr);
@@ -120,6 +122,9 @@ int convertLatex(const Options& opt) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Messages and the progress trace go to standard error through a buffer that the console
+  // flushes at line ends and every tenth of a second, rather than a system call per number.
+  std::setvbuf(stderr, nullptr, _IOFBF, kConsoleBuffer);
   pendra::fdk::installSignalCleanup();
   Options opt;
   for (int i = 1; i < argc; ++i) {
