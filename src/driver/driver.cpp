@@ -56,9 +56,13 @@ void copyChannel(ChannelT from, ChannelT to) {
 void keepMlpCopy(ChannelT mlp) {
   if (options.keepMlpPath.empty()) return;
   FilePathT path = F_PathNameToFilePath(options.keepMlpPath.c_str(), nullptr, FDefaultPlatform);
-  ChannelT out = path ? F_ChannelOpen(path, "w") : nullptr;
+  ChannelT out = nullptr;
+  if (path) {
+    fdk::CleanupSignalsHeld held;  // no interruption between making the file and registering it
+    out = F_ChannelOpen(path, "w");
+    if (out) fdk::addTransientFile(path);  // an interrupted copy is not left half written
+  }
   if (out) {
-    fdk::addTransientFile(path);  // an interrupted copy is not left half written
     copyChannel(mlp, out);
     F_ChannelClose(out);
     fdk::removeTransientFile(options.keepMlpPath.c_str());
@@ -72,6 +76,8 @@ void keepMlpCopy(ChannelT mlp) {
 // Opens the MIF file that is imported and then deleted. It never replaces a file that is already
 // there (the user's own paper.mif, say): when the name is taken, a fresh name beside it is used.
 ChannelT openIntermediateMif(Run& run) {
+  // A file is made and registered for removal with no interruption in between.
+  fdk::CleanupSignalsHeld held;
   if (ChannelT ch = F_ChannelOpen(run.mifPath, "wx")) {
     fdk::addTransientFile(run.mifPath);
     return ch;

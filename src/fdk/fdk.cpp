@@ -141,6 +141,17 @@ void installSignalCleanup() {
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) signal(sig, cleanupOnSignal);
 }
 
+CleanupSignalsHeld::CleanupSignalsHeld() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&held, sig);
+  sigprocmask(SIG_BLOCK, &held, &kept_);
+}
+
+CleanupSignalsHeld::~CleanupSignalsHeld() {
+  sigprocmask(SIG_SETMASK, &kept_, nullptr);
+}
+
 Host* installedHost() {
   return fdk.host;
 }
@@ -241,8 +252,10 @@ IntT F_FilePathProperty(FilePathT path, IntT mask) {
 
 IntT F_DeleteFile(FilePathT path) {
   if (!path) return -1;
+  // Removed before it is forgotten: an interruption in between finds nothing left to remove.
+  int rc = std::remove(path->path.c_str());
   pendra::fdk::removeTransientFile(path->path.c_str());
-  return std::remove(path->path.c_str()) == 0 ? 0 : -1;
+  return rc == 0 ? 0 : -1;
 }
 
 ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {

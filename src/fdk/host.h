@@ -2,6 +2,8 @@
 // with no host installed the calls fail the way a host without documents would.
 #pragma once
 
+#include <signal.h>
+
 #include <cstdio>
 
 #include "fdk/fdk.h"
@@ -53,6 +55,19 @@ void setConsole(std::FILE* console);
 void addTransientFile(FilePathT path);
 void addTransientFile(const char* path);
 void removeTransientFile(const char* path);
+// Holds back the signals that remove transient files while it lives: a file is made and registered
+// under it, so that no interruption falls between the two (and leaves the file behind).
+class CleanupSignalsHeld {
+ public:
+  CleanupSignalsHeld();
+  ~CleanupSignalsHeld();
+  CleanupSignalsHeld(const CleanupSignalsHeld&) = delete;
+  CleanupSignalsHeld& operator=(const CleanupSignalsHeld&) = delete;
+
+ private:
+  sigset_t kept_;
+};
+
 // Installs the handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT that remove the transient files
 // and then end the process the way the signal would have.
 void installSignalCleanup();

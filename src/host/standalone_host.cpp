@@ -202,9 +202,13 @@ std::string savedDocumentText(const Document& doc) {
 bool saveFile(const std::string& path, const std::function<bool(std::FILE*)>& write) {
   if (path == "-") return write(stdout) && std::fflush(stdout) == 0;
   std::string tmp = path + ".tmpXXXXXX";
-  int fd = mkstemp(tmp.data());
+  int fd;
+  {
+    fdk::CleanupSignalsHeld held;  // no interruption between making the file and registering it
+    fd = mkstemp(tmp.data());
+    if (fd >= 0) fdk::addTransientFile(tmp.c_str());
+  }
   if (fd < 0) return false;
-  fdk::addTransientFile(tmp.c_str());
   std::FILE* out = fdopen(fd, "wb");
   bool ok = out != nullptr;
   if (!out) close(fd);

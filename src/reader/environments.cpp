@@ -24,6 +24,7 @@ EnvironmentState environments;
 
 void enter(const EnvironmentRecord* record) {
   environments.buckets[environmentBucket(record->name)].push_back(record);
+  environments.newest[record->name] = record;
 }
 
 // Sets the paragraph tag of the current environment again, as %T does.
@@ -114,6 +115,8 @@ EnvironmentState& environmentState() {
 
 void initEnvironments() {
   for (auto& bucket : environments.buckets) bucket.clear();
+  environments.newest.clear();
+  environments.made.clear();
   environments.madeRecords.clear();
   environments.madeNames.clear();
   environments.current = &kOutermostEnvironment;
@@ -167,10 +170,9 @@ unsigned environmentBucket(const char* name) {
 }
 
 const EnvironmentRecord* lookupEnvironment(const char* name) {
-  const auto& bucket = environments.buckets[environmentBucket(name)];
-  for (auto it = bucket.rbegin(); it != bucket.rend(); ++it)
-    if (std::strcmp((*it)->name, name) == 0) return *it;
-  return nullptr;
+  // The newest record of the name, which is the last of that name in its bucket.
+  auto found = environments.newest.find(name);
+  return found == environments.newest.end() ? nullptr : found->second;
 }
 
 const EnvironmentRecord* findEnvironment(const char* name) {
@@ -179,23 +181,25 @@ const EnvironmentRecord* findEnvironment(const char* name) {
   EnvironmentRecord record = kOutermostEnvironment;
   record.name = environments.madeNames.back().c_str();
   environments.madeRecords.push_back(record);
+  environments.made.insert(&environments.madeRecords.back());
   enter(&environments.madeRecords.back());
   return &environments.madeRecords.back();
 }
 
 EnvironmentRecord& defineEnvironment(const char* name, const EnvironmentRecord& pattern) {
   const EnvironmentRecord* found = lookupEnvironment(name);
-  for (EnvironmentRecord& made : environments.madeRecords) {
-    if (&made == found) {
-      const char* kept = made.name;
-      made = pattern;
-      made.name = kept;
-      return made;
-    }
+  if (found && environments.made.count(found)) {
+    // A record made here is redefined in place (it is no built-in one, so it may change).
+    auto& made = const_cast<EnvironmentRecord&>(*found);
+    const char* kept = made.name;
+    made = pattern;
+    made.name = kept;
+    return made;
   }
   EnvironmentRecord record = pattern;
   record.name = keepText(name);
   environments.madeRecords.push_back(record);
+  environments.made.insert(&environments.madeRecords.back());
   enter(&environments.madeRecords.back());
   return environments.madeRecords.back();
 }

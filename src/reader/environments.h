@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace pendra::reader {
@@ -84,6 +87,10 @@ struct EnvironmentState {
   std::vector<const EnvironmentRecord*> buckets[kEnvironmentBuckets];  // head is the back
   std::deque<EnvironmentRecord> madeRecords;                           // records for unknown names
   std::deque<std::string> madeNames;
+  // The newest record of each name, and which records were made here (and may be redefined), so
+  // that neither a lookup nor a definition walks a list however many environments there are.
+  std::unordered_map<std::string_view, const EnvironmentRecord*> newest;
+  std::unordered_set<const EnvironmentRecord*> made;
   const EnvironmentRecord* current = &kOutermostEnvironment;
   int mode = kParaMode;
   int delimiter = kNoDelimiter;

@@ -43,6 +43,35 @@ TEST_F(Environments, UnknownNamesGetADefaultRecordOnce) {
   EXPECT_EQ(err, "");
 }
 
+TEST_F(Environments, DefinitionsShadowBuiltinsAndRedefineTheirOwnRecords) {
+  const reader::EnvironmentRecord* builtin = findEnvironment("quote");
+  const reader::EnvironmentRecord& pattern = *findEnvironment("center");
+  // A built-in record is never changed: a definition of its name makes a record that hides it.
+  reader::EnvironmentRecord& quote = reader::defineEnvironment("quote", pattern);
+  EXPECT_NE(&quote, builtin);
+  EXPECT_EQ(findEnvironment("quote"), &quote);
+  EXPECT_STREQ(builtin->name, "quote");
+  EXPECT_STREQ(quote.name, "quote");
+  // A second definition, and one of a name first met unknown, change the record in place.
+  EXPECT_EQ(&reader::defineEnvironment("quote", *findEnvironment("verse")), &quote);
+  const reader::EnvironmentRecord* unknown = findEnvironment("fresh");
+  EXPECT_EQ(&reader::defineEnvironment("fresh", pattern), unknown);
+  EXPECT_EQ(findEnvironment("fresh")->paragraphTag, pattern.paragraphTag);
+  // Thousands of names stay apart and are each found at their newest record.
+  auto nameOf = [](int i) {
+    std::string name = "e";
+    name += std::to_string(i);
+    return name;
+  };
+  for (int i = 0; i < 3000; ++i)
+    reader::defineEnvironment(nameOf(i).c_str(), i % 2 ? pattern : *builtin);
+  for (int i = 0; i < 3000; i += 7) {
+    const reader::EnvironmentRecord* e = findEnvironment(nameOf(i).c_str());
+    EXPECT_EQ(e->name, nameOf(i));
+    EXPECT_EQ(e->beginTemplate, (i % 2 ? pattern : *builtin).beginTemplate);
+  }
+}
+
 TEST_F(Environments, ClosingNameChecks) {
   std::string err;
   convert("x\n\\begin{center}\ny\n\\end{centre}\n\\begin{quote}z\\end{}\n\\begin\n", &err);
