@@ -1,6 +1,8 @@
 #include "mlp/pgf.h"
 
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 #include "mif/catalogs.h"
 #include "mif/tree.h"
@@ -18,6 +20,8 @@ namespace {
 struct PgfState {
   PgfProps current;
   std::deque<PgfRecord> records;
+  // The newest record of each name (a lookup must not walk thousands of formats).
+  std::unordered_map<std::string_view, const PgfRecord*> newest;
   const PgfRecord* record = nullptr;
   const PgfRecord* writtenRecord = nullptr;
   PgfProps written;
@@ -37,10 +41,8 @@ const char* alignmentKeyword(const char* alignment) {
 }
 
 const PgfRecord* findRecord(const std::string& name) {
-  for (const PgfRecord& record : pgf.records) {
-    if (record.name == name) return &record;
-  }
-  return nullptr;
+  auto found = pgf.newest.find(name);
+  return found == pgf.newest.end() ? nullptr : found->second;
 }
 
 void writeTabStops(const PgfProps& props) {
@@ -212,6 +214,9 @@ void definePgf(const std::string& name, bool inCatalog) {
   record.props.size = font.size;
   record.props.flags = font.flags;
   pgf.records.push_front(std::move(record));
+  const PgfRecord& added = pgf.records.front();
+  pgf.newest.erase(added.name);  // the key views the name of the record it replaces
+  pgf.newest.emplace(added.name, &added);
   pgf.current = kept;
 }
 

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <forward_list>
+#include <string_view>
+#include <unordered_map>
 
 #include "fdk/fdk.h"
 #include "mif/catalogs.h"
@@ -20,6 +22,9 @@ namespace {
 
 struct StatementState {
   std::array<std::forward_list<StatementEntry>, kStatementChains> chains;
+  // Every entry by name: the chains hold them, this finds them without a walk (a document can
+  // define thousands of formats, and each one is a statement).
+  std::unordered_map<std::string_view, StatementEntry*> byName;
   int nesting = 0;
   int macroInvocations = 0;
 };
@@ -33,18 +38,21 @@ std::size_t chainOf(const std::string& name) {
 }
 
 StatementEntry* lookup(const std::string& name) {
-  for (StatementEntry& entry : statements.chains[chainOf(name)]) {
-    if (entry.name == name) return &entry;
-  }
-  return nullptr;
+  auto found = statements.byName.find(name);
+  return found == statements.byName.end() ? nullptr : found->second;
 }
 
 // Enters an entry, replacing one of the same name.
 void enter(StatementEntry entry) {
   if (StatementEntry* existing = lookup(entry.name)) {
+    // The key views the old name's bytes, which the assignment may free.
+    statements.byName.erase(entry.name);
     *existing = std::move(entry);
+    statements.byName.emplace(existing->name, existing);
   } else {
-    statements.chains[chainOf(entry.name)].push_front(std::move(entry));
+    auto& chain = statements.chains[chainOf(entry.name)];
+    chain.push_front(std::move(entry));
+    statements.byName.emplace(chain.front().name, &chain.front());
   }
 }
 
@@ -277,12 +285,14 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
 }  // namespace
 
 void initStatements() {
+  statements.byName.clear();
   for (auto& chain : statements.chains) chain.clear();
   statements.nesting = 0;
   statements.macroInvocations = 0;
 }
 
 void buildStatementTable() {
+  statements.byName.clear();
   for (auto& chain : statements.chains) chain.clear();
   for (const StatementRow& row : kBuiltinStatements) enter({row.name, row.code, row.operands, {}});
 }

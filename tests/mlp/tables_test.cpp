@@ -89,9 +89,13 @@ TEST(Tables, InnerTableIsDroppedAndOuterOnesFollowTheirEnds) {
 }
 
 TEST(Tables, LongTablesAreWrittenOutAsTheyAreReadWithoutChangingTheFile) {
-  // Many rows (streamed a batch at a time), an inner table that is dropped, footnotes and many
-  // small tables: the file must be what the whole tree in memory gives.
-  std::string mlp = "Before.\n<!Table 2 ";
+  // Many formats in the catalog, many rows (streamed a batch at a time), an inner table that is
+  // dropped, footnotes, frames and many small tables: the file must be what the whole tree in
+  // memory gives.
+  std::string mlp;
+  for (int i = 0; i < 100; ++i)
+    mlp += "<!DefinePar f" + std::to_string(i) + " <Alignment Right>>\n";
+  mlp += "<f7>\nBefore.\n<!Table 2 ";
   for (int i = 0; i < 300; ++i) {
     mlp += "<!Row <!Cell r" + std::to_string(i) + "> <!Cell x";
     if (i == 150) mlp += " <!Table 1 <!Row <!Cell inner>>>";
@@ -99,6 +103,7 @@ TEST(Tables, LongTablesAreWrittenOutAsTheyAreReadWithoutChangingTheFile) {
     mlp += ">>\n";
   }
   mlp += ">\nAfter.\n";
+  for (int i = 0; i < 50; ++i) mlp += "<!Frame 1in 1in <!Rectangle no 1pt 0 0 5pt 5pt>>\n";
   for (int i = 0; i < 100; ++i) mlp += "<!Table 1 <!Row <!Cell s" + std::to_string(i) + ">>>\n";
   auto streamed = translate(mlp);
   mif::setStreaming(false);
@@ -108,6 +113,8 @@ TEST(Tables, LongTablesAreWrittenOutAsTheyAreReadWithoutChangingTheFile) {
   ASSERT_TRUE(whole.ok) << whole.console;
   EXPECT_EQ(streamed.mif, whole.mif);
   EXPECT_NE(whole.mif.find("> # end of TblBody"), std::string::npos);
+  EXPECT_NE(whole.mif.find("> # end of PgfCatalog"), std::string::npos);
+  EXPECT_NE(whole.mif.find("> # end of AFrames"), std::string::npos);
   EXPECT_NE(whole.mif.find("`r299'"), std::string::npos);
   EXPECT_EQ(whole.mif.find("`inner"), std::string::npos);
 }
