@@ -5,26 +5,17 @@
 #include <filesystem>
 #include <string>
 
-#include "../output/output_fixture.h"
 #include "math/parser.h"
 #include "math/state.h"
+#include "math_fixture.h"
 #include "output/xref.h"
 #include "support/run_command.h"
 
 namespace pendra::testing {
 namespace {
 
-class Equations : public ConvertFixture {
+class Equations : public MathConvertFixture {
  protected:
-  void SetUp() override {
-    ConvertFixture::SetUp();
-    math::initMath();
-    output::initCrossReferences();
-  }
-  void TearDown() override {
-    math::finishMath();
-    ConvertFixture::TearDown();
-  }
   // The body written for `text` (the channel holds what earlier calls wrote too).
   std::string body(std::string_view text, std::string* err = nullptr) {
     std::string messages;

@@ -7,9 +7,11 @@
 #include <cctype>
 #include <string>
 
+#include "../output/output_fixture.h"
 #include "math/node.h"
 #include "math/operator.h"
 #include "math/state.h"
+#include "output/xref.h"
 #include "reader/report.h"
 
 namespace pendra::testing {
@@ -146,6 +148,20 @@ class MathFixture : public ::testing::Test {
 
  private:
   bool capturing_ = false;
+};
+
+// Conversions of LaTeX text with the math state and the cross-references reset around each test.
+class MathConvertFixture : public ConvertFixture {
+ protected:
+  void SetUp() override {
+    ConvertFixture::SetUp();
+    math::initMath();
+    output::initCrossReferences();
+  }
+  void TearDown() override {
+    math::finishMath();
+    ConvertFixture::TearDown();
+  }
 };
 
 }  // namespace pendra::testing

@@ -13,18 +13,8 @@
 namespace pendra::testing {
 namespace {
 
-class MathParse : public ConvertFixture {
+class MathParse : public MathConvertFixture {
  protected:
-  void SetUp() override {
-    ConvertFixture::SetUp();
-    math::initMath();
-    output::initCrossReferences();
-  }
-  void TearDown() override {
-    math::finishMath();
-    ConvertFixture::TearDown();
-  }
-
   // The laid-out tree of `text` read in display math. It is read into a frame above an outer
   // one, so that the close hands the tree back instead of writing it.
   std::string parse(std::string_view text, std::string* messages = nullptr) {

@@ -7,6 +7,7 @@
 
 #include "output/output_fixture.h"
 #include "picture/picture_internal.h"
+#include "support/mlp_text.h"
 #include "table/tables.h"
 
 namespace pendra::testing {
@@ -36,21 +37,6 @@ int count(const std::string& text, const std::string& what) {
 
 bool has(const std::string& text, const std::string& what) {
   return text.find(what) != std::string::npos;
-}
-
-// Statements open and close in pairs outside escapes.
-bool balanced(const std::string& mlp) {
-  int depth = 0;
-  for (std::size_t i = 0; i < mlp.size(); ++i) {
-    if (mlp[i] == '\\') {
-      ++i;
-    } else if (mlp[i] == '<') {
-      ++depth;
-    } else if (mlp[i] == '>' && --depth < 0) {
-      return false;
-    }
-  }
-  return depth == 0;
 }
 
 TEST_F(Pictures, OneInchWideFrameHoldsALineAlongItsBottom) {

@@ -9,6 +9,7 @@
 #include "output/output_fixture.h"
 #include "output/paragraph.h"
 #include "reader/environments.h"
+#include "support/mlp_text.h"
 
 namespace pendra::testing {
 namespace {
@@ -35,21 +36,6 @@ int count(const std::string& text, const std::string& what) {
   int n = 0;
   for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
   return n;
-}
-
-// Statements open and close in pairs: '<' and '>' outside escapes balance, never going below 0.
-bool balanced(const std::string& mlp) {
-  int depth = 0;
-  for (std::size_t i = 0; i < mlp.size(); ++i) {
-    if (mlp[i] == '\\') {
-      ++i;
-    } else if (mlp[i] == '<') {
-      ++depth;
-    } else if (mlp[i] == '>' && --depth < 0) {
-      return false;
-    }
-  }
-  return depth == 0;
 }
 
 TEST_F(Tables, TwoByTwoGivesRowsOfCellsInOrder) {
