@@ -27,6 +27,10 @@ struct ChannelObj {
   long size = 0;
   bool positionKnown = false;
   bool sizeKnown = false;  // a file made empty by this channel
+  // A channel held in memory: the stream writes into this buffer (see makeMemoryChannel).
+  bool inMemory = false;
+  char* memory = nullptr;
+  std::size_t memorySize = 0;
 };
 
 struct FilePathObj {
@@ -38,6 +42,7 @@ namespace pendra::fdk {
 namespace {
 
 constexpr int kMaxTransientFiles = 8;
+constexpr std::size_t kChannelBuffer = 64 * 1024;
 constexpr std::size_t kTransientPathMax = 4096;
 
 // A file to remove if the process is interrupted; kept in plain storage that a signal handler can
@@ -75,6 +80,9 @@ FilePathT newPath(std::string path) {
 }
 
 ChannelT newChannel(std::FILE* file, bool temporary, bool empty, bool atStart) {
+  // A larger buffer than the stream's own block: the stages move tens of megabytes through
+  // their files, and each system call costs.
+  std::setvbuf(file, nullptr, _IOFBF, kChannelBuffer);
   fdk.channels.push_back(std::make_unique<ChannelObj>());
   ChannelObj& channel = *fdk.channels.back();
   channel.file = file;
@@ -157,13 +165,37 @@ Host* installedHost() {
 }
 
 void closeAllChannels() {
-  for (auto& ch : fdk.channels)
+  for (auto& ch : fdk.channels) {
     if (ch->file) std::fclose(ch->file);
+    std::free(ch->memory);
+  }
   fdk.channels.clear();
+}
+
+ChannelT makeMemoryChannel() {
+  fdk.channels.push_back(std::make_unique<ChannelObj>());
+  ChannelObj& channel = *fdk.channels.back();
+  channel.file = open_memstream(&channel.memory, &channel.memorySize);
+  if (!channel.file) {
+    fdk.channels.pop_back();
+    return nullptr;
+  }
+  channel.inMemory = true;
+  channel.positionKnown = true;
+  channel.sizeKnown = true;
+  return &channel;
 }
 
 std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size) {
   if (!channel || !channel->file || offset < 0 || std::fflush(channel->file) != 0) return 0;
+  if (channel->inMemory) {
+    // After the flush the buffer holds everything up to the position.
+    std::size_t at = static_cast<std::size_t>(offset);
+    if (!channel->memory || at >= channel->memorySize) return 0;
+    std::size_t n = std::min(size, channel->memorySize - at);
+    std::memcpy(buffer, channel->memory + at, n);
+    return n;
+  }
   ssize_t got = pread(fileno(channel->file), buffer, size, static_cast<off_t>(offset));
   return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
@@ -335,6 +367,8 @@ IntT F_ChannelClose(ChannelT channel) {
   if (!channel) return -1;
   int rc = channel->file ? std::fclose(channel->file) : 0;
   channel->file = nullptr;
+  std::free(channel->memory);
+  channel->memory = nullptr;
   pendra::fdk::release(fdk.channels, channel);
   return rc == 0 ? 0 : -1;
 }

@@ -76,6 +76,11 @@ void installSignalCleanup();
 // (what was written through the channel is flushed first); returns the number of bytes read.
 std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size);
 
+// Makes a channel whose bytes stay in memory, for short-lived text that is written once and read
+// back with readChannelAt (reading it with F_ChannelRead gives nothing). Closed with
+// F_ChannelCloseTmp like a temporary file.
+ChannelT makeMemoryChannel();
+
 // Closes every channel still open (temporary ones vanish); used when a run is cut short.
 void closeAllChannels();
 

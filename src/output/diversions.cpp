@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "fdk/fdk.h"
 #include "fdk/host.h"
 #include "output/paragraph.h"
 #include "reader/report.h"
@@ -9,8 +10,6 @@
 namespace pendra::output {
 
 namespace {
-
-constexpr UIntT kDiversionFileSize = 1024;
 
 DiversionState diversions;
 
@@ -51,6 +50,12 @@ void continueTopLevel() {
   top.last = c;
 }
 
+bool nothingHeld() {
+  for (const ChunkList& buffer : diversions.buffers)
+    if (buffer.first != kNoChunk) return false;
+  return true;
+}
+
 void startDiversion() {
   if (diversions.depth >= kMaxDiversionDepth) {
     reader::report("diversion stack overflow");
@@ -61,12 +66,19 @@ void startDiversion() {
         filePosition();
   } else {
     if (!diversions.file) {
-      diversions.file = F_ChannelMakeTmp(kDiversionFileSize);
+      // Diverted text is short-lived and read back piece by piece: it is kept in memory, where
+      // reading a cell back costs no system call.
+      diversions.file = fdk::makeMemoryChannel();
       if (!diversions.file) {
         F_Printf(nullptr, "Cannot create temp file\n");
         F_ApiBailOut();
         throw reader::ConversionStop{"Cannot create temp file"};
       }
+    } else if (nothingHeld()) {
+      // No chunk is in use: the file starts over, so it holds at most what is diverted at once.
+      diversions.chunks.clear();
+      diversions.freeList = kNoChunk;
+      F_ChannelSeek(diversions.file, 0, SEEK_SET);
     }
     diversions.saved = outputState().body;
     diversions.diverting = true;

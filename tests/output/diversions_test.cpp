@@ -99,6 +99,31 @@ TEST_F(Diversions, FreedChunksAreReused) {
   EXPECT_EQ(diversionBufferSize(0), 0);
 }
 
+// The file starts over only when no buffer holds text: what a buffer holds survives any number
+// of later diversions, and long runs of cells do not make the file grow.
+TEST_F(Diversions, FileStartsOverOnlyWhenNothingIsHeld) {
+  std::string cells;
+  for (int i = 0; i < 200; ++i) {
+    std::string cell = "cell " + std::to_string(i) + "\n";
+    divert(cell.c_str(), "E0");
+    BufferProc("I0");
+    cells += cell;
+  }
+  EXPECT_LE(F_ChannelTell(diversionState().file), 16);
+  divert("kept\n", "E7");
+  for (int i = 0; i < 50; ++i) {
+    divert("passing\n", "E0");
+    BufferProc("F0");
+  }
+  EXPECT_GT(F_ChannelTell(diversionState().file), 50 * 8);
+  BufferProc("I7");
+  divert("after\n", "E0");
+  EXPECT_EQ(F_ChannelTell(diversionState().file), 6);
+  BufferProc("I0");
+  EXPECT_EQ(bodyText(), "\n" + cells + "kept\nafter\n");
+  EXPECT_EQ(finishMessages(), "");
+}
+
 TEST_F(Diversions, LimitsAndBadOperationsAreReportedAndIgnored) {
   ::testing::internal::CaptureStderr();
   for (int i = 0; i < output::kMaxDiversionDepth; ++i) BufferProc("S");
