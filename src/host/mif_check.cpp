@@ -13,6 +13,7 @@ enum CharClass : unsigned char {
   kSpace = 4,
   kHex = 8,
   kValueEnd = 16,  // ends a value: white space and < > ` #
+  kInString = 32,  // taken as it is inside a string: all but line feed, quote and backslash
 };
 
 constexpr std::array<unsigned char, 256> makeClasses() {
@@ -24,6 +25,8 @@ constexpr std::array<unsigned char, 256> makeClasses() {
   for (int i = 'A'; i <= 'F'; ++i) c[i] |= kHex;
   for (int i : {' ', '\t', '\n', '\r', '\f'}) c[i] |= kSpace | kValueEnd;
   for (int i : {'<', '>', '`', '#'}) c[i] |= kValueEnd;
+  for (int i = 0; i < 256; ++i)
+    if (i != '\n' && i != '\'' && i != '\\') c[i] |= kInString;
   return c;
 }
 
@@ -48,57 +51,54 @@ void MifChecker::scan(std::string_view text) {
     started_ = true;
     if (text.substr(0, 9) != "<MIFFile ") return fail("not a MIF file (no MIFFile statement)");
   }
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n) {
-    char c = text[i];
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    char c = *p;
     if (c == '\n') {
       ++line_;
-      ++i;
+      ++p;
     } else if (is(c, kSpace)) {
-      ++i;
+      ++p;
     } else if (c == '#') {
-      const void* eol = std::memchr(text.data() + i, '\n', n - i);
-      i = eol ? static_cast<std::size_t>(static_cast<const char*>(eol) - text.data()) : n;
+      const void* eol = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+      p = eol ? static_cast<const char*>(eol) : end;
     } else if (c == '<') {
-      ++i;
-      if (i >= n || !is(text[i], kLetter)) return fail("statement name expected after '<'");
-      while (i < n && is(text[i], kName)) ++i;
-      if (i < n && !is(text[i], kSpace) && text[i] != '>' && text[i] != '<' && text[i] != '`')
+      ++p;
+      if (p == end || !is(*p, kLetter)) return fail("statement name expected after '<'");
+      while (p < end && is(*p, kName)) ++p;
+      if (p < end && !is(*p, kSpace) && *p != '>' && *p != '<' && *p != '`')
         return fail("malformed statement name");
       ++depth_;
     } else if (c == '>') {
       if (depth_ == 0) return fail("'>' without an open statement");
       --depth_;
-      ++i;
+      ++p;
     } else if (c == '`') {
-      ++i;
+      ++p;
       for (;;) {
-        if (i >= n || text[i] == '\n') return fail("unterminated string");
-        char s = text[i];
-        if (s == '\'') {
-          ++i;
+        while (p < end && is(*p, kInString)) ++p;
+        if (p == end || *p == '\n') return fail("unterminated string");
+        if (*p == '\'') {
+          ++p;
           break;
         }
-        if (s == '\\') {
-          if (i + 1 >= n) return fail("unterminated string");
-          char e = text[i + 1];
-          if (e == 't' || e == '>' || e == 'q' || e == 'Q' || e == '\\') {
-            i += 2;
-          } else if (e == 'x' && i + 3 < n && is(text[i + 2], kHex) && is(text[i + 3], kHex)) {
-            i += 4;
-            if (i < n && text[i] == ' ') ++i;
-          } else {
-            return fail("bad escape in string");
-          }
-          continue;
+        // A backslash.
+        if (end - p < 2) return fail("unterminated string");
+        char e = p[1];
+        if (e == 't' || e == '>' || e == 'q' || e == 'Q' || e == '\\') {
+          p += 2;
+        } else if (e == 'x' && end - p > 3 && is(p[2], kHex) && is(p[3], kHex)) {
+          p += 4;
+          if (p < end && *p == ' ') ++p;
+        } else {
+          return fail("bad escape in string");
         }
-        ++i;
       }
     } else {
       if (depth_ == 0) return fail("text outside a statement");
       // A value: a number, a unit, a keyword.
-      while (i < n && !is(text[i], kValueEnd)) ++i;
+      while (p < end && !is(*p, kValueEnd)) ++p;
     }
   }
 }

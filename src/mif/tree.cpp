@@ -11,6 +11,8 @@ namespace pendra::mif {
 namespace {
 
 constexpr const char* kBadCall = "bad call to MIF output function";
+// A freed node keeps a text buffer up to this size: most strings of running text fit in it.
+constexpr std::size_t kKeptTextCapacity = 2 * kStringPieceLength;
 
 struct MifState {
   // Nodes and trees live in pools for one translation; freed nodes go back to the free list.
@@ -353,8 +355,9 @@ void freeNode(MifNode* node) {
       F_ChannelCloseTmp(freed->spill->channel);
       freed->spill->channel = nullptr;
     }
-    // The node is cleared when it is taken again; only its text is given back now.
-    if (freed->text.capacity() > sizeof(std::string)) std::string().swap(freed->text);
+    // The node is cleared when it is taken again; a long text is given back now, a short one's
+    // buffer is kept for the next String node.
+    if (freed->text.capacity() > kKeptTextCapacity) std::string().swap(freed->text);
     freed->op = kSentinelOp;
     freed->child = nullptr;
     mif.freeNodes.push_back(freed);

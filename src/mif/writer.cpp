@@ -1,5 +1,6 @@
 #include "mif/writer.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
@@ -245,6 +246,14 @@ void putEscaped(const char* text) {
   }
 }
 
+// The operators' names, measured once: every statement written starts with one.
+std::array<std::string_view, kMifOperatorCount> measureOperatorNames() {
+  std::array<std::string_view, kMifOperatorCount> names;
+  for (std::size_t i = 0; i < kMifOperatorCount; ++i) names[i] = kMifOperators[i].name;
+  return names;
+}
+const std::array<std::string_view, kMifOperatorCount> kOperatorNames = measureOperatorNames();
+
 void countLine() {
   if (active->spilling) {
     putChar(kLineMark);
@@ -299,8 +308,9 @@ bool writeNode(const MifNode* node, int level) {
     return false;
   }
   const MifOperator& row = mifOperator(node->op);
-  put("<");
-  put(row.name);
+  const std::string_view name = kOperatorNames[static_cast<std::size_t>(node->op)];
+  putChar('<');
+  put(name);
   const float* n = node->number;
   switch (row.kind) {
     case 'C':
@@ -357,7 +367,7 @@ bool writeNode(const MifNode* node, int level) {
       put(">");
       if (children >= kEndCommentChildren) {
         put(" # end of ");
-        put(row.name);
+        put(name);
       }
       break;
     }
