@@ -52,8 +52,8 @@ void copyChannel(ChannelT from, ChannelT to) {
   while ((n = F_ChannelRead(buffer, 1, kBodyCopyBlock, from)) > 0) F_ChannelWrite(buffer, 1, n, to);
 }
 
-// Keeps a copy of the MLP file where the command asked for one.
-void keepMlpCopy(ChannelT mlp) {
+// Keeps a copy of the MLP file (the prologue and then the body) where the command asked for one.
+void keepMlpCopy(ChannelT prologue, ChannelT body) {
   if (options.keepMlpPath.empty()) return;
   FilePathT path = F_PathNameToFilePath(options.keepMlpPath.c_str(), nullptr, FDefaultPlatform);
   ChannelT out = nullptr;
@@ -63,14 +63,16 @@ void keepMlpCopy(ChannelT mlp) {
     if (out) fdk::addTransientFile(path);  // an interrupted copy is not left half written
   }
   if (out) {
-    copyChannel(mlp, out);
+    copyChannel(prologue, out);
+    copyChannel(body, out);
     F_ChannelClose(out);
     fdk::removeTransientFile(options.keepMlpPath.c_str());
   } else {
     F_Printf(nullptr, "Cannot write %s\n", options.keepMlpPath.c_str());
   }
   if (path) F_FilePathFree(path);
-  F_ChannelSeek(mlp, 0, SEEK_SET);
+  F_ChannelSeek(prologue, 0, SEEK_SET);
+  F_ChannelSeek(body, 0, SEEK_SET);
 }
 
 // Opens the MIF file that is imported and then deleted. It never replaces a file that is already
@@ -151,17 +153,18 @@ void runConversion(ConStringT sparm) {
     F_Printf(nullptr, "Could not create temp MLP file\n");
     return;
   }
+  // The MLP file is the prologue followed by the body; the second stage reads the two in turn
+  // rather than a copy of the body behind the prologue.
   output::writePrologue(run.mlp, 0);
-  copyChannel(run.body, run.mlp);
-  F_ChannelCloseTmp(run.body);
-  run.body = nullptr;
   F_Printf(nullptr, "\nLatex->MLP Done\n");
 
   F_ChannelSeek(run.mlp, 0, SEEK_SET);
-  keepMlpCopy(run.mlp);
-  bool translated = mlp::translateMlp(run.mlp, options.verbose, kVersionText);
+  keepMlpCopy(run.mlp, run.body);
+  bool translated = mlp::translateMlp(run.mlp, options.verbose, kVersionText, run.body);
   F_ChannelCloseTmp(run.mlp);
   run.mlp = nullptr;
+  F_ChannelCloseTmp(run.body);
+  run.body = nullptr;
   if (!translated) return;
 
   char* base = F_FilePathBaseName(run.sourcePath);

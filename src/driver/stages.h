@@ -33,7 +33,8 @@ void finishMath();
 }  // namespace pendra::math
 
 namespace pendra::mlp {
-bool translateMlp(ChannelT channel, bool verbose, const char* versionText);
+bool translateMlp(ChannelT channel, bool verbose, const char* versionText,
+                  ChannelT continuation = nullptr);
 }
 
 namespace pendra::mif {

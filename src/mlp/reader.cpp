@@ -23,6 +23,7 @@ struct SavedPosition {
 
 struct ReaderState {
   ChannelT channel = nullptr;
+  ChannelT continuation = nullptr;  // read after `channel`, as if the two were one file
   bool verbose = false;
   // The text being read: a pushed text, or the line buffer while none is pushed; the cursor
   // holds its bytes and the position in them.
@@ -67,6 +68,11 @@ bool readLine() {
       rd.blockFill = F_ChannelRead(rd.block, 1, kBlockSize, rd.channel);
       rd.blockPos = 0;
       if (rd.blockFill == 0) {
+        if (rd.continuation) {
+          rd.channel = rd.continuation;
+          rd.continuation = nullptr;
+          continue;
+        }
         rd.channelDone = true;
         break;
       }
@@ -170,8 +176,9 @@ std::string scanOperation(const char* name, bool collect) {
 
 }  // namespace
 
-void initReader(ChannelT channel, bool verbose) {
+void initReader(ChannelT channel, bool verbose, ChannelT continuation) {
   rd.channel = channel;
+  rd.continuation = continuation;
   rd.verbose = verbose;
   cur.current = ' ';
   rd.pushed.reset();
@@ -191,6 +198,7 @@ void initReader(ChannelT channel, bool verbose) {
 
 void releaseReader() {
   rd.channel = nullptr;
+  rd.continuation = nullptr;
   rd.pushed.reset();
   rd.stack.clear();
   rd.line = std::string();

@@ -23,7 +23,7 @@ constexpr int kEndOfInput = -1;
 enum class Unit { Inch = 0, Centimetre = 1, Millimetre = 2, Pica = 3, Point = 4 };
 
 // Resets the reader onto a channel: current character a space, nothing read, line count 0.
-void initReader(ChannelT channel, bool verbose);
+void initReader(ChannelT channel, bool verbose, ChannelT continuation = nullptr);
 // Forgets the channel and releases the line buffer and any pushed texts.
 void releaseReader();
 

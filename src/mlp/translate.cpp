@@ -24,10 +24,10 @@ struct ReporterScope {
   ReporterScope& operator=(const ReporterScope&) = delete;
 };
 
-void resetStage(ChannelT channel, bool verbose) {
+void resetStage(ChannelT channel, bool verbose, ChannelT continuation) {
   // Texts interned by the previous translation were kept for its tree; they go now.
   freeInternTable();
-  initReader(channel, verbose);
+  initReader(channel, verbose, continuation);
   initStatements();
   initFont();
   initPgf();
@@ -38,8 +38,8 @@ void resetStage(ChannelT channel, bool verbose) {
 
 }  // namespace
 
-bool translateMlp(ChannelT channel, bool verbose, const char* versionText) {
-  resetStage(channel, verbose);
+bool translateMlp(ChannelT channel, bool verbose, const char* versionText, ChannelT continuation) {
+  resetStage(channel, verbose, continuation);
   try {
     ReporterScope scope;
     mif::initMif(versionText);

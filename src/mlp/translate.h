@@ -5,8 +5,10 @@
 
 namespace pendra::mlp {
 
-// Translates the whole MLP text of `channel` into the current MIF tree. False when the
-// translation was abandoned after an error; the tree is then not to be written.
-bool translateMlp(ChannelT channel, bool verbose, const char* versionText);
+// Translates the whole MLP text of `channel`, followed by that of `continuation` if there is one,
+// into the current MIF tree. False when the translation was abandoned after an error; the tree is
+// then not to be written.
+bool translateMlp(ChannelT channel, bool verbose, const char* versionText,
+                  ChannelT continuation = nullptr);
 
 }  // namespace pendra::mlp

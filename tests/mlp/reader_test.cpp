@@ -209,5 +209,25 @@ TEST_F(ReaderTest, SkippingAndCollectingStatements) {
   EXPECT_EQ(failureOf([] { skipOperation("foo"); }), "Unexpected EOF\n");
 }
 
+// The stage reads a second channel after the first as if the two were one file: wherever the
+// text is cut (inside a statement, a string, a line, a CR LF pair), the document and the line
+// count come out the same.
+TEST(ContinuedInput, TwoChannelsReadAsOne) {
+  const std::string mlp =
+      "<!DefinePgf <Body> <Family Times>>\r\n"
+      "<Body>\r\nFirst line of text <bf>bold<rm> and `quoted' words.\r\n"
+      "<Body>\nA second paragraph \\> with an escape.\r"
+      "\n<Body>\nLast.\n";
+  testing::Translation whole = testing::translate(mlp);
+  ASSERT_TRUE(whole.ok) << whole.console;
+  ASSERT_NE(whole.mif.find("bold"), std::string::npos);
+  for (std::size_t split = 0; split <= mlp.size(); ++split) {
+    testing::Translation cut = testing::translate(mlp, false, split);
+    EXPECT_TRUE(cut.ok) << split;
+    EXPECT_EQ(cut.mif, whole.mif) << split;
+    EXPECT_EQ(cut.console, whole.console) << split;
+  }
+}
+
 }  // namespace
 }  // namespace pendra::mlp

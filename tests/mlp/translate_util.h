@@ -26,15 +26,26 @@ inline std::string readAll(ChannelT channel) {
   return text;
 }
 
-inline Translation translate(const std::string& mlp, bool verbose = false) {
+// With `split` inside the text, the first `split` bytes come from one channel and the rest from
+// a second one that the stage reads after it.
+inline Translation translate(const std::string& mlp, bool verbose = false,
+                             std::size_t split = std::string::npos) {
   Translation result;
+  std::size_t first = split < mlp.size() ? split : mlp.size();
   ChannelT in = F_ChannelMakeTmp(1024);
-  F_ChannelWrite(mlp.data(), 1, mlp.size(), in);
+  F_ChannelWrite(mlp.data(), 1, first, in);
   F_ChannelSeek(in, 0, SEEK_SET);
+  ChannelT rest = nullptr;
+  if (split < mlp.size()) {
+    rest = F_ChannelMakeTmp(1024);
+    F_ChannelWrite(mlp.data() + first, 1, mlp.size() - first, rest);
+    F_ChannelSeek(rest, 0, SEEK_SET);
+  }
   ::testing::internal::CaptureStderr();
-  result.ok = mlp::translateMlp(in, verbose, "2.01alpha");
+  result.ok = mlp::translateMlp(in, verbose, "2.01alpha", rest);
   result.console = ::testing::internal::GetCapturedStderr();
   F_ChannelCloseTmp(in);
+  if (rest) F_ChannelCloseTmp(rest);
   if (result.ok) {
     ChannelT out = F_ChannelMakeTmp(1024);
     mif::writeMif(out, true);
