@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -19,6 +20,8 @@ constexpr F_ObjHandleT kHandlesPerDoc = 4;
 constexpr MetricT kMetricInch = 72 * 65536;
 // Imported files are read and copied this many bytes at a time.
 constexpr std::size_t kBlock = 1 << 16;
+// The system copies the document from file to file this much at a time.
+constexpr std::size_t kCopyChunk = 1 << 24;
 
 F_ObjHandleT docOf(F_ObjHandleT handle) {
   return handle == 0 ? 0 : handle - (handle - 1) % kHandlesPerDoc;
@@ -157,6 +160,26 @@ std::shared_ptr<std::FILE> contentOf(const std::string& text) {
   return file;
 }
 
+// Copies the rest of `in` to `out` file to file inside the system where both are files that allow
+// it; `in` is left where the copy stopped, and whatever is left (all of it where the system
+// cannot copy) is for the caller to copy through memory. False on a write error.
+bool copyRest(std::FILE* in, std::FILE* out) {
+  int from = fileno(in);
+  int to = fileno(out);
+  long at = std::ftell(in);
+  if (from < 0 || to < 0 || at < 0 || std::fflush(out) != 0) return true;
+  off_t offset = at;
+  for (;;) {
+    ssize_t n = copy_file_range(from, &offset, to, nullptr, kCopyChunk, 0);
+    if (n > 0) continue;
+    if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+        errno != EBADF && offset > at)
+      return false;  // part of the document went out and then the copy failed
+    break;
+  }
+  return std::fseek(in, static_cast<long>(offset), SEEK_SET) == 0;
+}
+
 bool writeSavedDocument(const Document& doc, std::FILE* out) {
   std::FILE* in = doc.mif.get();
   if (!in || std::fseek(in, 0, SEEK_SET) != 0) return false;
@@ -179,6 +202,7 @@ bool writeSavedDocument(const Document& doc, std::FILE* out) {
   head += std::string(" <DTwoSides ") + (g.sidedness ? "Yes" : "No") + ">\n";
   head += "> # end of Document\n";
   if (std::fwrite(head.data(), 1, head.size(), out) != head.size()) return false;
+  if (!copyRest(in, out)) return false;
   std::vector<char> block(kBlock);
   std::size_t n;
   while ((n = std::fread(block.data(), 1, block.size(), in)) > 0) {
