@@ -1,5 +1,7 @@
 #include "mif/tree.h"
 
+#include <algorithm>
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -251,6 +253,17 @@ void beginString(Op op) {
 void addStringChar(int c) {
   mif.piece[mif.fill++] = static_cast<char>(c);
   if (mif.fill == kStringPieceLength) flushString();
+}
+
+void addStringText(const char* text, std::size_t n) {
+  while (n > 0) {
+    std::size_t take = std::min(n, kStringPieceLength - mif.fill);
+    std::memcpy(mif.piece + mif.fill, text, take);
+    mif.fill += take;
+    text += take;
+    n -= take;
+    if (mif.fill == kStringPieceLength) flushString();
+  }
 }
 
 void flushString() {

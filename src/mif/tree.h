@@ -82,6 +82,8 @@ void addLeaf(Op op, const char* text);                    // T, s by reference; 
 
 void beginString(Op op);
 void addStringChar(int c);
+// Adds `n` characters at once, as that many addStringChar calls would.
+void addStringText(const char* text, std::size_t n);
 void flushString();
 
 // Raw MIF text, copied into the file unchanged.

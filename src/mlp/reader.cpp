@@ -133,17 +133,30 @@ std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
   char word[kMaxWordLength];
   std::size_t length = 0;
   if (limit > kMaxWordLength) limit = kMaxWordLength;
-  while (cur.current != kEndOfInput && cur.current != '>' && !isWhite(cur.current)) {
-    if (length == limit) fatal("%s", tooLong);
-    auto c = static_cast<unsigned char>(cur.current);
-    if (frameRoman) {
-      c = foldFrameRoman(c);
-    } else if (c >= 'A' && c <= 'Z') {
-      c = static_cast<unsigned char>(c - 'A' + 'a');
+  // The cursor is read into locals and stored back once: the stores into the word would
+  // otherwise make the compiler reload it for every character.
+  CharCursor c = cur;
+  while (c.current != kEndOfInput && c.current != '>' && !isWhite(c.current)) {
+    if (length == limit) {
+      cur = c;
+      fatal("%s", tooLong);
     }
-    word[length++] = static_cast<char>(c);
-    nextChar();
+    auto b = static_cast<unsigned char>(c.current);
+    if (frameRoman) {
+      b = foldFrameRoman(b);
+    } else if (b >= 'A' && b <= 'Z') {
+      b = static_cast<unsigned char>(b - 'A' + 'a');
+    }
+    word[length++] = static_cast<char>(b);
+    if (c.pos < c.size && c.data[c.pos] != 0) {
+      c.current = static_cast<unsigned char>(c.data[c.pos++]);
+    } else {
+      cur = c;
+      nextCharSlow();
+      c = cur;
+    }
   }
+  cur = c;
   return std::string(word, length);
 }
 
@@ -222,10 +235,6 @@ Unit defaultUnit() {
 }
 void setDefaultUnit(Unit unit) {
   rd.unit = unit;
-}
-
-bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 void nextCharSlow() {

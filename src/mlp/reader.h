@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "fdk/fdk.h"
 
@@ -63,8 +64,25 @@ inline void nextChar() {
   }
   nextCharSlow();
 }
+// Takes the bytes that follow the current character within the text being read, up to the first
+// one that `stop` marks or a NUL, and moves past them: the next nextChar gives the byte that
+// stopped the run (or moves on to the next text). The view lasts until the reader moves on.
+inline std::string_view takeRun(const bool* stop) {
+  CharCursor& c = charCursor;
+  std::size_t from = c.pos;
+  std::size_t at = from;
+  while (at < c.size) {
+    auto b = static_cast<unsigned char>(c.data[at]);
+    if (b == 0 || stop[b]) break;
+    ++at;
+  }
+  c.pos = at;
+  return std::string_view(c.data + from, at - from);
+}
 void skipWhite();
-bool isWhite(int c);
+inline bool isWhite(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // Reads a statement name after `<` into the tag buffer, folded to lower case.
 const std::string& readTagName();

@@ -85,6 +85,21 @@ void addTextChar(int c) {
   text.lastChar = c;
 }
 
+namespace {
+
+// Characters that running text handles one at a time: statements, line ends, escapes.
+struct StopTable {
+  bool stop[256];
+};
+constexpr StopTable makeEndsPlainRun() {
+  StopTable t{};
+  for (int c : {'<', '>', '\\', '\n', '\r'}) t.stop[c] = true;
+  return t;
+}
+constexpr StopTable kEndsPlainRun = makeEndsPlainRun();
+
+}  // namespace
+
 void handleText() {
   for (;;) {
     int c = currentChar();
@@ -102,6 +117,13 @@ void handleText() {
       addTextChar(readCharacter());
     } else {
       addTextChar(c);
+      // The plain characters after it go into the string at once, as addTextChar would add
+      // them one by one.
+      std::string_view run = takeRun(kEndsPlainRun.stop);
+      if (!run.empty()) {
+        mif::addStringText(run.data(), run.size());
+        text.lastChar = static_cast<unsigned char>(run.back());
+      }
       nextChar();
     }
   }

@@ -62,6 +62,24 @@ TEST(Text, EscapedCharactersInRunningText) {
   EXPECT_NE(lines.find("<String `a<b\\>c\\\\d\\xe9 e '>"), std::string::npos);
 }
 
+// Long runs of plain text go into a string in bulk: nothing is lost or doubled at the pieces the
+// string grows by, at an escape or statement inside the run, or at a NUL (which ends its line).
+TEST(Text, LongRunsOfTextArriveWhole) {
+  std::string run;
+  for (int i = 0; i < 700; ++i) run += static_cast<char>('a' + i % 26);
+  std::string lines = paraLines(run + "\n");
+  EXPECT_NE(lines.find("<String `" + run + " '>"), std::string::npos);
+  lines = paraLines(run.substr(0, 300) + "\\\\" + run.substr(300, 300) + "<Bold>" +
+                    run.substr(600) + "\n");
+  EXPECT_NE(lines.find("<String `" + run.substr(0, 300) + "\\\\" + run.substr(300, 300) + "'>"),
+            std::string::npos)
+      << lines;
+  EXPECT_NE(lines.find("<String `" + run.substr(600) + " '>"), std::string::npos) << lines;
+  lines = paraLines(run.substr(0, 400) + std::string(1, '\0') + "dropped\nnext\n");
+  EXPECT_NE(lines.find("<String `" + run.substr(0, 400) + "next '>"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("dropped"), std::string::npos);
+}
+
 TEST(Text, FontChangesAreWrittenLazily) {
   EXPECT_NE(
       paraLines("one <Bold>two\n").find("<String `one '>\n<Font\n<FBold Yes>\n>\n<String `two '>"),
