@@ -1,10 +1,15 @@
 #include "mif/tree.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
+#include "fdk/host.h"
 #include "mif/fatal.h"
 #include "mif/writer.h"
 
@@ -22,7 +27,8 @@ struct MifState {
   std::vector<MifNode*> freeNodes;
   std::deque<MifTree> trees;
   std::deque<Spill> spills;
-  std::vector<MifNode*> walk;  // freeNode's work list, kept to spare an allocation per call
+  std::vector<MifNode*> walk;    // freeNode's work list, kept to spare an allocation per call
+  std::vector<Spill*> standIns;  // the stand-ins with a file among the nodes freeNode releases
   MifTree* current = nullptr;
   char piece[kStringPieceLength + 1] = {};
   std::size_t fill = 0;
@@ -38,8 +44,155 @@ bool isGroup(const MifNode* node) {
   return opKind(node->op) == 'P';
 }
 
+// Puts a node and its descendants on `freed`, children first (an iterative walk: a deep tree must
+// not exhaust the stack), and the spills of the stand-ins among them that have a file on
+// `standIns`: their nodes are written by now, or never will be.
+void collectFreed(MifNode* node, std::vector<MifNode*>& walk, std::vector<MifNode*>& freed,
+                  std::vector<Spill*>& standIns) {
+  walk.clear();
+  walk.push_back(node);
+  for (std::size_t i = 0; i < walk.size(); ++i) {
+    if (!isGroup(walk[i])) continue;
+    for (MifNode* child = walk[i]->child; child; child = child->last ? nullptr : child->next)
+      walk.push_back(child);
+  }
+  for (auto it = walk.rbegin(); it != walk.rend(); ++it) {
+    MifNode* gone = *it;
+    if (gone->spill && gone->spill->channel) standIns.push_back(gone->spill);
+    // The node is cleared when it is taken again; a long text is given back now, a short one's
+    // buffer is kept for the next String node.
+    if (gone->text.capacity() > kKeptTextCapacity) std::string().swap(gone->text);
+    gone->op = kSentinelOp;
+    gone->child = nullptr;
+    freed.push_back(gone);
+  }
+}
+
+// Writing the batches of complete siblings out (formatting them as MIF and handing them to their
+// temporary files) is done by a second thread while this one goes on building the tree; the
+// written nodes come back to the pool from there. Batches are written in the order they are
+// handed over, so a stand-in inside a batch finds its own nodes written before it.
+class SpillThread {
+ public:
+  ~SpillThread() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    work_.notify_one();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  void post(Spill* spill, MifNode* first, MifNode* last) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!thread_.joinable()) {
+      // The thread never takes the cleanup signals: they go to the thread that registers the
+      // files, so that holding them there is enough.
+      fdk::CleanupSignalsHeld held;
+      thread_ = std::thread(&SpillThread::run, this);
+    }
+    idle_.wait(lock, [this] { return batches_.size() < kMostWaitingBatches; });
+    batches_.push_back({spill, first, last});
+    lock.unlock();
+    work_.notify_one();
+  }
+
+  // Waits until every batch handed over is written, then takes back the nodes and closes the
+  // files of the stand-ins written with them.
+  void drain() {
+    std::vector<ChannelT> files;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      idle_.wait(lock, [this] { return batches_.empty() && !busy_; });
+      takeReturned(files);
+    }
+    for (ChannelT file : files) F_ChannelCloseTmp(file);
+  }
+
+  // Takes back the nodes written so far, without waiting.
+  void reclaim() {
+    if (!returning_.load(std::memory_order_acquire)) return;
+    std::vector<ChannelT> files;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      takeReturned(files);
+    }
+    for (ChannelT file : files) F_ChannelCloseTmp(file);
+  }
+
+ private:
+  // At most this many batches wait to be written: the builder waits for the writer beyond it.
+  static constexpr std::size_t kMostWaitingBatches = 64;
+
+  struct Batch {
+    Spill* spill;
+    MifNode* first;
+    MifNode* last;
+  };
+
+  void takeReturned(std::vector<ChannelT>& files) {
+    mif.freeNodes.insert(mif.freeNodes.end(), returned_.begin(), returned_.end());
+    returned_.clear();
+    files.swap(files_);
+    returning_.store(false, std::memory_order_relaxed);
+  }
+
+  void run() {
+    std::vector<MifNode*> walk, freed;
+    std::vector<Spill*> standIns;
+    std::vector<ChannelT> files;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      work_.wait(lock, [this] { return quit_ || !batches_.empty(); });
+      // At the end of the process what was never written is of no use.
+      if (quit_) return;
+      Batch batch = batches_.front();
+      batches_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      for (MifNode* node = batch.first;;) {
+        MifNode* following = node->next;
+        bool end = node == batch.last;
+        spillNode(*batch.spill, node);
+        collectFreed(node, walk, freed, standIns);
+        if (end) break;
+        node = following;
+      }
+      // A stand-in in a batch is complete, and every batch of its own came before: its file is
+      // done with, and goes back to be closed where files are closed.
+      for (Spill* spill : standIns) {
+        files.push_back(spill->channel);
+        spill->channel = nullptr;
+      }
+      standIns.clear();
+      lock.lock();
+      returned_.insert(returned_.end(), freed.begin(), freed.end());
+      files_.insert(files_.end(), files.begin(), files.end());
+      returning_.store(true, std::memory_order_release);
+      freed.clear();
+      files.clear();
+      busy_ = false;
+      idle_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable work_;
+  std::condition_variable idle_;
+  std::deque<Batch> batches_;
+  std::vector<MifNode*> returned_;
+  std::vector<ChannelT> files_;
+  bool busy_ = false;
+  bool quit_ = false;
+  std::atomic<bool> returning_{false};  // nodes wait in `returned_`: a look without the lock
+  std::thread thread_;
+};
+
+SpillThread spillThread;
+
 MifNode* makeNode(Op op) {
   MifNode* node;
+  if (mif.freeNodes.empty()) spillThread.reclaim();
   if (!mif.freeNodes.empty()) {
     node = mif.freeNodes.back();
     mif.freeNodes.pop_back();
@@ -68,20 +221,20 @@ void closeSpills() {
   mif.spills.clear();
 }
 
-// The siblings after the stand-in up to `done` are complete: they are written out and released.
-// The stand-in is then followed by nothing; the caller links the next node in.
+// The siblings after the stand-in up to `done` are complete: they are handed over to be written
+// out and released. The stand-in is then followed by nothing; the caller links the next node in.
 void spillSiblings(MifNode* marker, MifNode* done) {
   Spill& spill = *marker->spill;
-  MifNode* node = marker->next;
-  for (;;) {
-    MifNode* following = node->next;
-    bool end = node == done;
-    spillNode(spill, node);
+  for (MifNode* node = marker->next;; node = node->next) {
     ++spill.nodes;
-    freeNode(node);
-    if (end) break;
-    node = following;
+    if (node == done) break;
   }
+  // The file is made here, where files are registered and closed.
+  if (!spill.channel && !spill.refused) {
+    spill.channel = F_ChannelMakeTmp(0);
+    spill.refused = spill.channel == nullptr;
+  }
+  spillThread.post(&spill, marker->next, done);
 }
 
 // Links a node in at the build position of the current tree and makes it the cursor.
@@ -133,6 +286,7 @@ MifNode* newLeaf(Op op, char kind) {
 }  // namespace
 
 void initMif(const char* versionText) {
+  spillThread.drain();
   closeSpills();
   mif.nodes.clear();
   mif.freeNodes.clear();
@@ -153,6 +307,7 @@ const char* mifVersionText() {
 }
 
 void releaseMif() {
+  spillThread.drain();
   closeSpills();
   mif.nodes.clear();
   mif.freeNodes.clear();
@@ -352,29 +507,21 @@ std::int32_t newObjectId() {
 
 void freeNode(MifNode* node) {
   if (!node) return;
-  // Iterative walk: a deep tree must not exhaust the stack while it is released.
-  std::vector<MifNode*>& order = mif.walk;
-  order.clear();
-  order.push_back(node);
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    if (!isGroup(order[i])) continue;
-    for (MifNode* child = order[i]->child; child; child = child->last ? nullptr : child->next)
-      order.push_back(child);
+  std::vector<Spill*>& standIns = mif.standIns;
+  standIns.clear();
+  collectFreed(node, mif.walk, mif.freeNodes, standIns);
+  if (standIns.empty()) return;
+  // A stand-in's file may still be being written: it is closed once the writing is done.
+  spillThread.drain();
+  for (Spill* spill : standIns) {
+    F_ChannelCloseTmp(spill->channel);
+    spill->channel = nullptr;
   }
-  for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    MifNode* freed = *it;
-    // A stand-in's nodes are written by now, or never will be.
-    if (freed->spill && freed->spill->channel) {
-      F_ChannelCloseTmp(freed->spill->channel);
-      freed->spill->channel = nullptr;
-    }
-    // The node is cleared when it is taken again; a long text is given back now, a short one's
-    // buffer is kept for the next String node.
-    if (freed->text.capacity() > kKeptTextCapacity) std::string().swap(freed->text);
-    freed->op = kSentinelOp;
-    freed->child = nullptr;
-    mif.freeNodes.push_back(freed);
-  }
+  standIns.clear();
+}
+
+void drainSpills() {
+  spillThread.drain();
 }
 
 void releaseSpills() {

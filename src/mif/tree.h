@@ -21,7 +21,8 @@ struct Spill {
   int level = 0;              // the indentation level the nodes were written at
   std::size_t nodes = 0;      // siblings written so far
   std::size_t pending = 0;    // siblings after the stand-in, still in memory
-  bool failed = false;        // the temporary file refused bytes
+  bool refused = false;       // no temporary file could be made
+  bool failed = false;        // the temporary file refused bytes (or none could be made)
   bool stopped = false;       // a node that cannot be written ended the output there
 };
 
@@ -102,6 +103,8 @@ void streamTree(MifTree* tree, int level);
 void setStreaming(bool on);
 // Closes the temporary files of the streamed trees (once the document has been written).
 void releaseSpills();
+// Waits until every node handed over to be written out early is written.
+void drainSpills();
 void discardTree(MifTree* tree);
 
 // The group that the next node would go into; Op::ZZZ at the top level.

@@ -382,6 +382,7 @@ bool writeNode(const MifNode* node, int level) {
 }
 
 void writeMif(ChannelT channel, bool final) {
+  drainSpills();
   active = &mainWriter;
   active->channel = channel;
   active->fill = 0;
@@ -413,11 +414,8 @@ void writeMif(ChannelT channel, bool final) {
 void spillNode(Spill& spill, const MifNode* node) {
   if (spill.stopped || spill.failed) return;
   if (!spill.channel) {
-    spill.channel = F_ChannelMakeTmp(0);
-    if (!spill.channel) {
-      spill.failed = true;
-      return;
-    }
+    spill.failed = true;  // no file could be made for it
+    return;
   }
   WriterState* kept = active;
   active = &spillWriter;

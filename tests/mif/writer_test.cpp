@@ -217,7 +217,7 @@ TEST_F(WriterTest, PlaceholderIsSkippedAndRawTextStandsAsItIs) {
 // A document built the way the translation builds one: a body and notes in trees of their own,
 // spliced into the text flow at the end. Streaming must not change a byte of the file.
 std::string streamedDocument(bool streaming, std::size_t* bodyNodesHeld,
-                             std::string (*written)(bool)) {
+                             std::string (*written)(bool), int paragraphs = 200) {
   setStreaming(streaming);
   initMif("9.9");
   MifTree* top = newMifTree();
@@ -230,7 +230,7 @@ std::string streamedDocument(bool streaming, std::size_t* bodyNodesHeld,
   MifTree* body = newMifTree();
   setCurrentTree(body);
   streamTree(body, 1);
-  for (int i = 0; i < 200; ++i) {
+  for (int i = 0; i < paragraphs; ++i) {
     beginGroup(Op::Para);
     addLeaf(Op::PgfTag, "Body");
     beginGroup(Op::ParaLine);
@@ -271,6 +271,44 @@ TEST_F(WriterTest, StreamedTreesWriteTheSameFileWhileHoldingLittle) {
   EXPECT_NE(whole.find("\n<Char Tab>\n"), std::string::npos);
   EXPECT_EQ(heldWhole, 200u);
   EXPECT_LE(heldStreamed, kSpillBatch + 1);  // the stand-in and the last batch of paragraphs
+}
+
+// Far more batches than wait to be written at a time: the builder waits for the writer now and
+// then, and nodes go back and forth between the two.
+TEST_F(WriterTest, LongStreamedDocumentWritesTheSameFile) {
+  std::size_t held = 0;
+  std::string whole = streamedDocument(false, &held, written, 6000);
+  std::string streamed = streamedDocument(true, &held, written, 6000);
+  EXPECT_EQ(streamed.size(), whole.size());
+  EXPECT_TRUE(streamed == whole);
+  EXPECT_NE(whole.find("<ID 5995>"), std::string::npos);
+}
+
+// A streamed tree dropped while its nodes are still being written out: its file goes once the
+// writing is done, and nothing of it reaches the document.
+TEST_F(WriterTest, DroppingAStreamedTreeWhileItIsWritten) {
+  initMif("9.9");
+  MifTree* top = newMifTree();
+  setCurrentTree(top);
+  addLeaf(Op::Units, "Uin");
+  for (int round = 0; round < 3; ++round) {
+    MifTree* dropped = newMifTree();
+    setCurrentTree(dropped);
+    beginGroup(Op::Notes);
+    streamTree(dropped, 2);
+    for (int i = 0; i < 3000; ++i) {
+      beginGroup(Op::FNote);
+      addLeaf(Op::ID, 100000 + i);
+      endGroup(Op::FNote);
+    }
+    endGroup(Op::Notes);
+    discardTree(dropped);
+    setCurrentTree(top);
+  }
+  addLeaf(Op::Units, "Ucm");
+  std::string text = written(true);
+  EXPECT_EQ(text.find("100000"), std::string::npos);
+  EXPECT_NE(text.find("<Units Ucm>"), std::string::npos);
 }
 
 TEST_F(WriterTest, MissingNodeStopsTheWriting) {
