@@ -119,7 +119,10 @@ void writeRawString(const char* text) {
   output.lastTextChar = 0;
 }
 
-void writeTextChar(unsigned char c) {
+namespace {
+
+// A text character, the font brought up to date first unless `fontInSync` says it is.
+void writeTextCharacter(unsigned char c, bool& fontInSync) {
   if (output.suppression > 0) return;
   if (c == ' ' && reader::currentMode() != reader::kVerbatimMode) {
     if (output.length == 0) return;
@@ -128,14 +131,27 @@ void writeTextChar(unsigned char c) {
         (output.length == 5 || output.buffer[output.length - 6] != '\\'))
       return;
   }
-  synchroniseFont();
+  if (!fontInSync) {
+    synchroniseFont();
+    // The fonts now agree, and nothing in a run of text changes them; a style that is not known
+    // is written again at every character.
+    fontInSync = fontState().current.style != kUnknownStyle;
+  }
   output.lastTextChar = c;
   if (c == '<' || c == '>' || c == '\\') store('\\');
   store(c);
 }
 
+}  // namespace
+
+void writeTextChar(unsigned char c) {
+  bool fontInSync = false;
+  writeTextCharacter(c, fontInSync);
+}
+
 void writeTextString(const char* text) {
-  while (*text) writeTextChar(static_cast<unsigned char>(*text++));
+  bool fontInSync = false;
+  while (*text) writeTextCharacter(static_cast<unsigned char>(*text++), fontInSync);
 }
 
 void writeStatement(const char* name) {

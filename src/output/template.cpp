@@ -209,6 +209,14 @@ bool textArgumentCode(unsigned char code, const char* argument) {
 void interpretText(const char* tmpl, TextKind kind) {
   TemplateNestingGuard guard;
   if (!guard.ok()) return;
+  if (tmpl[0] == '%' && tmpl[1] == 'b' && tmpl[2] == 0) {
+    // The template of every word and space of running text, taken the short way: what %b does
+    // in either interpreter.
+    Font font = currentFont();
+    writeTextString(reader::readerState().tokenText);
+    currentFont() = font;
+    return;
+  }
   RunState run;
   TemplateItem item;
   for (const char* p = tmpl; nextTemplateItem(p, item);) {

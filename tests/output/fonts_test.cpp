@@ -38,6 +38,33 @@ TEST_F(Fonts, TablesAsData) {
   EXPECT_EQ(output::accentedLetter('x', '\''), 0);
 }
 
+// A string of text is written as its characters one by one would be: the font statements come
+// before the first character that is written (leading spaces of a paragraph are not), once, and
+// before every character while the style is not known.
+TEST_F(Fonts, StringsSynchroniseTheFontAsCharactersDo) {
+  const Font bold{Family::kTimes, output::kNormalSizeIndex, output::kBold};
+  for (Font now : {bold, Font{Family::kHelvetica, 3, output::kItalic},
+                   Font{Family::kTimes, output::kNormalSizeIndex, output::kUnknownStyle}}) {
+    for (const char* text : {"  ab c", "<x>", " ", "plain"}) {
+      restartParagraphs();
+      output::fontState().lastWritten = Font{};
+      output::currentFont() = now;
+      output::writeTextString(text);
+      std::string asString = buffer();
+      restartParagraphs();
+      output::fontState().lastWritten = Font{};
+      output::currentFont() = now;
+      for (const char* p = text; *p; ++p) output::writeTextChar(static_cast<unsigned char>(*p));
+      EXPECT_EQ(asString, buffer()) << text;
+    }
+  }
+  restartParagraphs();
+  output::fontState().lastWritten = Font{};
+  output::currentFont() = bold;
+  output::writeTextString("  ab");
+  EXPECT_EQ(buffer(), "<bf>ab");
+}
+
 TEST_F(Fonts, CommandsChangeTheFontLazily) {
   EXPECT_EQ(convert("Hello \\textbf{world}.\n"), "\n<Body>\nHello <bf>world<rm>.\n");
   restartParagraphs();
