@@ -9,11 +9,12 @@
 
 namespace pendra::reader {
 
+ReaderState theReader;
+
 namespace {
 
-ReaderState reader;
+ReaderState& reader = theReader;
 
-constexpr int kNoPutBack = -2;
 constexpr std::size_t kNameBufferSize = 256;
 constexpr const char* kTexExtension = ".tex";
 
@@ -248,7 +249,7 @@ void finishReading() {
   reader.hasFileName = false;
 }
 
-void advance() {
+void advanceSlow() {
   while (reader.pending) {
     int c = static_cast<unsigned char>(*reader.pending);
     if (c != 0) {

@@ -66,7 +66,8 @@ struct ReaderState {
   std::size_t bufferLength = 0;
   std::size_t readPos = 0;
   int lastRaw = 0;
-  // A character put back in front of the file while a string is pushed; -2 when none.
+  // A character put back in front of the file while a string is pushed; -2 (kNoPutBack) when
+  // none.
   int putBack = -2;
   std::vector<SavedInput> inputStack;
   // String input stack and macro frames.
@@ -87,6 +88,11 @@ struct ReaderState {
   FilePathT sourceDir = nullptr;
 };
 
+// The reader's state, the one readerState() returns; declared here for the inline step of
+// advance().
+extern ReaderState theReader;
+constexpr int kNoPutBack = -2;
+
 ReaderState& readerState();
 // Resets the reader for a new conversion (keeps the progress-trace and restricted settings).
 void initReader();
@@ -106,8 +112,30 @@ void pushInputFile(const char* name);
 // Ends all reading: closes frames, the string stack and the current file.
 void finishReading();
 
-// Moves to the next character.
-void advance();
+// Moves to the next character: the next one of the string being read, or of the file (where a
+// line feed read before counts a line, and CR and CR LF become a line feed).
+void advanceSlow();
+inline void advance() {
+  ReaderState& r = theReader;
+  // The common steps inline: within a string, or within the file's block away from line ends.
+  if (r.pending) {
+    if (*r.pending) {
+      r.currentChar = static_cast<unsigned char>(*r.pending++);
+      return;
+    }
+  } else if (r.putBack == kNoPutBack && r.readPos < r.bufferLength &&
+             !(r.currentFromFile && r.currentChar == '\n')) {
+    auto c = static_cast<unsigned char>(r.fileBuffer[r.readPos]);
+    if (c != '\r' && c != '\n') {
+      ++r.readPos;
+      r.lastRaw = c;
+      r.currentChar = c;
+      r.currentFromFile = true;
+      return;
+    }
+  }
+  advanceSlow();
+}
 // Puts a character back into the file buffer (used when a string is pushed while the file is read).
 void putBackChar(int c);
 
