@@ -3,7 +3,7 @@
 #include <array>
 #include <forward_list>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "fdk/fdk.h"
 #include "mif/catalogs.h"
@@ -20,20 +20,63 @@ using mif::fatal;
 
 namespace {
 
-// Statement names are short: a simple multiplicative hash beats the library's general one.
-struct NameHash {
-  std::size_t operator()(std::string_view name) const {
+// Every entry by name: the chains hold the entries, this finds them without a walk (a document
+// can define thousands of formats, and each one is a statement). An open-addressed table of
+// pointers to the entries, a power of two long and at most half full, so that a lookup is a hash
+// and a comparison or two.
+class NameIndex {
+ public:
+  void clear() {
+    slots_.assign(kFirstSize, nullptr);
+    used_ = 0;
+  }
+
+  StatementEntry* find(std::string_view name) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash(name) & mask; slots_[i]; i = (i + 1) & mask)
+      if (slots_[i]->name == name) return slots_[i];
+    return nullptr;
+  }
+
+  // Adds an entry whose name is not in the index yet. An entry that is replaced in place keeps
+  // its name and so its slot.
+  void insert(StatementEntry* entry) {
+    if (2 * (used_ + 1) > slots_.size()) grow();
+    place(slots_, entry);
+    ++used_;
+  }
+
+ private:
+  static constexpr std::size_t kFirstSize = 512;
+
+  // Statement names are short: a simple multiplicative hash does.
+  static std::size_t hash(std::string_view name) {
     std::uint64_t h = 14695981039346656037ull;
     for (unsigned char c : name) h = (h ^ c) * 1099511628211ull;
-    return static_cast<std::size_t>(h);
+    return static_cast<std::size_t>(h ^ (h >> 29));
   }
+
+  static void place(std::vector<StatementEntry*>& slots, StatementEntry* entry) {
+    const std::size_t mask = slots.size() - 1;
+    std::size_t i = hash(entry->name) & mask;
+    while (slots[i]) i = (i + 1) & mask;
+    slots[i] = entry;
+  }
+
+  void grow() {
+    std::vector<StatementEntry*> larger(slots_.size() * 2, nullptr);
+    for (StatementEntry* entry : slots_)
+      if (entry) place(larger, entry);
+    slots_.swap(larger);
+  }
+
+  std::vector<StatementEntry*> slots_ = std::vector<StatementEntry*>(kFirstSize, nullptr);
+  std::size_t used_ = 0;
 };
 
 struct StatementState {
   std::array<std::forward_list<StatementEntry>, kStatementChains> chains;
-  // Every entry by name: the chains hold them, this finds them without a walk (a document can
-  // define thousands of formats, and each one is a statement).
-  std::unordered_map<std::string_view, StatementEntry*, NameHash> byName;
+  NameIndex byName;
   int nesting = 0;
   int macroInvocations = 0;
 };
@@ -47,21 +90,17 @@ std::size_t chainOf(const std::string& name) {
 }
 
 StatementEntry* lookup(const std::string& name) {
-  auto found = statements.byName.find(name);
-  return found == statements.byName.end() ? nullptr : found->second;
+  return statements.byName.find(name);
 }
 
 // Enters an entry, replacing one of the same name.
 void enter(StatementEntry entry) {
   if (StatementEntry* existing = lookup(entry.name)) {
-    // The key views the old name's bytes, which the assignment may free.
-    statements.byName.erase(entry.name);
     *existing = std::move(entry);
-    statements.byName.emplace(existing->name, existing);
   } else {
     auto& chain = statements.chains[chainOf(entry.name)];
     chain.push_front(std::move(entry));
-    statements.byName.emplace(chain.front().name, &chain.front());
+    statements.byName.insert(&chain.front());
   }
 }
 

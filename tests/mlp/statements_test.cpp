@@ -75,6 +75,36 @@ TEST(StatementTable, DefinitionsReplaceEntriesOfTheSameName) {
   EXPECT_EQ(findStatement("bold")->code, Code::ParFormat);
 }
 
+std::string macroName(int i) {
+  std::string name = "m";
+  name += std::to_string(i);  // (GCC 12 warns falsely about "m" + std::to_string)
+  return name;
+}
+
+// Thousands of definitions, some made twice: every name finds its latest entry, the built-in
+// rows stay found, and names that were never defined (or differ by a byte) find nothing.
+TEST(StatementTable, ManyDefinitionsAreAllFound) {
+  initStatements();
+  buildStatementTable();
+  for (int i = 0; i < 6000; ++i) defineMacro(macroName(i), std::to_string(i));
+  for (int i = 0; i < 6000; i += 3) defineStatement(macroName(i), Code::ParFormat);
+  for (int i = 0; i < 6000; ++i) {
+    const StatementEntry* entry = findStatement(macroName(i));
+    ASSERT_NE(entry, nullptr) << i;
+    if (i % 3 == 0) {
+      EXPECT_EQ(entry->code, Code::ParFormat) << i;
+    } else {
+      EXPECT_EQ(*entry->macroText, std::to_string(i)) << i;
+    }
+  }
+  for (const StatementRow& row : kBuiltinStatements)
+    EXPECT_NE(findStatement(row.name), nullptr) << row.name;
+  EXPECT_EQ(findStatement("m6000"), nullptr);
+  EXPECT_EQ(findStatement("m"), nullptr);
+  EXPECT_EQ(findStatement(""), nullptr);
+  EXPECT_EQ(findStatement("m12 "), nullptr);
+}
+
 TEST(Statements, TagNamesAreCaseBlind) {
   std::string expected = bodyOf(translate("a<Bold>b\n").mif);
   EXPECT_NE(expected.find("<FBold Yes>"), std::string::npos);
