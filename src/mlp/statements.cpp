@@ -363,9 +363,10 @@ void dispatchStatement(const std::string& name) {
     skipOperation(name.c_str());
     return;
   }
-  // The handler may redefine this very entry, so it works on copies.
+  // The handler may redefine this very entry, so its code is copied; reading the operands runs
+  // no statement, and the operand letters are read in place.
   Code code = entry->code;
-  std::string letters = entry->operands;
+  const std::string& letters = entry->operands;
   if (!letters.empty() && letters[0] == '*') {
     pushInput(entry->macroText);
     return;

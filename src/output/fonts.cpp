@@ -9,9 +9,11 @@
 
 namespace pendra::output {
 
+FontState theFonts;
+
 namespace {
 
-FontState fonts;
+FontState& fonts = theFonts;
 
 constexpr std::size_t kPointsStatementSize = 32;  // "<pts %d>" with any int
 
@@ -32,14 +34,6 @@ int score(const CharacterFormat& row, const Font& font) {
 }
 
 }  // namespace
-
-FontState& fontState() {
-  return fonts;
-}
-
-Font& currentFont() {
-  return fonts.current;
-}
 
 // The current font starts as the normal roman font; the first paragraph tag sets it.
 void initFonts() {
@@ -162,7 +156,7 @@ Font formatFont(const CharacterFormat& row) {
   return Font{row.family, row.size, row.style};
 }
 
-void synchroniseFont() {
+void writeFontChanges() {
   const Font& cur = fonts.current;
   Font& last = fonts.lastWritten;
   int count;
@@ -171,7 +165,6 @@ void synchroniseFont() {
     last.style = ~cur.style & 0xff;
   } else {
     count = (cur.family != last.family) + (cur.style != last.style) + (cur.size != last.size);
-    if (count == 0) return;
   }
   // The first row with the most fields in common; a later row must have strictly more.
   std::size_t best = kCharacterFormatCount;

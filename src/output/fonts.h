@@ -57,8 +57,15 @@ struct FontState {
   int documentSize = 0;
 };
 
-FontState& fontState();
-Font& currentFont();
+// The fonts' state, the one fontState() returns; declared here so that the accessors and the
+// check of synchroniseFont are inline (they run for every piece of text).
+extern FontState theFonts;
+inline FontState& fontState() {
+  return theFonts;
+}
+inline Font& currentFont() {
+  return theFonts.current;
+}
 // Resets the fonts, the used flags and the document size for a new conversion.
 void initFonts();
 
@@ -81,7 +88,12 @@ Font formatFont(const CharacterFormat& row);
 
 // Writes into the paragraph buffer whatever font statements make the last-written font the
 // current one.
-void synchroniseFont();
+void writeFontChanges();
+inline void synchroniseFont() {
+  const Font& last = theFonts.lastWritten;
+  if (last.style != kUnknownStyle && last == theFonts.current) return;
+  writeFontChanges();
+}
 // Forgets the last-written font, so that the next synchronisation writes everything again.
 void resetLastWrittenFont();
 
