@@ -14,6 +14,7 @@ enum CharClass : unsigned char {
   kHex = 8,
   kValueEnd = 16,  // ends a value: white space and < > ` #
   kInString = 32,  // taken as it is inside a string: all but line feed, quote and backslash
+  kBlank = 64,     // white space other than a line feed
 };
 
 constexpr std::array<unsigned char, 256> makeClasses() {
@@ -24,6 +25,7 @@ constexpr std::array<unsigned char, 256> makeClasses() {
   for (int i = 'a'; i <= 'f'; ++i) c[i] |= kHex;
   for (int i = 'A'; i <= 'F'; ++i) c[i] |= kHex;
   for (int i : {' ', '\t', '\n', '\r', '\f'}) c[i] |= kSpace | kValueEnd;
+  for (int i : {' ', '\t', '\r', '\f'}) c[i] |= kBlank;
   for (int i : {'<', '>', '`', '#'}) c[i] |= kValueEnd;
   for (int i = 0; i < 256; ++i)
     if (i != '\n' && i != '\'' && i != '\\') c[i] |= kInString;
@@ -45,29 +47,33 @@ void MifChecker::fail(const char* message) {
   result_.message = message;
 }
 
-void MifChecker::scan(std::string_view text) {
+void MifChecker::scan(std::string_view text, bool addedLineEnd) {
   if (!result_.ok) return;
   if (!started_) {
     started_ = true;
     if (text.substr(0, 9) != "<MIFFile ") return fail("not a MIF file (no MIFFile statement)");
   }
+  // The text ends in a line feed, which ends every token: the loops inside a line need no check
+  // of the end. A line feed added to the last line of a file stands for the end of the file.
   const char* p = text.data();
   const char* const end = p + text.size();
+  const char* const fileEnd = addedLineEnd ? end - 1 : nullptr;
   while (p < end) {
     char c = *p;
     if (c == '\n') {
       ++line_;
       ++p;
-    } else if (is(c, kSpace)) {
-      ++p;
+    } else if (is(c, kBlank)) {
+      do ++p;
+      while (is(*p, kBlank));
     } else if (c == '#') {
-      const void* eol = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-      p = eol ? static_cast<const char*>(eol) : end;
+      p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
     } else if (c == '<') {
       ++p;
-      if (p == end || !is(*p, kLetter)) return fail("statement name expected after '<'");
-      while (p < end && is(*p, kName)) ++p;
-      if (p < end && !is(*p, kSpace) && *p != '>' && *p != '<' && *p != '`')
+      if (!is(*p, kLetter)) return fail("statement name expected after '<'");
+      do ++p;
+      while (is(*p, kName));
+      if (!is(*p, kSpace) && *p != '>' && *p != '<' && *p != '`')
         return fail("malformed statement name");
       ++depth_;
     } else if (c == '>') {
@@ -77,20 +83,20 @@ void MifChecker::scan(std::string_view text) {
     } else if (c == '`') {
       ++p;
       for (;;) {
-        while (p < end && is(*p, kInString)) ++p;
-        if (p == end || *p == '\n') return fail("unterminated string");
+        while (is(*p, kInString)) ++p;
+        if (*p == '\n') return fail("unterminated string");
         if (*p == '\'') {
           ++p;
           break;
         }
         // A backslash.
-        if (end - p < 2) return fail("unterminated string");
+        if (p + 1 == fileEnd) return fail("unterminated string");
         char e = p[1];
         if (e == 't' || e == '>' || e == 'q' || e == 'Q' || e == '\\') {
           p += 2;
-        } else if (e == 'x' && end - p > 3 && is(p[2], kHex) && is(p[3], kHex)) {
+        } else if (e == 'x' && is(p[2], kHex) && is(p[3], kHex)) {
           p += 4;
-          if (p < end && *p == ' ') ++p;
+          if (*p == ' ') ++p;
         } else {
           return fail("bad escape in string");
         }
@@ -98,7 +104,8 @@ void MifChecker::scan(std::string_view text) {
     } else {
       if (depth_ == 0) return fail("text outside a statement");
       // A value: a number, a unit, a keyword.
-      while (p < end && !is(*p, kValueEnd)) ++p;
+      do ++p;
+      while (!is(*p, kValueEnd));
     }
   }
 }
@@ -126,7 +133,14 @@ void MifChecker::feed(const char* data, std::size_t size) {
 }
 
 MifCheckResult MifChecker::finish() {
-  scan(pending_);
+  if (!pending_.empty()) {
+    // The last line has no line feed of its own; the one added for the scan is not counted.
+    pending_ += '\n';
+    scan(pending_, true);
+    if (result_.ok) --line_;
+  } else if (!started_) {
+    scan(pending_);  // an empty file
+  }
   pending_.clear();
   if (result_.ok && depth_ != 0) fail("statement not closed at the end of the file");
   return result_;

@@ -25,8 +25,9 @@ class MifChecker {
   MifCheckResult finish();
 
  private:
-  // Checks text that ends at a line end, or the very end of the file.
-  void scan(std::string_view text);
+  // Checks text that ends in a line feed; `addedLineEnd` when that line feed was added after the
+  // last line of the file, which has none.
+  void scan(std::string_view text, bool addedLineEnd = false);
   void fail(const char* message);
 
   MifCheckResult result_;

@@ -55,6 +55,19 @@ TEST(MifCheck, BlocksOfAnySizeGiveTheVerdictOfTheWholeFile) {
       std::string(kHeader) + "<A <B `open\n>>\n",
       std::string(kHeader) + "<A> >",
       std::string(kHeader) + "<A 1",
+      // The last line without a line feed: a backslash or an escape cut by the end of the file,
+      // a name or a string running into it, a fault on it.
+      std::string(kHeader) + "<A `x\\",
+      std::string(kHeader) + "<A `x\\\n'>\n",
+      std::string(kHeader) + "<A `x\\xd",
+      std::string(kHeader) + "<A `x\\xd4",
+      std::string(kHeader) + "<A `x\\xd4'>",
+      std::string(kHeader) + "<A `x",
+      std::string(kHeader) + "<Abc",
+      std::string(kHeader) + "<A>\n<",
+      std::string(kHeader) + "<A>\n>",
+      std::string(kHeader) + "<A>\nstray",
+      std::string(kHeader) + "<A # open at the end",
       "<MIFFile",
       "<MIFFile 4.00>",
   };
@@ -73,8 +86,24 @@ TEST(MifCheck, BlocksOfAnySizeGiveTheVerdictOfTheWholeFile) {
   EXPECT_TRUE(checkMif(files[0]).ok);
   EXPECT_FALSE(checkMif(files[1]).ok);
   EXPECT_EQ(checkMif(files[3]).line, 2);
-  EXPECT_FALSE(checkMif(files[6]).ok);
-  EXPECT_TRUE(checkMif(files[7]).ok);
+  EXPECT_FALSE(checkMif(files[17]).ok);
+  EXPECT_TRUE(checkMif(files[18]).ok);
+  // What each cut last line gives.
+  auto verdict = [&](std::size_t i) {
+    MifCheckResult r = checkMif(files[i]);
+    return std::to_string(r.line) + " " + r.message;
+  };
+  EXPECT_EQ(verdict(6), "2 unterminated string");
+  EXPECT_EQ(verdict(7), "2 bad escape in string");
+  EXPECT_EQ(verdict(8), "2 bad escape in string");
+  EXPECT_EQ(verdict(9), "2 unterminated string");
+  EXPECT_EQ(verdict(10), "0 ");  // complete: only the line feed is missing
+  EXPECT_EQ(verdict(11), "2 unterminated string");
+  EXPECT_EQ(verdict(12), "2 statement not closed at the end of the file");
+  EXPECT_EQ(verdict(13), "3 statement name expected after '<'");
+  EXPECT_EQ(verdict(14), "3 '>' without an open statement");
+  EXPECT_EQ(verdict(15), "3 text outside a statement");
+  EXPECT_EQ(verdict(16), "2 statement not closed at the end of the file");
 }
 
 TEST(StandaloneHost, ImportRefusesAMalformedFileAndKeepsNoDocument) {
