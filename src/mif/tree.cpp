@@ -122,7 +122,7 @@ class SpillThread {
 
  private:
   // At most this many batches wait to be written: the builder waits for the writer beyond it.
-  static constexpr std::size_t kMostWaitingBatches = 64;
+  static constexpr std::size_t kMostWaitingBatches = 8;
 
   struct Batch {
     Spill* spill;
