@@ -37,7 +37,6 @@ struct ReaderState {
   bool dropLineFeed = false;  // the last line ended in a carriage return
   int lines = 0;
   Unit unit = Unit::Inch;
-  std::string tag;
 };
 
 ReaderState rd;
@@ -206,7 +205,6 @@ void initReader(ChannelT channel, bool verbose, ChannelT continuation) {
   rd.dropLineFeed = false;
   rd.lines = 0;
   rd.unit = Unit::Inch;
-  rd.tag.clear();
 }
 
 void releaseReader() {
@@ -266,13 +264,8 @@ void skipWhite() {
   while (isWhite(cur.current)) nextChar();
 }
 
-const std::string& readTagName() {
-  rd.tag = readWord(kMaxTagLength, true, "Overlong tagname");
-  return rd.tag;
-}
-
-const std::string& tagName() {
-  return rd.tag;
+std::string readTagName() {
+  return readWord(kMaxTagLength, true, "Overlong tagname");
 }
 
 std::uint32_t readInteger() {

@@ -84,9 +84,8 @@ inline bool isWhite(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// Reads a statement name after `<` into the tag buffer, folded to lower case.
-const std::string& readTagName();
-const std::string& tagName();
+// Reads a statement name after `<`, folded to lower case.
+std::string readTagName();
 
 std::uint32_t readInteger();
 std::string readName();

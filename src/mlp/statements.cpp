@@ -387,7 +387,6 @@ void processStatements(bool skipTrailingWhite) {
       continue;
     }
     nextChar();
-    // A copy: nested statements read their own names into the tag buffer.
     std::string tag = readTagName();
     skipWhite();
     dispatchStatement(tag);
