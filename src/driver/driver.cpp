@@ -34,6 +34,9 @@ struct Run {
   FilePathT mifPath = nullptr;
 
   ~Run() {
+    // A tree that was never written goes now, its streamed parts written out or not: no
+    // writing outlives the run.
+    mif::releaseMif();
     reader::finishReading();
     reader::readerState().sourceDir = nullptr;
     if (body) F_ChannelCloseTmp(body);
