@@ -21,25 +21,6 @@ constexpr const char* kBadCall = "bad call to MIF output function";
 // A freed node keeps a text buffer up to this size: most strings of running text fit in it.
 constexpr std::size_t kKeptTextCapacity = 2 * kStringPieceLength;
 
-struct MifState {
-  // Nodes and trees live in pools for one translation; freed nodes go back to the free list.
-  std::deque<MifNode> nodes;
-  std::vector<MifNode*> freeNodes;
-  std::deque<MifTree> trees;
-  std::deque<Spill> spills;
-  std::vector<MifNode*> walk;    // freeNode's work list, kept to spare an allocation per call
-  std::vector<Spill*> standIns;  // the stand-ins with a file among the nodes freeNode releases
-  MifTree* current = nullptr;
-  char piece[kStringPieceLength + 1] = {};
-  std::size_t fill = 0;
-  std::size_t total = 0;
-  std::int32_t nextObjectId = 1;
-  std::string version;
-  bool streaming = true;
-};
-
-MifState mif;
-
 bool isGroup(const MifNode* node) {
   return opKind(node->op) == 'P';
 }
@@ -97,25 +78,25 @@ class SpillThread {
     work_.notify_one();
   }
 
-  // Waits until every batch handed over is written, then takes back the nodes and closes the
-  // files of the stand-ins written with them.
-  void drain() {
+  // Waits until every batch handed over is written, then takes the nodes back into `pool` and
+  // closes the files of the stand-ins written with them.
+  void drain(std::vector<MifNode*>& pool) {
     std::vector<ChannelT> files;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       idle_.wait(lock, [this] { return batches_.empty() && !busy_; });
-      takeReturned(files);
+      takeReturned(pool, files);
     }
     for (ChannelT file : files) F_ChannelCloseTmp(file);
   }
 
-  // Takes back the nodes written so far, without waiting.
-  void reclaim() {
+  // Takes the nodes written so far back into `pool`, without waiting.
+  void reclaim(std::vector<MifNode*>& pool) {
     if (!returning_.load(std::memory_order_acquire)) return;
     std::vector<ChannelT> files;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      takeReturned(files);
+      takeReturned(pool, files);
     }
     for (ChannelT file : files) F_ChannelCloseTmp(file);
   }
@@ -130,8 +111,8 @@ class SpillThread {
     MifNode* last;
   };
 
-  void takeReturned(std::vector<ChannelT>& files) {
-    mif.freeNodes.insert(mif.freeNodes.end(), returned_.begin(), returned_.end());
+  void takeReturned(std::vector<MifNode*>& pool, std::vector<ChannelT>& files) {
+    pool.insert(pool.end(), returned_.begin(), returned_.end());
     returned_.clear();
     files.swap(files_);
     returning_.store(false, std::memory_order_relaxed);
@@ -188,11 +169,29 @@ class SpillThread {
   std::thread thread_;
 };
 
-SpillThread spillThread;
+struct MifState {
+  // Nodes and trees live in pools for one translation; freed nodes go back to the free list.
+  std::deque<MifNode> nodes;
+  std::vector<MifNode*> freeNodes;
+  std::deque<MifTree> trees;
+  std::deque<Spill> spills;
+  std::vector<MifNode*> walk;    // freeNode's work list, kept to spare an allocation per call
+  std::vector<Spill*> standIns;  // the stand-ins with a file among the nodes freeNode releases
+  MifTree* current = nullptr;
+  char piece[kStringPieceLength + 1] = {};
+  std::size_t fill = 0;
+  std::size_t total = 0;
+  std::int32_t nextObjectId = 1;
+  std::string version;
+  bool streaming = true;
+  SpillThread writer;  // writes the batches of complete siblings out
+};
+
+MifState mif;
 
 MifNode* makeNode(Op op) {
   MifNode* node;
-  if (mif.freeNodes.empty()) spillThread.reclaim();
+  if (mif.freeNodes.empty()) mif.writer.reclaim(mif.freeNodes);
   if (!mif.freeNodes.empty()) {
     node = mif.freeNodes.back();
     mif.freeNodes.pop_back();
@@ -234,7 +233,7 @@ void spillSiblings(MifNode* marker, MifNode* done) {
     spill.channel = F_ChannelMakeTmp(0);
     spill.refused = spill.channel == nullptr;
   }
-  spillThread.post(&spill, marker->next, done);
+  mif.writer.post(&spill, marker->next, done);
 }
 
 // Links a node in at the build position of the current tree and makes it the cursor.
@@ -286,7 +285,7 @@ MifNode* newLeaf(Op op, char kind) {
 }  // namespace
 
 void initMif(const char* versionText) {
-  spillThread.drain();
+  mif.writer.drain(mif.freeNodes);
   closeSpills();
   mif.nodes.clear();
   mif.freeNodes.clear();
@@ -307,7 +306,7 @@ const char* mifVersionText() {
 }
 
 void releaseMif() {
-  spillThread.drain();
+  mif.writer.drain(mif.freeNodes);
   closeSpills();
   mif.nodes.clear();
   mif.freeNodes.clear();
@@ -512,7 +511,7 @@ void freeNode(MifNode* node) {
   collectFreed(node, mif.walk, mif.freeNodes, standIns);
   if (standIns.empty()) return;
   // A stand-in's file may still be being written: it is closed once the writing is done.
-  spillThread.drain();
+  mif.writer.drain(mif.freeNodes);
   for (Spill* spill : standIns) {
     F_ChannelCloseTmp(spill->channel);
     spill->channel = nullptr;
@@ -521,7 +520,7 @@ void freeNode(MifNode* node) {
 }
 
 void drainSpills() {
-  spillThread.drain();
+  mif.writer.drain(mif.freeNodes);
 }
 
 void releaseSpills() {
