@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -66,11 +67,26 @@ class SpillThread {
 
   void post(Spill* spill, MifNode* first, MifNode* last) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!thread_.joinable()) {
-      // The thread never takes the cleanup signals: they go to the thread that registers the
-      // files, so that holding them there is enough.
-      fdk::CleanupSignalsHeld held;
-      thread_ = std::thread(&SpillThread::run, this);
+    if (!thread_.joinable() && !alone_) {
+      try {
+        // The thread never takes the cleanup signals: they go to the thread that registers
+        // the files, so that holding them there is enough.
+        fdk::CleanupSignalsHeld held;
+        thread_ = std::thread(&SpillThread::run, this);
+      } catch (const std::system_error&) {
+        alone_ = true;  // no thread to be had: the batches are written here, as they come
+      }
+    }
+    if (alone_) {
+      lock.unlock();
+      std::vector<ChannelT> files;
+      writeBatch({spill, first, last}, files);
+      lock.lock();
+      returned_.insert(returned_.end(), written_.begin(), written_.end());
+      written_.clear();
+      files_.insert(files_.end(), files.begin(), files.end());
+      returning_.store(true, std::memory_order_release);
+      return;
     }
     idle_.wait(lock, [this] { return batches_.size() < kMostWaitingBatches; });
     batches_.push_back({spill, first, last});
@@ -88,6 +104,14 @@ class SpillThread {
       takeReturned(pool, files);
     }
     for (ChannelT file : files) F_ChannelCloseTmp(file);
+  }
+
+  // With `on` false, later batches are written on the building thread as they come, as when no
+  // thread can be started.
+  void useThread(bool on, std::vector<MifNode*>& pool) {
+    drain(pool);
+    std::lock_guard<std::mutex> lock(mutex_);
+    alone_ = !on;
   }
 
   // Takes the nodes written so far back into `pool`, without waiting.
@@ -118,9 +142,27 @@ class SpillThread {
     returning_.store(false, std::memory_order_relaxed);
   }
 
+  // Writes a batch out and releases its nodes onto `written_`; the files of the stand-ins among
+  // them go on `files`.
+  void writeBatch(const Batch& batch, std::vector<ChannelT>& files) {
+    for (MifNode* node = batch.first;;) {
+      MifNode* following = node->next;
+      bool end = node == batch.last;
+      spillNode(*batch.spill, node);
+      collectFreed(node, walk_, written_, standIns_);
+      if (end) break;
+      node = following;
+    }
+    // A stand-in in a batch is complete, and every batch of its own came before: its file is
+    // done with, and goes back to be closed where files are closed.
+    for (Spill* spill : standIns_) {
+      files.push_back(spill->channel);
+      spill->channel = nullptr;
+    }
+    standIns_.clear();
+  }
+
   void run() {
-    std::vector<MifNode*> walk, freed;
-    std::vector<Spill*> standIns;
     std::vector<ChannelT> files;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
@@ -131,26 +173,12 @@ class SpillThread {
       batches_.pop_front();
       busy_ = true;
       lock.unlock();
-      for (MifNode* node = batch.first;;) {
-        MifNode* following = node->next;
-        bool end = node == batch.last;
-        spillNode(*batch.spill, node);
-        collectFreed(node, walk, freed, standIns);
-        if (end) break;
-        node = following;
-      }
-      // A stand-in in a batch is complete, and every batch of its own came before: its file is
-      // done with, and goes back to be closed where files are closed.
-      for (Spill* spill : standIns) {
-        files.push_back(spill->channel);
-        spill->channel = nullptr;
-      }
-      standIns.clear();
+      writeBatch(batch, files);
       lock.lock();
-      returned_.insert(returned_.end(), freed.begin(), freed.end());
+      returned_.insert(returned_.end(), written_.begin(), written_.end());
       files_.insert(files_.end(), files.begin(), files.end());
       returning_.store(true, std::memory_order_release);
-      freed.clear();
+      written_.clear();
       files.clear();
       busy_ = false;
       idle_.notify_all();
@@ -165,7 +193,13 @@ class SpillThread {
   std::vector<ChannelT> files_;
   bool busy_ = false;
   bool quit_ = false;
+  bool alone_ = false;  // batches are written as they come: no thread could be started, or none is
+                        // wanted
   std::atomic<bool> returning_{false};  // nodes wait in `returned_`: a look without the lock
+  // The writer's own work lists (only one thread writes batches at a time).
+  std::vector<MifNode*> walk_;
+  std::vector<MifNode*> written_;
+  std::vector<Spill*> standIns_;
   std::thread thread_;
 };
 
@@ -517,6 +551,10 @@ void freeNode(MifNode* node) {
     spill->channel = nullptr;
   }
   standIns.clear();
+}
+
+void setWritingThread(bool on) {
+  mif.writer.useThread(on, mif.freeNodes);
 }
 
 void drainSpills() {

@@ -282,6 +282,12 @@ TEST_F(WriterTest, LongStreamedDocumentWritesTheSameFile) {
   EXPECT_EQ(streamed.size(), whole.size());
   EXPECT_TRUE(streamed == whole);
   EXPECT_NE(whole.find("<ID 5995>"), std::string::npos);
+  // Written as they come, where no thread can be had: the same file again.
+  setWritingThread(false);
+  std::string alone = streamedDocument(true, &held, written, 6000);
+  setWritingThread(true);
+  EXPECT_TRUE(alone == whole);
+  EXPECT_LE(held, kSpillBatch + 1);
 }
 
 // A streamed tree dropped while its nodes are still being written out: its file goes once the
