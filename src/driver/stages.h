@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fdk/fdk.h"
+#include "mlp/translate.h"  // translateMlp
 
 namespace pendra::reader {
 void initEnvironments();
@@ -31,11 +32,6 @@ namespace pendra::math {
 void initMath();
 void finishMath();
 }  // namespace pendra::math
-
-namespace pendra::mlp {
-bool translateMlp(ChannelT channel, bool verbose, const char* versionText,
-                  ChannelT continuation = nullptr);
-}
 
 namespace pendra::mif {
 void writeMif(ChannelT channel, bool final);
