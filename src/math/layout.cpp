@@ -250,6 +250,11 @@ int bracketOf(const MathNode* node, const char* brackets) {
 // taken. Done from the right with one stack of closing brackets per type, so that deep nesting
 // costs neither stack nor quadratic time.
 NodePtr matchBrackets(NodePtr head) {
+  // Without a closing bracket no pair is made and the chain stays as it is.
+  bool closing = false;
+  for (const MathNode* n = head.get(); n && !closing; n = n->next.get())
+    closing = bracketOf(n, ")]}") >= 0;
+  if (!closing) return head;
   std::vector<NodePtr> items;
   while (head) {
     NodePtr next = std::move(head->next);
@@ -315,6 +320,11 @@ NodePtr cutAtSpacing(NodePtr& chain) {
 
 // Step 5: pieces separated by small spaces are built before larger spaces join them.
 NodePtr groupBySpacing(NodePtr chain, Walk& walk) {
+  // Without spacing there is one piece: collapsed, and collapsed again as the loop below does.
+  bool spaced = false;
+  for (const MathNode* n = chain.get(); n && !spaced; n = n->next.get())
+    spaced = n->kind == NodeKind::Spacing;
+  if (!spaced) return collapseAt(collapseAt(std::move(chain), 0, walk), 0, walk);
   struct Entry {
     NodePtr separator;
     int units = 0;

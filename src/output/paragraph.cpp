@@ -121,6 +121,12 @@ void writeRawString(const char* text) {
 
 namespace {
 
+// Whether a text character is stored as it is, with nothing before it: not a space (which may be
+// dropped), not a byte that is escaped, and not the end of the text.
+inline bool isPlainTextByte(unsigned char c) {
+  return c != 0 && c != ' ' && c != '<' && c != '>' && c != '\\';
+}
+
 // A text character, the font brought up to date first unless `fontInSync` says it is.
 void writeTextCharacter(unsigned char c, bool& fontInSync) {
   if (output.suppression > 0) return;
@@ -150,8 +156,26 @@ void writeTextChar(unsigned char c) {
 }
 
 void writeTextString(const char* text) {
+  if (output.suppression > 0) return;
   bool fontInSync = false;
-  while (*text) writeTextCharacter(static_cast<unsigned char>(*text++), fontInSync);
+  while (*text) {
+    // Once the font is written, a run of characters that need nothing of their own (no space,
+    // no escape) goes into the buffer at once.
+    if (fontInSync && !output.overflow) {
+      const char* run = text;
+      while (isPlainTextByte(static_cast<unsigned char>(*run))) ++run;
+      auto n = static_cast<std::size_t>(run - text);
+      if (n > 0 && output.length + n <= kParagraphCapacity) {
+        std::memcpy(output.buffer + output.length, text, n);
+        output.length += n;
+        output.buffer[output.length] = 0;
+        output.lastTextChar = static_cast<unsigned char>(run[-1]);
+        text = run;
+        continue;
+      }
+    }
+    writeTextCharacter(static_cast<unsigned char>(*text++), fontInSync);
+  }
 }
 
 void writeStatement(const char* name) {

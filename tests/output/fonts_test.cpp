@@ -65,6 +65,30 @@ TEST_F(Fonts, StringsSynchroniseTheFontAsCharactersDo) {
   EXPECT_EQ(buffer(), "<bf>ab");
 }
 
+// Near the end of the paragraph buffer a string is cut where its characters one by one would be.
+TEST_F(Fonts, StringsAtTheEndOfTheBufferAreCutAsCharactersAre) {
+  const Font bold{Family::kTimes, output::kNormalSizeIndex, output::kBold};
+  for (std::size_t room : {0u, 1u, 2u, 5u, 6u, 7u, 12u}) {
+    std::string results[2];
+    for (int byString = 0; byString < 2; ++byString) {
+      restartParagraphs();
+      output::fontState().lastWritten = Font{};
+      output::currentFont() = bold;
+      while (output::outputState().length + room < output::kParagraphCapacity &&
+             !output::outputState().overflow)
+        output::writeTextChar('a');
+      const char* text = "word<x>more";
+      if (byString) {
+        output::writeTextString(text);
+      } else {
+        for (const char* p = text; *p; ++p) output::writeTextChar(static_cast<unsigned char>(*p));
+      }
+      results[byString] = buffer() + (output::outputState().overflow ? "|cut" : "");
+    }
+    EXPECT_EQ(results[1], results[0]) << room;
+  }
+}
+
 TEST_F(Fonts, CommandsChangeTheFontLazily) {
   EXPECT_EQ(convert("Hello \\textbf{world}.\n"), "\n<Body>\nHello <bf>world<rm>.\n");
   restartParagraphs();
