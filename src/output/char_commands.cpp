@@ -84,7 +84,8 @@ void accentProc(char accent) {
   } else {
     // No accented letter: the accent command is written as it stands, in Times.
     char tmpl[reader::kTokenTextSize + 32];
-    std::snprintf(tmpl, sizeof tmpl, "%%f(T)\\\\%c{%s%%f(T)}%%0", accent, text);
+    std::snprintf(tmpl, sizeof tmpl, "%%f(T)\\\\%c{%.*s%%f(T)}%%0", accent,
+                  static_cast<int>(reader::kTokenTextSize - 1), text);
     runInCurrentMode(tmpl);
   }
   if (braced && !takeClosingBrace()) reader::report("bad use of accent command \\%c{..}", accent);

@@ -18,9 +18,11 @@
 
 namespace pendra::reader {
 
+EnvironmentState theEnvironments;
+
 namespace {
 
-EnvironmentState environments;
+EnvironmentState& environments = theEnvironments;
 
 void enter(const EnvironmentRecord* record) {
   environments.buckets[environmentBucket(record->name)].push_back(record);
@@ -109,10 +111,6 @@ void runUserEnvironment(const std::string& name, int line) {
 
 }  // namespace
 
-EnvironmentState& environmentState() {
-  return environments;
-}
-
 void initEnvironments() {
   for (auto& bucket : environments.buckets) bucket.clear();
   environments.newest.clear();
@@ -140,14 +138,6 @@ void initEnvironments() {
 void runOutermostTemplate(int mode, const char* tmpl) {
   environments.mode = mode;
   output::runInCurrentMode(tmpl);
-}
-
-const EnvironmentRecord& currentEnvironment() {
-  return *environments.current;
-}
-
-int currentMode() {
-  return environments.mode;
 }
 
 void setCurrentMode(int mode) {

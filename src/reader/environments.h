@@ -108,14 +108,23 @@ struct EnvironmentState {
   bool nestingReported = false;
 };
 
-EnvironmentState& environmentState();
+// The environments' state, the one environmentState() returns; declared here so that the
+// accessors that every token's template run goes through are inline.
+extern EnvironmentState theEnvironments;
+inline EnvironmentState& environmentState() {
+  return theEnvironments;
+}
 // (initEnvironments, runOutermostTemplate and parseUntil are declared in driver/stages.h.)
 void initEnvironments();
 void runOutermostTemplate(int mode, const char* tmpl);
 int parseUntil(int delimiter);
 
-const EnvironmentRecord& currentEnvironment();
-int currentMode();
+inline const EnvironmentRecord& currentEnvironment() {
+  return *theEnvironments.current;
+}
+inline int currentMode() {
+  return theEnvironments.mode;
+}
 void setCurrentMode(int mode);
 const char* modeName(int mode);
 unsigned environmentBucket(const char* name);

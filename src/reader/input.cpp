@@ -127,10 +127,6 @@ void pushEntry(const char* text, int frame, std::shared_ptr<const std::string> o
 
 }  // namespace
 
-ReaderState& readerState() {
-  return reader;
-}
-
 void initReader() {
   bool trace = reader.progressTrace;
   bool restricted = reader.restricted;

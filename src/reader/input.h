@@ -93,7 +93,9 @@ struct ReaderState {
 extern ReaderState theReader;
 constexpr int kNoPutBack = -2;
 
-ReaderState& readerState();
+inline ReaderState& readerState() {
+  return theReader;
+}
 // Resets the reader for a new conversion (keeps the progress-trace and restricted settings).
 void initReader();
 
