@@ -55,6 +55,17 @@ void store(unsigned char c) {
   }
 }
 
+// Stores `n` bytes as store() one by one would, at once while they fit.
+void storeBytes(const char* bytes, std::size_t n) {
+  if (!output.overflow && output.length + n <= kParagraphCapacity) {
+    std::memcpy(output.buffer + output.length, bytes, n);
+    output.length += n;
+    output.buffer[output.length] = 0;
+    return;
+  }
+  for (std::size_t i = 0; i < n; ++i) store(static_cast<unsigned char>(bytes[i]));
+}
+
 void storeString(const char* text) {
   while (*text) store(static_cast<unsigned char>(*text++));
 }
@@ -161,14 +172,11 @@ void writeTextString(const char* text) {
   while (*text) {
     // Once the font is written, a run of characters that need nothing of their own (no space,
     // no escape) goes into the buffer at once.
-    if (fontInSync && !output.overflow) {
+    if (fontInSync) {
       const char* run = text;
       while (isPlainTextByte(static_cast<unsigned char>(*run))) ++run;
-      auto n = static_cast<std::size_t>(run - text);
-      if (n > 0 && output.length + n <= kParagraphCapacity) {
-        std::memcpy(output.buffer + output.length, text, n);
-        output.length += n;
-        output.buffer[output.length] = 0;
+      if (run != text) {
+        storeBytes(text, static_cast<std::size_t>(run - text));
         output.lastTextChar = static_cast<unsigned char>(run[-1]);
         text = run;
         continue;
