@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "driver/stages.h"
@@ -119,6 +120,7 @@ void runConversion(ConStringT sparm) {
   }
 
   reader::ReaderState& rd = reader::readerState();
+  reader::initReporter();
   reader::registerReporter(false, &rd.lineCounter);
 
   reader::initReader();
@@ -159,6 +161,7 @@ void runConversion(ConStringT sparm) {
   // The MLP file is the prologue followed by the body; the second stage reads the two in turn
   // rather than a copy of the body behind the prologue.
   output::writePrologue(run.mlp, 0);
+  reader::summariseMessages();
   F_Printf(nullptr, "\nLatex->MLP Done\n");
 
   F_ChannelSeek(run.mlp, 0, SEEK_SET);
@@ -257,6 +260,11 @@ void F_ApiNotify(IntT, F_ObjHandleT, ConStringT sparm, IntT) {
   try {
     pendra::driver::runConversion(sparm);
   } catch (const pendra::reader::ConversionStop&) {
+    pendra::fdk::closeAllChannels();
+    if (pendra::fdk::Host* host = pendra::fdk::installedHost()) host->conversionStopped();
+  } catch (const std::bad_alloc&) {
+    // The unwinding has given back what the run held, so the message can be printed.
+    F_Printf(nullptr, "%s\n", pendra::driver::kOutOfMemory);
     pendra::fdk::closeAllChannels();
     if (pendra::fdk::Host* host = pendra::fdk::installedHost()) host->conversionStopped();
   }

@@ -10,6 +10,8 @@ namespace pendra::driver {
 constexpr const char* kVersionText = "2.01alpha";
 constexpr const char* kMifExtension = ".mif";
 constexpr int kBodyCopyBlock = 512;
+// Said when memory runs out anywhere in a conversion, which then stops like an unrecoverable state.
+constexpr const char* kOutOfMemory = "Out of memory: the conversion stops";
 
 // Settings the standalone command passes to the driver before a run.
 struct DriverOptions {

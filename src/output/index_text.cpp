@@ -40,6 +40,12 @@ void indexTextProc() {
     } else if (c == '\t' || c == '\n' || c == '\r') {
       if (!afterSpace) writeTextChar(' ');
       afterSpace = true;
+    } else if (c == '"') {
+      // makeindex's quote character, common in German entries: kept, escaped for the string.
+      writeRawString("\\\"");
+      afterSpace = false;
+    } else if (c < ' ') {
+      // Other control bytes have no place in a marker's text (a NUL would end the MLP line).
     } else {
       unsigned char out = c == '!' ? ':' : static_cast<unsigned char>(c);
       if (c == ':' || c == ';' || c == '<' || c == '[' || c == ']') writeTextChar('\\');

@@ -8,6 +8,7 @@
 #include "output/paragraph_formats.h"
 #include "output/prologue.h"
 #include "reader/environments.h"
+#include "reader/input.h"
 #include "reader/report.h"
 
 namespace pendra::output {
@@ -71,7 +72,9 @@ void storeString(const char* text) {
 }
 
 void channelWrite(const char* text) {
-  F_ChannelWrite(text, 1, std::strlen(text), output.body);
+  std::size_t n = std::strlen(text);
+  reader::countOutput(n);
+  F_ChannelWrite(text, 1, n, output.body);
 }
 
 // Whether the five bytes ending at `end` are an MLP hex escape: backslash, x, two bytes, space.

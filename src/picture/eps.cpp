@@ -118,6 +118,7 @@ bool boundingBoxLine(const char* line, BoundingBox& box) {
 
 Reason checkEps(const char* name, BoundingBox& box) {
   if (std::strlen(name) > kMaxEpsNameLength) return kCannotOpen;
+  if (!reader::inclusionAllowed(name)) return kCannotOpen;
   ChannelT channel = reader::searchInputFile(name);
   if (!channel) return kCannotOpen;
   EpsInput input(channel);

@@ -180,6 +180,8 @@ void multiputProc() {
   float x = start->x;
   float y = start->y;
   for (int n = allowedRepetitions(*count); n > 0; --n) {
+    // A few bytes of \multiput may ask for more output than any document needs.
+    if (!reader::outputWithinBudget()) break;
     env.x = x;
     env.y = y;
     env.alignment = "Left";

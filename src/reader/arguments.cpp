@@ -179,6 +179,12 @@ std::optional<std::string> readWord() {
       if (c == '\\') {
         advance();
         std::string name = controlWordName();
+        // The control symbol that ends every macro body is no part of the word: a name built
+        // by a macro (\input{\chapter}) ends with it.
+        if (name.size() == 1 && current() == kMacroBodyEndChar) {
+          advance();
+          continue;
+        }
         skipToLineEnd();
         CommandRecord* r = lookup(name);
         if (isMacro(r)) invokeMacro(name.c_str(), r->argCount);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 #include "reader/report.h"
@@ -46,6 +47,14 @@ void progressTrace() {
   reader.progressMark = reader.lineCounter;
 }
 
+void closeFiles() {
+  for (SavedInput& saved : reader.inputStack)
+    if (saved.channel) F_ChannelClose(saved.channel);
+  reader.inputStack.clear();
+  if (reader.channel) F_ChannelClose(reader.channel);
+  reader.channel = nullptr;
+}
+
 // Takes one byte of the current file, folding CR and CR LF into LF; at the end of an included
 // file resumes the file that included it.
 int rawChar() {
@@ -66,10 +75,11 @@ int rawChar() {
       if (folded) continue;
       return c;
     }
-    if (!reader.channel) return kEndOfInput;
+    if (!reader.channel || !outputWithinBudget()) return kEndOfInput;
     std::size_t n = F_ChannelRead(reader.fileBuffer, 1, kFileBlockSize, reader.channel);
     if (n > 0) {
       reader.fileBytesRead += n;
+      if (reader.firstReading) reader.sourceBytesRead += n;
       reader.fileBuffer[n] = 0;
       reader.bufferLength = n;
       reader.readPos = 0;
@@ -81,6 +91,7 @@ int rawChar() {
     SavedInput saved = std::move(reader.inputStack.back());
     reader.inputStack.pop_back();
     reader.lineCounter = saved.lineCounter;
+    reader.firstReading = saved.firstReading;
     reader.fileName = std::move(saved.fileName);
     reader.hasFileName = saved.hasFileName;
     reader.channel = saved.channel;
@@ -123,6 +134,28 @@ void pushEntry(const char* text, int frame, std::shared_ptr<const std::string> o
   reader.pending = text + 1;
   entry.resume = reader.pending;
   reader.currentFromFile = false;
+}
+
+std::filesystem::path pathOf(FilePathT path) {
+  char* text = F_FilePathToPathName(path, FDefaultPlatform);
+  std::filesystem::path result(text ? text : "");
+  F_Free(text);
+  return result;
+}
+
+// In restricted mode, whether the file's real path (every link followed) lies outside the main
+// source's directory: a link beside the document may point anywhere.
+bool outsideSourceDir(FilePathT path) {
+  if (!reader.restricted) return false;
+  std::error_code error;
+  std::filesystem::path root =
+      reader.sourceDir ? pathOf(reader.sourceDir) : std::filesystem::current_path(error);
+  std::filesystem::path realRoot = std::filesystem::canonical(root, error);
+  if (error) return true;
+  std::filesystem::path real = std::filesystem::canonical(pathOf(path), error);
+  if (error) return true;
+  std::filesystem::path relative = real.lexically_relative(realRoot);
+  return relative.empty() || *relative.begin() == "..";
 }
 
 }  // namespace
@@ -169,17 +202,32 @@ bool restrictedPathRefused(const char* name) {
   return refused;
 }
 
-ChannelT searchInputFile(const char* name) {
-  if (restrictedPathRefused(name)) return nullptr;
-  auto tryOpen = [](FilePathT path) -> ChannelT {
+ChannelT searchInputFile(const char* name, bool* refusedOut) {
+  if (restrictedPathRefused(name)) {
+    if (refusedOut) *refusedOut = true;
+    return nullptr;
+  }
+  bool refused = false;
+  auto tryOpen = [&refused](FilePathT path) -> ChannelT {
     if (!path) return nullptr;
     ChannelT channel = nullptr;
-    if (F_FilePathProperty(path, 1) == 1) channel = F_ChannelOpen(path, "r");
+    if (F_FilePathProperty(path, 1) == 1) {
+      if (outsideSourceDir(path))
+        refused = true;
+      else
+        channel = F_ChannelOpen(path, "r");
+    }
     F_FilePathFree(path);
     return channel;
   };
+  auto refuse = [name, refusedOut] {
+    if (refusedOut) *refusedOut = true;
+    report("Restricted mode: not reading %s", name);
+    return nullptr;
+  };
   if (ChannelT ch = tryOpen(F_PathNameToFilePath(name, reader.sourceDir, FDefaultPlatform)))
     return ch;
+  if (refused) return refuse();
   const char* list = std::getenv("TEXINPUTS");
   if (!list) list = kDefaultTexInputs;
   for (;;) {
@@ -192,11 +240,15 @@ ChannelT searchInputFile(const char* name) {
     }
     element[len] = 0;
     if (len == 0) return nullptr;
+    // In restricted mode "." is the document's directory, searched first already, never the
+    // directory the command was started in.
+    if (reader.restricted && std::strcmp(element, ".") == 0) continue;
     FilePathT dir = F_PathNameToFilePath(element, nullptr, FDefaultPlatform);
     if (!dir) continue;
     ChannelT ch = tryOpen(F_PathNameToFilePath(name, dir, FDefaultPlatform));
     F_FilePathFree(dir);
     if (ch) return ch;
+    if (refused) return refuse();
   }
 }
 
@@ -206,13 +258,15 @@ void pushInputFile(const char* name) {
   if (file.size() <= 4 || file.compare(file.size() - 4, 4, kTexExtension) != 0)
     file += kTexExtension;
   if (restrictedPathRefused(file.c_str())) return;
+  if (!inclusionAllowed(file.c_str())) return;
   if (reader.inputStack.size() + 1 >= kMaxOpenFiles) {
     report("Too many nested input files, not reading %s", file.c_str());
     return;
   }
-  ChannelT channel = searchInputFile(file.c_str());
+  bool refused = false;
+  ChannelT channel = searchInputFile(file.c_str(), &refused);
   if (!channel) {
-    report("Unable to find file: %s\n", file.c_str());
+    if (!refused) report("Unable to find file: %s\n", file.c_str());
     return;
   }
   SavedInput saved;
@@ -224,8 +278,31 @@ void pushInputFile(const char* name) {
   saved.rest.append(reader.fileBuffer + reader.readPos, reader.bufferLength - reader.readPos);
   saved.lineCounter = reader.lineCounter;
   saved.currentChar = reader.currentChar;
+  saved.firstReading = reader.firstReading;
   reader.inputStack.push_back(std::move(saved));
   startInput(channel, file.c_str());
+  reader.firstReading = reader.filesRead.insert(file).second;
+}
+
+bool outputWithinBudget() {
+  if (reader.outputBytes <= kOutputAllowance + kOutputPerInputByte * reader.fileBytesRead)
+    return true;
+  if (!reader.outputLimitReached) {
+    reader.outputLimitReached = true;
+    report("Output limit reached: the document writes far more than it reads, reading stops");
+  }
+  closeFiles();
+  return false;
+}
+
+bool inclusionAllowed(const char* name) {
+  if (reader.inclusionLimitReached) return false;
+  if (++reader.inclusions <= kMaxFileInclusions &&
+      reader.fileBytesRead <= kReadAllowance + kReadPerSourceByte * reader.sourceBytesRead)
+    return true;
+  reader.inclusionLimitReached = true;
+  report("Too many file inclusions: not reading %s or any file after it", name);
+  return false;
 }
 
 void finishReading() {
@@ -234,11 +311,7 @@ void finishReading() {
   reader.stringCount = 0;
   reader.pending = nullptr;
   reader.putBack = kNoPutBack;
-  for (SavedInput& saved : reader.inputStack)
-    if (saved.channel) F_ChannelClose(saved.channel);
-  reader.inputStack.clear();
-  if (reader.channel) F_ChannelClose(reader.channel);
-  reader.channel = nullptr;
+  closeFiles();
   reader.bufferLength = reader.readPos = 0;
   reader.currentChar = kEndOfInput;
   reader.fileName.clear();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "fdk/fdk.h"
@@ -22,6 +23,17 @@ constexpr std::size_t kMaxPathElement = 255;
 // Files open at once (the main source and the files it includes): bounds a source that includes
 // itself.
 constexpr std::size_t kMaxOpenFiles = 32;
+// File inclusions (\input, \include, EPS files) asked for in one conversion: a file that includes
+// itself twice would otherwise be read 2^32 times within the nesting bound.
+constexpr std::size_t kMaxFileInclusions = 10000;
+// Bytes read from files may reach this many plus kReadPerSourceByte for each byte of the distinct
+// files of the document; past it no more files are included.
+constexpr std::uint64_t kReadAllowance = std::uint64_t{1} << 26;
+constexpr std::uint64_t kReadPerSourceByte = 64;
+// The MLP a conversion writes may reach this many bytes plus kOutputPerInputByte for each byte
+// read from files; past it (100 MB of "$" would make gigabytes) reading stops.
+constexpr std::uint64_t kOutputAllowance = std::uint64_t{1} << 22;
+constexpr std::uint64_t kOutputPerInputByte = 8;
 constexpr int kNoProgressMark = 999999;
 // Macro text read in one conversion may reach this many bytes plus kExpansionPerInputByte for each
 // byte read from files; past that the document expands without end (say, macros that double
@@ -38,6 +50,7 @@ struct SavedInput {
   std::string rest;  // the unread rest of its file buffer
   int lineCounter = 0;
   int currentChar = 0;
+  bool firstReading = false;
 };
 
 // A string that the reader reads through instead of the file (a macro body or argument).
@@ -77,7 +90,15 @@ struct ReaderState {
   MacroFrame frames[kMaxMacroFrames];
   int frameDepth = 0;
   std::uint64_t fileBytesRead = 0;
-  std::uint64_t expandedBytes = 0;  // text of macro bodies and arguments pushed so far
+  // Bytes of files read for the first time (by name): the size of the document's own text.
+  std::uint64_t sourceBytesRead = 0;
+  bool firstReading = true;  // the current file is read for the first time
+  std::size_t inclusions = 0;
+  std::uint64_t outputBytes = 0;  // MLP written so far
+  bool outputLimitReached = false;
+  bool inclusionLimitReached = false;
+  std::unordered_set<std::string> filesRead;  // names of the included files read so far
+  std::uint64_t expandedBytes = 0;            // text of macro bodies and arguments pushed so far
   bool germanQuotes = false;
   char tokenText[kTokenTextSize] = {};
   int progressMark = kNoProgressMark;
@@ -107,8 +128,12 @@ void startInput(ChannelT channel, const char* name);
 // In restricted mode, reports and refuses a name that is absolute, goes through "..", or names a
 // hidden file or directory (one beginning with a dot).
 bool restrictedPathRefused(const char* name);
-// Searches the include path for `name` and opens it for reading; nullptr if not found or refused.
-ChannelT searchInputFile(const char* name);
+// Counts one more file inclusion; false (reported once) past the bounds on the number of
+// inclusions and on the bytes read from files.
+bool inclusionAllowed(const char* name);
+// Searches the include path for `name` and opens it for reading; nullptr if not found or refused
+// (then `refused`, when given, is set: the refusal has been reported).
+ChannelT searchInputFile(const char* name, bool* refused = nullptr);
 // \input and \include: opens the named file (".tex" rule applied) and reads it next.
 void pushInputFile(const char* name);
 // Ends all reading: closes frames, the string stack and the current file.
@@ -137,6 +162,14 @@ inline void advance() {
     }
   }
   advanceSlow();
+}
+// Whether the MLP written is within its bound; past it (reported once) no more of any file is read,
+// and the document ends as at the end of its input.
+bool outputWithinBudget();
+// Counts `n` bytes of MLP written; checked against the output bound when the reader next reads
+// from a file.
+inline void countOutput(std::size_t n) {
+  theReader.outputBytes += n;
 }
 // Puts a character back into the file buffer (used when a string is pushed while the file is read).
 void putBackChar(int c);

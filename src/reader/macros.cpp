@@ -13,9 +13,6 @@ namespace pendra::reader {
 
 namespace {
 
-// Every body ends with the control symbol \?, whose template is empty, so that a control word at
-// the end of a body cannot run on into the text after the call.
-constexpr const char* kBodyEnd = "\\?";
 constexpr const char* kAfterDefinition = "%\t";
 
 std::string macroTemplate(int argCount) {
@@ -115,7 +112,7 @@ void defineMacro(const std::string& name, int argCount, const std::string& body)
   if (!record || symbolState().foundLevel != symbolState().level) record = newLocalRecord(name, "");
   record->argCount = argCount;
   record->tmpl = macroTemplate(argCount);
-  record->body = std::make_shared<const std::string>(body + kBodyEnd);
+  record->body = std::make_shared<const std::string>(body + kMacroBodyEnd);
 }
 
 void invokeMacro(const char* name, int argCount) {

@@ -8,6 +8,10 @@ namespace pendra::reader {
 
 constexpr std::size_t kMacroArgumentMax = 4095;  // characters kept of one argument
 constexpr int kMaxMacroArgs = 9;
+// Every body ends with the control symbol \?, whose template is empty, so that a control word at
+// the end of a body cannot run on into the text after the call.
+constexpr const char* kMacroBodyEnd = "\\?";
+constexpr char kMacroBodyEndChar = '?';
 
 // Defines (or redefines at the same scope level) the macro `name` with `argCount` arguments.
 void defineMacro(const std::string& name, int argCount, const std::string& body);

@@ -6,6 +6,8 @@
 namespace pendra::reader {
 
 constexpr std::size_t kMessageBufferSize = 256;
+// Messages of one kind printed in one conversion; the rest are counted and summed up at the end.
+constexpr std::size_t kMessagesShownPerKind = 100;
 
 // Thrown by report() while a recovery point is registered; the owner of the recovery point
 // catches it and abandons its work.
@@ -16,6 +18,9 @@ struct ConversionStop {
   const char* message;
 };
 
+// Forgets the message counts of an earlier conversion and any recovery point.
+void initReporter();
+
 // Sets the recovery point (true: report() throws RecoveryAbort after printing) and the line
 // counter whose value prefixes every message (nullptr: no line prefix).
 void registerReporter(bool recoveryPoint, const int* lineCounter);
@@ -24,6 +29,10 @@ void registerReporter(bool recoveryPoint, const int* lineCounter);
 // formatted into a buffer of kMessageBufferSize bytes and cut there. With a null format nothing is
 // printed. Then throws RecoveryAbort if a recovery point is registered.
 void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// One line for each kind of message that was given more than kMessagesShownPerKind times, with
+// the count of those not shown; then the counts start again.
+void summariseMessages();
 
 // Reports the message and stops the whole conversion (throws ConversionStop).
 [[noreturn]] void stopConversion(const char* message);

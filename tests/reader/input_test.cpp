@@ -184,6 +184,19 @@ TEST_F(InputTest, SelfIncludingFileStopsAtTheDepthBound) {
   EXPECT_TRUE(all.ends_with("\nmain"));
 }
 
+TEST_F(InputTest, InclusionsAreBoundedInNumberForTheWholeRun) {
+  write(dir_ / "one.tex", "1");
+  ::testing::internal::CaptureStderr();
+  feed("main");
+  for (std::size_t i = 0; i < kMaxFileInclusions; ++i) ASSERT_TRUE(inclusionAllowed("x.tex"));
+  EXPECT_FALSE(inclusionAllowed("y.tex"));
+  EXPECT_FALSE(inclusionAllowed("z.tex"));
+  pushInputFile("one");
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "test.tex: Too many file inclusions: not reading y.tex or any file after it\n");
+  EXPECT_TRUE(readerState().inputStack.empty());
+}
+
 TEST_F(InputTest, ProgressTrace) {
   readerState().progressTrace = true;
   ::testing::internal::CaptureStderr();
@@ -220,6 +233,43 @@ TEST_F(RestrictedTest, RefusesAbsoluteParentAndHiddenNames) {
   EXPECT_NE(err.find("Restricted mode: not reading /etc/passwd.tex"), std::string::npos) << err;
   EXPECT_EQ(err.find("Unable to find file"), std::string::npos);
   EXPECT_TRUE(readerState().inputStack.empty());
+}
+
+// Links inside the document's directory are followed by the system: in restricted mode the real
+// path decides.
+TEST_F(InputTest, RestrictedModeRefusesLinksLeadingOutOfTheDocumentsDirectory) {
+  fs::path outside = dir_.parent_path() / ("pendra-outside-" + std::to_string(getpid()));
+  fs::create_directories(outside);
+  std::ofstream(outside / "secret.tex") << "S";
+  fs::create_symlink(outside / "secret.tex", dir_ / "notes.tex");
+  fs::create_directory_symlink(outside, dir_ / "linked");
+  write(dir_ / "sub" / "ok.tex", "K");
+  fs::create_symlink(dir_ / "sub" / "ok.tex", dir_ / "inner.tex");
+  // "." is the document's directory in restricted mode, not the current directory.
+  fs::path cwd = fs::current_path();
+  fs::current_path(outside);
+  setenv("TEXINPUTS", ".", 1);
+  readerState().restricted = true;
+  ::testing::internal::CaptureStderr();
+  feed("m");
+  for (const char* name : {"notes", "linked/secret", "secret", "sub/ok", "inner"})
+    pushInputFile(name);
+  std::string all = readAll();
+  std::string err = ::testing::internal::GetCapturedStderr();
+  // Without restricted mode the same link is read.
+  readerState().restricted = false;
+  feed("m");
+  pushInputFile("notes");
+  std::string unrestricted = readAll();
+  fs::current_path(cwd);
+  fs::remove_all(outside);
+  EXPECT_EQ(all.find('S'), std::string::npos) << all;
+  EXPECT_EQ(std::count(all.begin(), all.end(), 'K'), 2);
+  EXPECT_NE(err.find("Restricted mode: not reading notes.tex"), std::string::npos) << err;
+  EXPECT_NE(err.find("Restricted mode: not reading linked/secret.tex"), std::string::npos);
+  EXPECT_NE(err.find("Unable to find file: secret.tex"), std::string::npos);
+  EXPECT_EQ(err.find("Unable to find file: notes.tex"), std::string::npos);
+  EXPECT_NE(unrestricted.find('S'), std::string::npos);
 }
 
 TEST_F(RestrictedTest, OffByDefault) {

@@ -47,5 +47,30 @@ TEST_F(ReportTest, StopReportsAndThrows) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "symbol table inconsistency\n");
 }
 
+TEST_F(ReportTest, MessagesPastAHundredOfAKindAreSummedUpOnce) {
+  ::testing::internal::CaptureStderr();
+  for (std::size_t i = 0; i < kMessagesShownPerKind + 20; ++i) report("same %d", 1);
+  for (std::size_t i = 0; i < kMessagesShownPerKind + 3; ++i) report("value %zu", i);
+  // Texts passed through "%s" are kinds of their own.
+  for (std::size_t i = 0; i < kMessagesShownPerKind + 1; ++i) report("%s", i % 2 ? "odd" : "even");
+  summariseMessages();
+  std::string err = ::testing::internal::GetCapturedStderr();
+  auto count = [&err](const std::string& line) {
+    std::size_t n = 0;
+    for (std::size_t at = err.find(line); at != std::string::npos; at = err.find(line, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("same 1\n"), kMessagesShownPerKind);
+  EXPECT_NE(err.find("20 more messages like \"same 1\" were not shown\n"), std::string::npos);
+  EXPECT_NE(err.find("3 more messages like \"value ...\" were not shown\n"), std::string::npos);
+  EXPECT_EQ(count("odd\n") + count("even\n"), kMessagesShownPerKind + 1);
+  EXPECT_EQ(count("more messages like"), 2u) << err;
+  // The counts start again after a summary.
+  ::testing::internal::CaptureStderr();
+  report("same %d", 1);
+  summariseMessages();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "same 1\n");
+}
+
 }  // namespace
 }  // namespace pendra::reader

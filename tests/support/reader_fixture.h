@@ -27,6 +27,7 @@ class ReaderFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     reader::initReader();
+    reader::initReporter();
     reader::readerState().progressTrace = false;
     reader::loadCharTables();
     reader::initSymbols();

@@ -1,0 +1,94 @@
+// Whole runs of hostile or unusual sources: each one finishes with a document, within bounds of
+// time, output and messages, and with the text it can keep.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/run_command.h"
+
+namespace pendra::testing {
+namespace {
+
+std::size_t countOf(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++n;
+  return n;
+}
+
+TEST(Bounds, FileThatIncludesItselfTwiceEndsWithOneMessage) {
+  TempDir dir("bounds-self");
+  dir.write("self.tex", "a\\input{self}\\input{self}");
+  CommandResult r = runPendra("-q self.tex", dir.path, "timeout 120");
+  ASSERT_EQ(r.status, 0) << r.err.substr(0, 2000);
+  EXPECT_EQ(countOf(r.err, "Too many file inclusions: not reading self.tex or any file after it"),
+            1u);
+  // The nesting message is summed up after its first hundred.
+  EXPECT_EQ(countOf(r.err, "self.tex: 1: Too many nested input files"), 100u);
+  EXPECT_NE(r.err.find("more messages like \"Too many nested input files, not reading self.tex\""),
+            std::string::npos);
+  EXPECT_NE(slurp(dir.path / "self.mif").find("<String `a"), std::string::npos);
+}
+
+TEST(Bounds, MultiputFloodStopsAtTheOutputBound) {
+  TempDir dir("bounds-multiput");
+  std::string src = "\\begin{picture}(10,10)\n";
+  for (int i = 0; i < 10; ++i) src += "\\multiput(0,0)(1,1){100000}{\\line(1,0){1}}\n";
+  src += "\\end{picture}\nlast words\n";
+  dir.write("m.tex", src);
+  CommandResult r = runPendra("-q m.tex", dir.path, "timeout 300");
+  ASSERT_EQ(r.status, 0) << r.err.substr(0, 2000);
+  EXPECT_EQ(countOf(r.err, "Output limit reached"), 1u) << r.err.substr(0, 2000);
+  // Ten times a hundred thousand lines would be near a gigabyte of MIF; the bound keeps it to
+  // tens of megabytes.
+  EXPECT_LT(std::filesystem::file_size(dir.path / "m.mif"), 40u << 20);
+}
+
+TEST(Bounds, RepeatedMessagesAreSummedUp) {
+  TempDir dir("bounds-messages");
+  dir.write("amp.tex", std::string(150, '&') + "\nend\n");
+  CommandResult r = runPendra("-q amp.tex", dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(countOf(r.err, "amp.tex: 1: & command is valid only inside tabular environment"), 100u);
+  EXPECT_NE(r.err.find("50 more messages like \"& command is valid only inside tabular "
+                       "environment\" were not shown"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST(Bounds, QuotesAndControlBytesInIndexEntriesKeepTheDocument) {
+  TempDir dir("bounds-index");
+  dir.write("i.tex", std::string("a\\index{f\"ur} b\\glossary{\"} c\\index{x@\"y} d\\index{n") +
+                         '\0' + "ul}\n");
+  CommandResult r = runPendra("-q i.tex", dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string mif = slurp(dir.path / "i.mif");
+  EXPECT_NE(mif.find("<MText `f\"ur'>"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("<MText `\"'>"), std::string::npos);
+  EXPECT_NE(mif.find("<MText `x@\"y'>"), std::string::npos);
+  EXPECT_NE(mif.find("<MText `nul'>"), std::string::npos);
+}
+
+TEST(Bounds, FileNamesBuiltFromMacrosAreFound) {
+  TempDir dir("bounds-macro-name");
+  dir.write("t.tex", "\\newcommand{\\ch}{sub}\nA \\input{\\ch} B\n");
+  dir.write("sub.tex", "inside\n");
+  CommandResult r = runPendra("-q t.tex", dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("Unable to find"), std::string::npos) << r.err;
+  EXPECT_NE(slurp(dir.path / "t.mif").find("inside"), std::string::npos);
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(Bounds, RunningOutOfMemoryStopsWithStatusOne) {
+  TempDir dir("bounds-memory");
+  dir.write("tab.tex", "\\begin{tabular}{l}\n" + std::string(200000, '&') + "\n\\end{tabular}\n");
+  CommandResult r = runPendra("-q tab.tex", dir.path, "ulimit -v 150000;");
+  EXPECT_EQ(r.status, 1) << r.err.substr(r.err.size() > 2000 ? r.err.size() - 2000 : 0);
+  EXPECT_NE(r.err.find("Out of memory: the conversion stops"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path / "tab.mif"));
+}
+#endif
+
+}  // namespace
+}  // namespace pendra::testing
