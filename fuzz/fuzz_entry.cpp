@@ -44,7 +44,7 @@ void quietConsole(bool quiet) {
   fdk::setConsole(quiet ? devnull : nullptr);
 }
 
-std::string convertLatex(const std::uint8_t* data, std::size_t size) {
+std::string convertLatex(const std::uint8_t* data, std::size_t size, bool* stopped) {
   std::filesystem::path source = workDir() / "input.tex";
   {
     std::ofstream out(source, std::ios::binary | std::ios::trunc);
@@ -59,6 +59,7 @@ std::string convertLatex(const std::uint8_t* data, std::size_t size) {
   F_ApiInitialize(1);
   F_ApiNotify(0, 0, source.c_str(), 0);
   fdk::installHost(nullptr);
+  if (stopped) *stopped = host.stopped();
   std::string saved;
   if (const host::Document* doc = host.returnedDocument(); doc && doc->imported)
     saved = host::savedDocumentText(*doc);

@@ -8,8 +8,9 @@
 
 namespace pendra::fuzz {
 
-// Converts `data` as a LaTeX source; returns the saved document ("" when none was made).
-std::string convertLatex(const std::uint8_t* data, std::size_t size);
+// Converts `data` as a LaTeX source; returns the saved document ("" when none was made). When
+// `stopped` is given it tells whether the conversion stopped in an unrecoverable state.
+std::string convertLatex(const std::uint8_t* data, std::size_t size, bool* stopped = nullptr);
 // Translates `data` as MLP and writes the MIF file; returns it ("" when the translation aborted).
 std::string translateMlp(const std::uint8_t* data, std::size_t size);
 // Runs the host's MIF syntax check over `data`.
