@@ -5,9 +5,11 @@
 #include <ctime>
 
 #include "output/fonts.h"
+#include "output/paragraph.h"
 #include "output/paragraph_formats.h"
 #include "output/template.h"
 #include "reader/counters.h"
+#include "reader/environments.h"
 #include "reader/input.h"
 
 namespace pendra::output {
@@ -190,6 +192,10 @@ void applyClassOption(const char* name) {
 
 void documentClassProc() {
   reader::ReaderState& rd = reader::readerState();
+  // Out of place, inside a construct (a box, a table, a note, an environment), the class command
+  // still reads its arguments but hides nothing after it: what is open around it must be closed
+  // in the MLP.
+  if (reader::environmentState().constructNesting > 1) releaseOutput();
   skipWhiteSpace();
   if (rd.currentChar == '[') {
     reader::advancePastSpaces();

@@ -78,6 +78,26 @@ TEST(Bounds, FileNamesBuiltFromMacrosAreFound) {
   EXPECT_NE(slurp(dir.path / "t.mif").find("inside"), std::string::npos);
 }
 
+// In the preamble a class command hides what follows up to \begin{document}; inside a box, a
+// note or a table it used to hide the closing of what was open around it, and the MLP was
+// rejected.
+TEST(Bounds, ClassCommandInsideAConstructHidesNothing) {
+  TempDir dir("bounds-class");
+  const char* sources[] = {
+      "\\fbox{\\documentclass{article} quixotic} zebra\n",
+      "\\footnote{\\documentclass{article} quixotic} zebra\n",
+      "\\begin{minipage}{1in}\n\\documentclass{article} quixotic\n\\end{minipage} zebra\n",
+      "\\begin{tabular}{l}\\documentclass{article} quixotic\\end{tabular} zebra\n"};
+  for (const char* source : sources) {
+    dir.write("c.tex", source);
+    CommandResult r = runPendra("-q c.tex", dir.path);
+    ASSERT_EQ(r.status, 0) << source << r.err;
+    std::string mif = slurp(dir.path / "c.mif");
+    EXPECT_NE(mif.find("quixotic"), std::string::npos) << source;
+    EXPECT_NE(mif.find("zebra"), std::string::npos) << source;
+  }
+}
+
 #if !defined(__SANITIZE_ADDRESS__)
 TEST(Bounds, RunningOutOfMemoryStopsWithStatusOne) {
   TempDir dir("bounds-memory");
