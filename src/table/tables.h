@@ -19,6 +19,9 @@ struct Table {
   bool cellOpen = false;
   // A table inside a table: its body is text of the enclosing cell, its commands write nothing.
   bool refused = false;
+  // The output's suppression level when the table opened: in an argument that is skipped (with
+  // its output suppressed) & and \\ must not change the table, whose statements would be lost.
+  int suppression = 0;
 };
 
 struct TableState {

@@ -166,6 +166,7 @@ void tabularBody(int ending) {
   const reader::EnvironmentRecord& record = reader::currentEnvironment();
   Table enclosing = tables.current;
   tables.current = Table{};
+  tables.current.suppression = output::outputState().suppression;
   if (std::strcmp(record.name, "tabular*") == 0) readTableWidth();
   skipWhite();
   if (std::optional<std::string> position = reader::readOptionLetters())
@@ -197,7 +198,7 @@ void tableCommand(const char* kind) {
     return;
   }
   Table& t = tables.current;
-  bool refused = t.refused;
+  bool refused = t.refused || output::outputState().suppression != t.suppression;
   switch (kind[0]) {
     case 't':
       if (refused) {
