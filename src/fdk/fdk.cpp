@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "fdk/host.h"
+#include "fdk/save_file.h"
 
 // The stream, and its position and size as far as they are known: kept here so that asking for
 // the position (the diversions do it all the time) costs no system call.
@@ -27,6 +29,7 @@ struct ChannelObj {
   long size = 0;
   bool positionKnown = false;
   bool sizeKnown = false;  // a file made empty by this channel
+  int error = 0;           // the system's reason for the first write that failed, 0 while none did
   // A channel held in memory: the stream writes into this buffer (see makeMemoryChannel).
   bool inMemory = false;
   char* memory = nullptr;
@@ -100,6 +103,15 @@ void advanceChannel(ChannelObj& channel, std::size_t bytes, bool wrote) {
     channel.size = channel.position;
 }
 
+int lastError = 0;
+
+// A write, flush or seek on the channel failed with the reason in errno.
+void channelFailed(ChannelObj& channel) {
+  int err = errno ? errno : EIO;
+  if (!channel.error) channel.error = err;
+  lastError = err;
+}
+
 char* heapString(const std::string& s) {
   char* p = static_cast<char*>(F_Alloc(s.size() + 1));
   if (p) std::memcpy(p, s.c_str(), s.size() + 1);
@@ -143,21 +155,57 @@ void cleanupOnSignal(int sig) {
   raise(sig);
 }
 
+// The signals whose default action ends the process (SIGKILL aside, which cannot be caught).
+// SIGXFSZ is not among them: it is ignored, so that a write past the file size limit fails with
+// its reason like any other failed write.
+const int kEndingSignals[] = {SIGHUP,    SIGINT,    SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                              SIGFPE,    SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+#ifdef SIGSTKFLT
+                              SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+                              SIGPWR,
+#endif
+                              SIGXCPU,   SIGVTALRM, SIGPROF, SIGIO,   SIGSYS};
+
+void catchSignal(int sig) {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  if (sigaction(sig, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) return;
+  action.sa_handler = cleanupOnSignal;
+  sigfillset(&action.sa_mask);  // one handler at a time
+  action.sa_flags = 0;
+  sigaction(sig, &action, nullptr);
+}
+
 }  // namespace
 
 void installSignalCleanup() {
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) signal(sig, cleanupOnSignal);
+  // A signal the caller ignores (nohup's SIGHUP, say) stays ignored.
+  for (int sig : kEndingSignals) catchSignal(sig);
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) catchSignal(sig);
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 CleanupSignalsHeld::CleanupSignalsHeld() {
   sigset_t held;
-  sigemptyset(&held);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&held, sig);
+  sigfillset(&held);
+  for (int sig : {SIGILL, SIGTRAP, SIGBUS, SIGFPE, SIGSEGV}) sigdelset(&held, sig);
   sigprocmask(SIG_BLOCK, &held, &kept_);
 }
 
 CleanupSignalsHeld::~CleanupSignalsHeld() {
   sigprocmask(SIG_SETMASK, &kept_, nullptr);
+}
+
+int channelError(ChannelT channel) {
+  if (!channel) return EBADF;
+  if (!channel->error && channel->file && std::ferror(channel->file)) channel->error = EIO;
+  return channel->error;
+}
+
+int lastChannelError() {
+  return lastError;
 }
 
 Host* installedHost() {
@@ -187,7 +235,11 @@ ChannelT makeMemoryChannel() {
 }
 
 std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size) {
-  if (!channel || !channel->file || offset < 0 || std::fflush(channel->file) != 0) return 0;
+  if (!channel || !channel->file || offset < 0) return 0;
+  if (std::fflush(channel->file) != 0) {
+    channelFailed(*channel);
+    return 0;
+  }
   if (channel->inMemory) {
     // After the flush the buffer holds everything up to the position.
     std::size_t at = static_cast<std::size_t>(offset);
@@ -225,6 +277,7 @@ int F_Printf(ChannelT channel, ConStringT format, ...) {
     if (n >= 0) {
       pendra::fdk::advanceChannel(*channel, static_cast<std::size_t>(n), true);
     } else {
+      pendra::fdk::channelFailed(*channel);
       channel->positionKnown = false;
       channel->sizeKnown = false;
     }
@@ -232,7 +285,9 @@ int F_Printf(ChannelT channel, ConStringT format, ...) {
   return n;
 }
 
-void F_FdeInit() {}
+void F_FdeInit() {
+  pendra::fdk::forgetFilesRead();
+}
 
 FilePathT F_PathNameToFilePath(ConStringT pathName, FilePathT anchor, IntT) {
   if (!pathName || !*pathName) return nullptr;
@@ -301,6 +356,7 @@ ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {
   if (m.find('b') == std::string::npos) m += 'b';
   std::FILE* f = std::fopen(path->path.c_str(), m.c_str());
   bool fresh = m[0] == 'w';
+  if (f && m[0] == 'r') pendra::fdk::noteFileRead(fileno(f));
   return f ? pendra::fdk::newChannel(f, false, fresh, fresh || m[0] == 'r') : nullptr;
 }
 
@@ -321,7 +377,10 @@ std::size_t F_ChannelWrite(const void* ptr, std::size_t size, std::size_t count,
   if (!channel || !channel->file) return 0;
   std::size_t put = std::fwrite(ptr, size, count, channel->file);
   pendra::fdk::advanceChannel(*channel, put * size, true);
-  if (put != count) channel->positionKnown = false;  // a part of an item may have gone out
+  if (put != count) {
+    pendra::fdk::channelFailed(*channel);
+    channel->positionKnown = false;  // a part of an item may have gone out
+  }
   return put;
 }
 
@@ -335,6 +394,8 @@ IntT F_ChannelSeek(ChannelT channel, long offset, IntT whence) {
   }
   int rc = std::fseek(channel->file, offset, whence);
   if (rc != 0) {
+    // The seek writes out what the buffer holds first: a full disk shows here too.
+    pendra::fdk::channelFailed(*channel);
     channel->positionKnown = false;
   } else if (whence == SEEK_SET) {
     channel->position = offset;
@@ -366,6 +427,7 @@ IntT F_ChannelEof(ChannelT channel) {
 IntT F_ChannelClose(ChannelT channel) {
   if (!channel) return -1;
   int rc = channel->file ? std::fclose(channel->file) : 0;
+  if (rc != 0) pendra::fdk::channelFailed(*channel);
   channel->file = nullptr;
   std::free(channel->memory);
   channel->memory = nullptr;

@@ -68,9 +68,16 @@ class CleanupSignalsHeld {
   sigset_t kept_;
 };
 
-// Installs the handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT that remove the transient files
-// and then end the process the way the signal would have.
+// Installs, for every signal whose default action ends the process, a handler that removes the
+// transient files and then ends the process the way the signal would have; SIGXFSZ is ignored, so
+// that writing past the file size limit fails like any other write.
 void installSignalCleanup();
+
+// The system's reason (an errno value) for the first write, flush, seek or close on the channel
+// that failed; 0 while none did.
+int channelError(ChannelT channel);
+// The reason for the last such failure on any channel; 0 while there was none.
+int lastChannelError();
 
 // Reads up to `size` bytes at `offset` of a channel's file without moving the channel's position
 // (what was written through the channel is flushed first); returns the number of bytes read.

@@ -36,13 +36,6 @@ std::string inches(MetricT m) {
   return s + "\"";
 }
 
-// mkstemp makes files readable by their owner only; a saved document gets the usual mode.
-void setDefaultMode(const std::string& path) {
-  mode_t mask = umask(0);
-  umask(mask);
-  chmod(path.c_str(), 0666 & ~mask);
-}
-
 }  // namespace
 
 void StandaloneHost::clientRequest(IntT, IntT) {}
@@ -221,36 +214,6 @@ std::string savedDocumentText(const Document& doc) {
   std::string text = ok && data ? std::string(data, size) : std::string();
   std::free(data);
   return text;
-}
-
-bool saveFile(const std::string& path, const std::function<bool(std::FILE*)>& write) {
-  if (path == "-") return write(stdout) && std::fflush(stdout) == 0;
-  std::string tmp = path + ".tmpXXXXXX";
-  int fd;
-  {
-    fdk::CleanupSignalsHeld held;  // no interruption between making the file and registering it
-    fd = mkstemp(tmp.data());
-    if (fd >= 0) fdk::addTransientFile(tmp.c_str());
-  }
-  if (fd < 0) return false;
-  std::FILE* out = fdopen(fd, "wb");
-  bool ok = out != nullptr;
-  if (!out) close(fd);
-  if (ok) ok = write(out);
-  if (out && std::fclose(out) != 0) ok = false;
-  if (ok) setDefaultMode(tmp);
-  if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    ok = false;
-  }
-  fdk::removeTransientFile(tmp.c_str());
-  return ok;
-}
-
-bool saveFile(const std::string& path, const std::string& text) {
-  return saveFile(path, [&text](std::FILE* out) {
-    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  });
 }
 
 }  // namespace pendra::host

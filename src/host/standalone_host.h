@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,11 +60,5 @@ class StandaloneHost : public fdk::Host {
 // read; false when the content could not be read or `out` refused bytes.
 bool writeSavedDocument(const Document& doc, std::FILE* out);
 std::string savedDocumentText(const Document& doc);
-
-// Writes a file to `path` through a temporary file in the same directory and a rename, so the
-// destination holds either its old content or the new one. "-" writes to standard output.
-// `write` puts the content into the stream it is given and says whether all went well.
-bool saveFile(const std::string& path, const std::function<bool(std::FILE*)>& write);
-bool saveFile(const std::string& path, const std::string& text);
 
 }  // namespace pendra::host
