@@ -339,6 +339,7 @@ IntT F_FilePathProperty(FilePathT path, IntT mask) {
 
 IntT F_DeleteFile(FilePathT path) {
   if (!path) return -1;
+  if (fdk.host && fdk.host->deleteFile(path->path.c_str())) return 0;
   // Removed before it is forgotten: an interruption in between finds nothing left to remove.
   int rc = std::remove(path->path.c_str());
   pendra::fdk::removeTransientFile(path->path.c_str());
@@ -354,7 +355,11 @@ ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {
     if (stat(path->path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
   }
   if (m.find('b') == std::string::npos) m += 'b';
-  std::FILE* f = std::fopen(path->path.c_str(), m.c_str());
+  // A file made anew may be one the host keeps itself.
+  std::FILE* f = nullptr;
+  bool kept = m[0] == 'w' && m.find('x') != std::string::npos && fdk.host &&
+              fdk.host->createFile(path->path.c_str(), &f);
+  if (!kept) f = std::fopen(path->path.c_str(), m.c_str());
   bool fresh = m[0] == 'w';
   if (f && m[0] == 'r') pendra::fdk::noteFileRead(fileno(f));
   return f ? pendra::fdk::newChannel(f, false, fresh, fresh || m[0] == 'r') : nullptr;

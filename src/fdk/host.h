@@ -40,6 +40,14 @@ class Host {
   virtual void bailOut() = 0;
   // The conversion hit an unrecoverable state and was stopped; no document follows.
   virtual void conversionStopped() = 0;
+
+  // A file the filter makes anew for the host alone (the MIF file it then imports) may be kept by
+  // the host instead of the file system. True when the host keeps it: `*stream` is then where it
+  // is written (closed by the filter), or nullptr with the reason in errno. A host that keeps it
+  // finds it by name when it is imported.
+  virtual bool createFile(const char* /*path*/, std::FILE** /*stream*/) { return false; }
+  // Forgets a file the host keeps; false when it keeps none by that name.
+  virtual bool deleteFile(const char* /*path*/) { return false; }
 };
 
 // Installs the host that receives the F_Api calls (nullptr uninstalls it).

@@ -116,6 +116,18 @@ int checkDestinations(const Options& opt, const std::string& out) {
   return kExitOk;
 }
 
+// Where the standalone host keeps the MIF file it imports: beside the output, so that the saved
+// document is copied within one file system; the temporary directory where the output is no
+// regular file.
+std::string scratchDirectory(const std::string& out) {
+  struct stat st;
+  if (out == "-" || out.rfind("/dev/", 0) == 0 || out.rfind("/proc/", 0) == 0 ||
+      (stat(out.c_str(), &st) == 0 && !S_ISREG(st.st_mode)))
+    return "";
+  std::size_t slash = out.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : out.substr(0, slash);
+}
+
 int convertMlp(const Options& opt) {
   std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
   if (int status = checkDestinations(opt, out)) return status;
@@ -156,6 +168,7 @@ int convertLatex(const Options& opt) {
   std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
   if (int status = checkDestinations(opt, out)) return status;
   pendra::host::StandaloneHost host;
+  host.keepImportFiles(scratchDirectory(out));
   pendra::fdk::installHost(&host);
   pendra::driver::DriverOptions dopt;
   dopt.progressTrace = !opt.quiet;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fdk/host.h"
+#include "host/mif_check.h"
 
 namespace pendra::host {
 
@@ -24,8 +25,25 @@ struct Document {
 // Holds `text` as a document's content (an unnamed temporary file).
 std::shared_ptr<std::FILE> contentOf(const std::string& text);
 
+// A file the host keeps for the filter instead of the file system: its bytes go into an unnamed
+// file and through the MIF check as they are written.
+struct KeptFile {
+  std::string path;  // the name the filter gave it
+  int fd = -1;       // the unnamed file
+  MifChecker checker;
+  int error = 0;  // the reason the first write failed
+  bool closed = false;
+  ~KeptFile();
+};
+
 class StandaloneHost : public fdk::Host {
  public:
+  // Keeps the files the filter makes for import (the intermediate MIF file) rather than letting
+  // them be made beside the source: unnamed, in `dir` (the temporary directory when empty), so
+  // that nothing is left behind and no name is taken.
+  void keepImportFiles(const std::string& dir);
+  bool createFile(const char* path, std::FILE** stream) override;
+  bool deleteFile(const char* path) override;
   void clientRequest(IntT what, IntT value) override;
   F_ObjHandleT customDoc(const fdk::PageGeometry& geometry) override;
   F_ObjHandleT getId(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum) override;
@@ -48,7 +66,11 @@ class StandaloneHost : public fdk::Host {
 
  private:
   Document* find(F_ObjHandleT id);
+  KeptFile* kept(const char* path);
   std::vector<Document> documents_;
+  bool keepFiles_ = false;
+  std::string keepDir_;
+  std::vector<std::unique_ptr<KeptFile>> kept_;
   F_ObjHandleT returned_ = 0;
   bool stopped_ = false;
   bool importFailed_ = false;

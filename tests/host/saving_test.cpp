@@ -1,6 +1,4 @@
 // Saving the command's files: whole or not at all, never over an input, devices written through.
-#include "fdk/save_file.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "fdk/save_file.h"
 #include "support/run_command.h"
 
 namespace pendra::fdk {
@@ -55,7 +54,8 @@ TEST(Saving, AFailedWriteEndsTheRunAndKeepsThePreviousOutput) {
   // The file size limit (in kilobytes) is hit first by the MLP between the stages, then by the
   // MIF file; the run must notice either and leave the previous output as it was.
   for (const char* limit : {"100", "700"}) {
-    CommandResult r = runPendra("-q paper.tex", dir.path, std::string("ulimit -f ") + limit + " &&");
+    CommandResult r =
+        runPendra("-q paper.tex", dir.path, std::string("ulimit -f ") + limit + " &&");
     EXPECT_EQ(r.status, 3) << limit << "\n" << r.err;
     EXPECT_NE(r.err.find("File too large\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(std::string(limit) == "100" ? "Cannot write the temporary MLP file: "
@@ -82,9 +82,9 @@ TEST(Saving, NoOutputReplacesTheSourceOrAnIncludedFile) {
   dir.write("paper.tex", "Text \\input{part}\n");
   dir.write("part.tex", "included\n");
   std::filesystem::create_hard_link(dir.path / "paper.tex", dir.path / "alias.tex");
-  for (const char* args : {"-o paper.tex paper.tex", "-o ./alias.tex paper.tex",
-                           "--mlp paper.tex paper.tex", "-o part.tex paper.tex",
-                           "--mlp part.tex paper.tex", "--from-mlp -o part.tex part.tex"}) {
+  for (const char* args :
+       {"-o paper.tex paper.tex", "-o ./alias.tex paper.tex", "--mlp paper.tex paper.tex",
+        "-o part.tex paper.tex", "--mlp part.tex paper.tex", "--from-mlp -o part.tex part.tex"}) {
     CommandResult r = runPendra(std::string("-q ") + args, dir.path);
     EXPECT_EQ(r.status, 2) << args << "\n" << r.err;
     EXPECT_NE(r.err.find("it is not overwritten\n"), std::string::npos) << r.err;
@@ -98,6 +98,7 @@ TEST(Saving, NoOutputReplacesTheSourceOrAnIncludedFile) {
 TEST(Saving, DevicesAndFifosAreWrittenThroughAndLinksKeptPointing) {
   TempDir dir("save-nodes");
   dir.write("a.tex", "text\n");
+  ASSERT_EQ(runPendra("-q a.tex", dir.path).status, 0);
   CommandResult r = runPendra("-q -o /dev/stdout a.tex", dir.path);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("<MIFFile 4.00>", 0), 0u);
@@ -105,10 +106,16 @@ TEST(Saving, DevicesAndFifosAreWrittenThroughAndLinksKeptPointing) {
   r = runPendra("-q -o pipe a.tex", dir.path, "(cat pipe > got &) &&");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(S_ISFIFO(modeOf(dir.path / "pipe")));
-  for (int i = 0; i < 100 && slurp(dir.path / "got").find("# end of TextFlow") == std::string::npos;
-       ++i)
+  // The command has closed its end; the reader's copy settles soon after.
+  std::string got;
+  for (int i = 0; i < 100; ++i) {
     usleep(20000);
-  EXPECT_EQ(slurp(dir.path / "got").rfind("<MIFFile 4.00>", 0), 0u);
+    std::string now = slurp(dir.path / "got");
+    if (!now.empty() && now == got) break;
+    got = now;
+  }
+  EXPECT_EQ(got.rfind("<MIFFile 4.00>", 0), 0u);
+  EXPECT_EQ(got, slurp(dir.path / "a.mif")) << "the same bytes as a file gets";
   // A symbolic link to a regular file: the target gets the new content and keeps its mode.
   dir.write("real.mif", "old\n");
   chmod((dir.path / "real.mif").c_str(), 0640);
@@ -147,6 +154,46 @@ TEST(Saving, NoSignalLeavesAFileBehindOrTakesAnExistingOne) {
       std::filesystem::remove(dir.path / "out.mif");
       dir.write("big.mlp", "an earlier MLP file\n");
     }
+  }
+}
+
+TEST(Saving, NothingIsMadeBesideTheSource) {
+  TempDir dir("save-beside");
+  dir.write("paper.tex", article(2000));
+  // A source in a directory where no file can be made, even by root.
+  CommandResult r = runPendra("-q -o out.mif /proc/self/fd/3 3<paper.tex", dir.path);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string expected = slurp(dir.path / "out.mif");
+  EXPECT_NE(expected.find("# end of TextFlow"), std::string::npos);
+  // Two runs on one source take no name from each other.
+  for (int i = 0; i < 10; ++i) {
+    std::string cmd = "cd '" + dir.path.string() + "' && ('" + PENDRA_BINARY +
+                      "' -q paper.tex & '" + PENDRA_BINARY +
+                      "' -q -o other.mif paper.tex; wait) >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(slurp(dir.path / "paper.mif"), expected) << i;
+    EXPECT_EQ(slurp(dir.path / "other.mif"), expected) << i;
+    EXPECT_EQ(testing::namesIn(dir.path).size(), 4u);
+  }
+}
+
+TEST(Saving, AKilledRunLeavesAtMostOneTemporaryNamedAsPendras) {
+  TempDir dir("save-kill");
+  dir.write("big.tex", article(25000));
+  for (const char* delay : {"0.05", "0.15", "0.3", "0.45"}) {
+    std::string cmd = "cd '" + dir.path.string() + "' && ('" + PENDRA_BINARY +
+                      "' -q big.tex 2>/dev/null & pid=$!; sleep " + delay +
+                      "; kill -KILL $pid 2>/dev/null; wait $pid) >/dev/null 2>&1";
+    EXPECT_NE(std::system(cmd.c_str()), -1);
+    int others = 0;
+    for (const std::string& name : testing::namesIn(dir.path)) {
+      if (name == "big.tex" || name == "big.mif") continue;
+      ++others;
+      EXPECT_EQ(name.rfind("big.mif.pendra-", 0), 0u) << name;
+      std::filesystem::remove(dir.path / name);
+    }
+    EXPECT_LE(others, 1) << delay;
+    std::filesystem::remove(dir.path / "big.mif");
   }
 }
 
