@@ -52,12 +52,16 @@ struct Run {
   }
 };
 
-// Copies what is left of `from` into the file being saved; false when a write failed.
+// Copies `from` into the file being saved, leaving its position where it is (a channel in
+// memory is read once only); false when a write failed.
 bool copyChannel(ChannelT from, fdk::SavedFile& to) {
   char buffer[kBodyCopyBlock];
+  long at = 0;
   std::size_t n;
-  while ((n = F_ChannelRead(buffer, 1, kBodyCopyBlock, from)) > 0)
+  while ((n = fdk::readChannelAt(from, at, buffer, kBodyCopyBlock)) > 0) {
     if (!to.write(buffer, n)) return false;
+    at += static_cast<long>(n);
+  }
   return true;
 }
 
@@ -72,8 +76,6 @@ bool keepMlpCopy(ChannelT prologue, ChannelT body) {
     F_Printf(nullptr, "%s\n", out.error().c_str());
     if (out.refusedAsInput()) inputRefused = true;
   }
-  F_ChannelSeek(prologue, 0, SEEK_SET);
-  F_ChannelSeek(body, 0, SEEK_SET);
   return saved;
 }
 
@@ -201,7 +203,7 @@ void runConversion(ConStringT sparm) {
   bool failed = mif::mifWriteFailed() || fdk::channelError(mif) != 0;
   if (F_ChannelClose(mif) != 0 || failed) {
     int err = fdk::lastChannelError();
-    F_Printf(nullptr, "Cannot write %s: %s\n", run.mifName, std::strerror(err ? err : EIO));
+    F_Printf(nullptr, "Cannot write the MIF file: %s\n", std::strerror(err ? err : EIO));
     F_DeleteFile(run.mifPath);
     return;
   }

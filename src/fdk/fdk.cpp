@@ -13,12 +13,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fdk/host.h"
 #include "fdk/save_file.h"
+
+// The bytes of a channel that is written once from start to end and then read once from start to
+// end (the MLP between the stages): held in blocks, each released as soon as it has been read.
+struct PassBuffer {
+  std::deque<std::unique_ptr<char[]>> blocks;
+  long released = 0;  // bytes of the blocks already released
+  long written = 0;
+  long readAt = 0;  // -1 while writing
+};
 
 // The stream, and its position and size as far as they are known: kept here so that asking for
 // the position (the diversions do it all the time) costs no system call.
@@ -34,6 +44,7 @@ struct ChannelObj {
   bool inMemory = false;
   char* memory = nullptr;
   std::size_t memorySize = 0;
+  std::unique_ptr<PassBuffer> pass;  // a pass-through channel in memory (see makePassChannel)
 };
 
 struct FilePathObj {
@@ -45,6 +56,10 @@ namespace pendra::fdk {
 namespace {
 
 constexpr int kMaxTransientFiles = 8;
+// A pass-through channel holds its bytes in blocks of this size.
+constexpr long kPassBlock = 1 << 20;
+// F_Printf on a pass-through channel formats into a buffer of this size, or a larger one.
+constexpr std::size_t kPrintfBuffer = 1024;
 constexpr std::size_t kChannelBuffer = 64 * 1024;
 constexpr std::size_t kTransientPathMax = 4096;
 
@@ -110,6 +125,48 @@ void channelFailed(ChannelObj& channel) {
   int err = errno ? errno : EIO;
   if (!channel.error) channel.error = err;
   lastError = err;
+}
+
+void passWrite(PassBuffer& pass, const char* data, std::size_t size) {
+  while (size > 0) {
+    long inBlock = pass.written % kPassBlock;
+    if (inBlock == 0 &&
+        pass.written - pass.released == static_cast<long>(pass.blocks.size()) * kPassBlock)
+      pass.blocks.push_back(std::make_unique<char[]>(kPassBlock));
+    std::size_t n = std::min(size, static_cast<std::size_t>(kPassBlock - inBlock));
+    std::memcpy(pass.blocks.back().get() + inBlock, data, n);
+    pass.written += static_cast<long>(n);
+    data += n;
+    size -= n;
+  }
+}
+
+// Copies up to `size` bytes from `offset` on, where they are still held.
+std::size_t passCopy(const PassBuffer& pass, long offset, char* out, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size && offset < pass.written && offset >= pass.released) {
+    long from = offset - pass.released;
+    const char* block = pass.blocks[static_cast<std::size_t>(from / kPassBlock)].get();
+    long inBlock = from % kPassBlock;
+    std::size_t n = std::min({size - done, static_cast<std::size_t>(kPassBlock - inBlock),
+                              static_cast<std::size_t>(pass.written - offset)});
+    std::memcpy(out + done, block + inBlock, n);
+    done += n;
+    offset += static_cast<long>(n);
+  }
+  return done;
+}
+
+std::size_t passRead(PassBuffer& pass, char* out, std::size_t size) {
+  if (pass.readAt < 0) pass.readAt = pass.released;
+  std::size_t n = passCopy(pass, pass.readAt, out, size);
+  pass.readAt += static_cast<long>(n);
+  // Blocks read to their end are released.
+  while (!pass.blocks.empty() && pass.readAt - pass.released >= kPassBlock) {
+    pass.blocks.pop_front();
+    pass.released += kPassBlock;
+  }
+  return n;
 }
 
 char* heapString(const std::string& s) {
@@ -234,7 +291,17 @@ ChannelT makeMemoryChannel() {
   return &channel;
 }
 
+ChannelT makePassChannel() {
+  fdk.channels.push_back(std::make_unique<ChannelObj>());
+  ChannelObj& channel = *fdk.channels.back();
+  channel.pass = std::make_unique<PassBuffer>();
+  channel.pass->readAt = -1;
+  return &channel;
+}
+
 std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size) {
+  if (channel && channel->pass && offset >= 0)
+    return passCopy(*channel->pass, offset, static_cast<char*>(buffer), size);
   if (!channel || !channel->file || offset < 0) return 0;
   if (std::fflush(channel->file) != 0) {
     channelFailed(*channel);
@@ -257,6 +324,24 @@ std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size
 using pendra::fdk::fdk;
 
 int F_Printf(ChannelT channel, ConStringT format, ...) {
+  if (channel && channel->pass) {
+    char small[pendra::fdk::kPrintfBuffer];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (n < 0) return n;
+    if (static_cast<std::size_t>(n) < sizeof small) {
+      pendra::fdk::passWrite(*channel->pass, small, static_cast<std::size_t>(n));
+    } else {
+      std::vector<char> large(static_cast<std::size_t>(n) + 1);
+      va_start(args, format);
+      std::vsnprintf(large.data(), large.size(), format, args);
+      va_end(args);
+      pendra::fdk::passWrite(*channel->pass, large.data(), static_cast<std::size_t>(n));
+    }
+    return n;
+  }
   std::FILE* out = channel ? channel->file : fdk.console ? fdk.console : stderr;
   if (!out) return -1;
   va_list args;
@@ -366,12 +451,23 @@ ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {
 }
 
 ChannelT F_ChannelMakeTmp(UIntT) {
+  // A host that holds the text between the stages itself gets it in memory.
+  if (fdk.host && fdk.host->temporaryChannelsInMemory()) return pendra::fdk::makePassChannel();
+  return pendra::fdk::makeScratchFile();
+}
+
+ChannelT pendra::fdk::makeScratchFile() {
   // tmpfile() unlinks the file at once: it vanishes on close and on any kind of exit.
   std::FILE* f = std::tmpfile();
   return f ? pendra::fdk::newChannel(f, true, true, true) : nullptr;
 }
 
 std::size_t F_ChannelRead(void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
+  if (channel && channel->pass)
+    return size == 0
+               ? 0
+               : pendra::fdk::passRead(*channel->pass, static_cast<char*>(ptr), size * count) /
+                     size;
   if (!channel || !channel->file) return 0;
   std::size_t got = std::fread(ptr, size, count, channel->file);
   pendra::fdk::advanceChannel(*channel, got * size, false);
@@ -379,6 +475,10 @@ std::size_t F_ChannelRead(void* ptr, std::size_t size, std::size_t count, Channe
 }
 
 std::size_t F_ChannelWrite(const void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
+  if (channel && channel->pass) {
+    pendra::fdk::passWrite(*channel->pass, static_cast<const char*>(ptr), size * count);
+    return count;
+  }
   if (!channel || !channel->file) return 0;
   std::size_t put = std::fwrite(ptr, size, count, channel->file);
   pendra::fdk::advanceChannel(*channel, put * size, true);
@@ -390,6 +490,13 @@ std::size_t F_ChannelWrite(const void* ptr, std::size_t size, std::size_t count,
 }
 
 IntT F_ChannelSeek(ChannelT channel, long offset, IntT whence) {
+  if (channel && channel->pass) {
+    // Back to the start, to read what was written: possible while nothing has been released.
+    PassBuffer& pass = *channel->pass;
+    if (whence != SEEK_SET || offset != pass.released) return -1;
+    pass.readAt = offset;
+    return 0;
+  }
   if (!channel || !channel->file) return -1;
   // From the end of a file whose size is known, the seek is made from the start (glibc would
   // otherwise ask the system for the size).
@@ -414,6 +521,8 @@ IntT F_ChannelSeek(ChannelT channel, long offset, IntT whence) {
 }
 
 long F_ChannelTell(ChannelT channel) {
+  if (channel && channel->pass)
+    return channel->pass->readAt < 0 ? channel->pass->written : channel->pass->readAt;
   if (!channel || !channel->file) return -1;
   if (!channel->positionKnown) {
     long at = std::ftell(channel->file);
@@ -425,6 +534,7 @@ long F_ChannelTell(ChannelT channel) {
 }
 
 IntT F_ChannelEof(ChannelT channel) {
+  if (channel && channel->pass) return channel->pass->readAt >= channel->pass->written ? 1 : 0;
   if (!channel || !channel->file) return 1;
   return std::feof(channel->file) ? 1 : 0;
 }

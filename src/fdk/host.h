@@ -48,6 +48,9 @@ class Host {
   virtual bool createFile(const char* /*path*/, std::FILE** /*stream*/) { return false; }
   // Forgets a file the host keeps; false when it keeps none by that name.
   virtual bool deleteFile(const char* /*path*/) { return false; }
+  // Temporary channels (the MLP between the stages) are held in memory, written once and read
+  // once, rather than in temporary files.
+  virtual bool temporaryChannelsInMemory() const { return false; }
 };
 
 // Installs the host that receives the F_Api calls (nullptr uninstalls it).
@@ -95,6 +98,13 @@ std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size
 // back with readChannelAt (reading it with F_ChannelRead gives nothing). Closed with
 // F_ChannelCloseTmp like a temporary file.
 ChannelT makeMemoryChannel();
+
+// Makes a channel in memory that is written once from its start to its end and then read once
+// (F_ChannelSeek to 0 starts the reading; readChannelAt reads what is still held); each block of
+// it is released once read.
+ChannelT makePassChannel();
+// A temporary file, whatever the host: for data read back and forth while it is written.
+ChannelT makeScratchFile();
 
 // Closes every channel still open (temporary ones vanish); used when a run is cut short.
 void closeAllChannels();

@@ -44,6 +44,8 @@ class StandaloneHost : public fdk::Host {
   void keepImportFiles(const std::string& dir);
   bool createFile(const char* path, std::FILE** stream) override;
   bool deleteFile(const char* path) override;
+  // With the import files kept, the MLP between the stages is held in memory as well.
+  bool temporaryChannelsInMemory() const override { return keepFiles_; }
   void clientRequest(IntT what, IntT value) override;
   F_ObjHandleT customDoc(const fdk::PageGeometry& geometry) override;
   F_ObjHandleT getId(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum) override;

@@ -264,7 +264,7 @@ void spillSiblings(MifNode* marker, MifNode* done) {
   }
   // The file is made here, where files are registered and closed.
   if (!spill.channel && !spill.refused) {
-    spill.channel = F_ChannelMakeTmp(0);
+    spill.channel = fdk::makeScratchFile();
     spill.refused = spill.channel == nullptr;
   }
   mif.writer.post(&spill, marker->next, done);

@@ -1,12 +1,18 @@
 // Saving the command's files: whole or not at all, never over an input, devices written through.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
+#include "driver/driver.h"
+#include "fdk/host.h"
 #include "fdk/save_file.h"
+#include "host/standalone_host.h"
 #include "support/run_command.h"
 
 namespace pendra::fdk {
@@ -51,16 +57,14 @@ TEST(Saving, AFailedWriteEndsTheRunAndKeepsThePreviousOutput) {
   TempDir dir("save-full");
   dir.write("paper.tex", article(4000));
   dir.write("paper.mif", "the previous output\n");
-  // The file size limit (in kilobytes) is hit first by the MLP between the stages, then by the
-  // MIF file; the run must notice either and leave the previous output as it was.
+  // The file size limit (in kilobytes) is hit by the MIF file (the MLP between the stages is
+  // held in memory); the run must notice and leave the previous output as it was.
   for (const char* limit : {"100", "700"}) {
     CommandResult r =
         runPendra("-q paper.tex", dir.path, std::string("ulimit -f ") + limit + " &&");
     EXPECT_EQ(r.status, 3) << limit << "\n" << r.err;
     EXPECT_NE(r.err.find("File too large\n"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find(std::string(limit) == "100" ? "Cannot write the temporary MLP file: "
-                                                     : "Cannot write paper.mif: "),
-              std::string::npos)
+    EXPECT_NE(r.err.find("Cannot write the MIF file: File too large\n"), std::string::npos)
         << r.err;
     EXPECT_EQ(slurp(dir.path / "paper.mif"), "the previous output\n");
     EXPECT_EQ(testing::namesIn(dir.path).size(), 2u);
@@ -155,6 +159,37 @@ TEST(Saving, NoSignalLeavesAFileBehindOrTakesAnExistingOne) {
       dir.write("big.mlp", "an earlier MLP file\n");
     }
   }
+}
+
+// Where the host keeps no files of its own (as inside FrameMaker), the MLP between the stages is
+// in temporary files; a write that fails there ends the run with the reason, and no document.
+TEST(Saving, AFailedWriteOfTheTemporaryMlpIsNoticed) {
+  TempDir dir("save-tmp-mlp");
+  dir.write("paper.tex", article(4000));
+  std::filesystem::path err = dir.path / "err";
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::freopen(err.c_str(), "w", stderr);
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {100 * 1024, 100 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    host::StandaloneHost host;
+    installHost(&host);
+    driver::DriverOptions options;
+    options.progressTrace = false;
+    driver::setOptions(options);
+    F_ApiNotify(0, 0, (dir.path / "paper.tex").c_str(), 0);
+    std::fflush(stderr);
+    _exit(host.returnedDocument() ? 0 : 3);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+  EXPECT_NE(slurp(err).find("Cannot write the temporary MLP file: File too large\n"),
+            std::string::npos)
+      << slurp(err);
+  EXPECT_FALSE(std::filesystem::exists(dir.path / "paper.mif"));
 }
 
 TEST(Saving, NothingIsMadeBesideTheSource) {
