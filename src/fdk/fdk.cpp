@@ -28,6 +28,7 @@ struct PassBuffer {
   long released = 0;  // bytes of the blocks already released
   long written = 0;
   long readAt = 0;  // -1 while writing
+  long limit = 0;   // the most bytes held in memory
 };
 
 // The stream, and its position and size as far as they are known: kept here so that asking for
@@ -56,8 +57,11 @@ namespace pendra::fdk {
 namespace {
 
 constexpr int kMaxTransientFiles = 8;
-// A pass-through channel holds its bytes in blocks of this size.
+// A pass-through channel holds its bytes in blocks of this size, and at most this many bytes in
+// memory: a source whose macros expand far beyond its own size has the rest go to a temporary
+// file, as where the host keeps no channels in memory.
 constexpr long kPassBlock = 1 << 20;
+constexpr long kPassMemoryLimit = 256L << 20;
 // F_Printf on a pass-through channel formats into a buffer of this size, or a larger one.
 constexpr std::size_t kPrintfBuffer = 1024;
 constexpr std::size_t kChannelBuffer = 64 * 1024;
@@ -127,7 +131,7 @@ void channelFailed(ChannelObj& channel) {
   lastError = err;
 }
 
-void passWrite(PassBuffer& pass, const char* data, std::size_t size) {
+void passAppend(PassBuffer& pass, const char* data, std::size_t size) {
   while (size > 0) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 &&
@@ -139,6 +143,34 @@ void passWrite(PassBuffer& pass, const char* data, std::size_t size) {
     data += n;
     size -= n;
   }
+}
+
+// Writes to a pass-through channel; one that outgrows its memory becomes a temporary file with
+// what it held, written before anything was read.
+void passWrite(ChannelObj& channel, const char* data, std::size_t size) {
+  PassBuffer& pass = *channel.pass;
+  if (pass.readAt >= 0 || pass.written + static_cast<long>(size) <= pass.limit) {
+    passAppend(pass, data, size);
+    return;
+  }
+  std::FILE* file = std::tmpfile();
+  if (!file) {
+    channelFailed(channel);
+    return;
+  }
+  std::setvbuf(file, nullptr, _IOFBF, kChannelBuffer);
+  for (std::size_t i = 0; i < pass.blocks.size(); ++i) {
+    long n = std::min(kPassBlock, pass.written - static_cast<long>(i) * kPassBlock);
+    if (std::fwrite(pass.blocks[i].get(), 1, static_cast<std::size_t>(n), file) !=
+        static_cast<std::size_t>(n))
+      channelFailed(channel);
+  }
+  if (std::fwrite(data, 1, size, file) != size) channelFailed(channel);
+  channel.file = file;
+  channel.temporary = true;
+  channel.position = channel.size = pass.written + static_cast<long>(size);
+  channel.positionKnown = channel.sizeKnown = true;
+  channel.pass.reset();
 }
 
 // Copies up to `size` bytes from `offset` on, where they are still held.
@@ -291,11 +323,12 @@ ChannelT makeMemoryChannel() {
   return &channel;
 }
 
-ChannelT makePassChannel() {
+ChannelT makePassChannel(long memoryLimit) {
   fdk.channels.push_back(std::make_unique<ChannelObj>());
   ChannelObj& channel = *fdk.channels.back();
   channel.pass = std::make_unique<PassBuffer>();
   channel.pass->readAt = -1;
+  channel.pass->limit = memoryLimit > 0 ? memoryLimit : kPassMemoryLimit;
   return &channel;
 }
 
@@ -332,13 +365,13 @@ int F_Printf(ChannelT channel, ConStringT format, ...) {
     va_end(args);
     if (n < 0) return n;
     if (static_cast<std::size_t>(n) < sizeof small) {
-      pendra::fdk::passWrite(*channel->pass, small, static_cast<std::size_t>(n));
+      pendra::fdk::passWrite(*channel, small, static_cast<std::size_t>(n));
     } else {
       std::vector<char> large(static_cast<std::size_t>(n) + 1);
       va_start(args, format);
       std::vsnprintf(large.data(), large.size(), format, args);
       va_end(args);
-      pendra::fdk::passWrite(*channel->pass, large.data(), static_cast<std::size_t>(n));
+      pendra::fdk::passWrite(*channel, large.data(), static_cast<std::size_t>(n));
     }
     return n;
   }
@@ -476,7 +509,7 @@ std::size_t F_ChannelRead(void* ptr, std::size_t size, std::size_t count, Channe
 
 std::size_t F_ChannelWrite(const void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
   if (channel && channel->pass) {
-    pendra::fdk::passWrite(*channel->pass, static_cast<const char*>(ptr), size * count);
+    pendra::fdk::passWrite(*channel, static_cast<const char*>(ptr), size * count);
     return count;
   }
   if (!channel || !channel->file) return 0;

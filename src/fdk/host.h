@@ -101,8 +101,9 @@ ChannelT makeMemoryChannel();
 
 // Makes a channel in memory that is written once from its start to its end and then read once
 // (F_ChannelSeek to 0 starts the reading; readChannelAt reads what is still held); each block of
-// it is released once read.
-ChannelT makePassChannel();
+// it is released once read. Past `memoryLimit` bytes (0: the usual limit of 256 MB) written, what
+// it holds goes to a temporary file and it goes on as a file.
+ChannelT makePassChannel(long memoryLimit = 0);
 // A temporary file, whatever the host: for data read back and forth while it is written.
 ChannelT makeScratchFile();
 
