@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -7,6 +8,7 @@
 
 #include "driver/stages.h"
 #include "fdk/host.h"
+#include "fdk/save_file.h"
 #include "mif/writer.h"
 #include "reader/input.h"
 #include "reader/report.h"
@@ -24,6 +26,7 @@ constexpr MetricT kInch = 72 * kPoint;
 constexpr int kMaxMifNameTries = 100;
 
 DriverOptions options;
+bool inputRefused = false;
 
 // What one run holds; released on every way out of the run, a stop included.
 struct Run {
@@ -50,33 +53,39 @@ struct Run {
   }
 };
 
-void copyChannel(ChannelT from, ChannelT to) {
+// Copies `from` into the file being saved, leaving its position where it is (a channel in
+// memory is read once only); false when a write failed.
+bool copyChannel(ChannelT from, fdk::SavedFile& to) {
   char buffer[kBodyCopyBlock];
+  long at = 0;
   std::size_t n;
-  while ((n = F_ChannelRead(buffer, 1, kBodyCopyBlock, from)) > 0) F_ChannelWrite(buffer, 1, n, to);
+  while ((n = fdk::readChannelAt(from, at, buffer, kBodyCopyBlock)) > 0) {
+    if (!to.write(buffer, n)) return false;
+    at += static_cast<long>(n);
+  }
+  return true;
 }
 
-// Keeps a copy of the MLP file (the prologue and then the body) where the command asked for one.
-void keepMlpCopy(ChannelT prologue, ChannelT body) {
-  if (options.keepMlpPath.empty()) return;
-  FilePathT path = F_PathNameToFilePath(options.keepMlpPath.c_str(), nullptr, FDefaultPlatform);
-  ChannelT out = nullptr;
-  if (path) {
-    fdk::CleanupSignalsHeld held;  // no interruption between making the file and registering it
-    out = F_ChannelOpen(path, "w");
-    if (out) fdk::addTransientFile(path);  // an interrupted copy is not left half written
+// Keeps a copy of the MLP file (the prologue and then the body) where the command asked for one,
+// saved whole or not at all. False (with a message) when it could not be saved.
+bool keepMlpCopy(ChannelT prologue, ChannelT body) {
+  if (options.keepMlpPath.empty()) return true;
+  fdk::SavedFile out;
+  bool saved = out.open(options.keepMlpPath) && copyChannel(prologue, out) &&
+               copyChannel(body, out) && out.commit();
+  if (!saved) {
+    F_Printf(nullptr, "%s\n", out.error().c_str());
+    if (out.refusedAsInput()) inputRefused = true;
   }
-  if (out) {
-    copyChannel(prologue, out);
-    copyChannel(body, out);
-    F_ChannelClose(out);
-    fdk::removeTransientFile(options.keepMlpPath.c_str());
-  } else {
-    F_Printf(nullptr, "Cannot write %s\n", options.keepMlpPath.c_str());
-  }
-  if (path) F_FilePathFree(path);
-  F_ChannelSeek(prologue, 0, SEEK_SET);
-  F_ChannelSeek(body, 0, SEEK_SET);
+  return saved;
+}
+
+// A temporary channel between the stages refused bytes: the run ends with the reason.
+bool temporaryFailed(ChannelT channel, const char* what) {
+  int err = fdk::channelError(channel);
+  if (err == 0) return false;
+  F_Printf(nullptr, "Cannot write the temporary %s file: %s\n", what, std::strerror(err));
+  return true;
 }
 
 // Opens the MIF file that is imported and then deleted. It never replaces a file that is already
@@ -106,6 +115,7 @@ ChannelT openIntermediateMif(Run& run) {
 
 void runConversion(ConStringT sparm) {
   Run run;
+  inputRefused = false;
   F_FdeInit();
   run.sourcePath = F_PathNameToFilePath(sparm, nullptr, FDefaultPlatform);
   if (!run.sourcePath) return;
@@ -151,6 +161,7 @@ void runConversion(ConStringT sparm) {
 
   output::finishDiversions();
   math::finishMath();
+  if (temporaryFailed(run.body, "MLP")) return;
 
   F_ChannelSeek(run.body, 0, SEEK_SET);
   run.mlp = F_ChannelMakeTmp(kTmpChannelSize);
@@ -165,7 +176,8 @@ void runConversion(ConStringT sparm) {
   F_Printf(nullptr, "\nLatex->MLP Done\n");
 
   F_ChannelSeek(run.mlp, 0, SEEK_SET);
-  keepMlpCopy(run.mlp, run.body);
+  if (temporaryFailed(run.mlp, "MLP") || temporaryFailed(run.body, "MLP")) return;
+  if (!keepMlpCopy(run.mlp, run.body)) return;
   bool translated = mlp::translateMlp(run.mlp, options.verbose, kVersionText, run.body);
   F_ChannelCloseTmp(run.mlp);
   run.mlp = nullptr;
@@ -185,11 +197,16 @@ void runConversion(ConStringT sparm) {
   run.mifPath = F_PathNameToFilePath(run.mifName, run.sourceDir, FDefaultPlatform);
   if (!run.mifPath) return;
   ChannelT mif = openIntermediateMif(run);
-  if (!mif) return;
+  if (!mif) {
+    F_Printf(nullptr, "Cannot write %s: %s\n", run.mifName, std::strerror(errno));
+    return;
+  }
   mif::writeMif(mif, true);
   // A file that could not be written whole is not handed on as if it were the document.
-  if (F_ChannelClose(mif) != 0 || mif::mifWriteFailed()) {
-    F_Printf(nullptr, "Cannot write %s\n", run.mifName);
+  bool failed = mif::mifWriteFailed() || fdk::channelError(mif) != 0;
+  if (F_ChannelClose(mif) != 0 || failed) {
+    int err = fdk::lastChannelError();
+    F_Printf(nullptr, "Cannot write the MIF file: %s\n", std::strerror(err ? err : EIO));
     F_DeleteFile(run.mifPath);
     return;
   }
@@ -237,6 +254,10 @@ void runConversion(ConStringT sparm) {
 
 void setOptions(const DriverOptions& o) {
   options = o;
+}
+
+bool inputOverwriteRefused() {
+  return inputRefused;
 }
 
 void replaceExtension(char* name, const char* ext) {

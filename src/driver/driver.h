@@ -23,6 +23,9 @@ struct DriverOptions {
 
 void setOptions(const DriverOptions& options);
 
+// The last run stopped because the MLP copy would have replaced a file the run read.
+bool inputOverwriteRefused();
+
 // Replaces the extension of `name` (from its last dot after the first character) by `ext`, or
 // appends `ext` when there is no such dot. `name` must have room for strlen(ext) more bytes.
 void replaceExtension(char* name, const char* ext);

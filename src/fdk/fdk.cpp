@@ -7,16 +7,29 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fdk/host.h"
+#include "fdk/save_file.h"
+
+// The bytes of a channel that is written once from start to end and then read once from start to
+// end (the MLP between the stages): held in blocks, each released as soon as it has been read.
+struct PassBuffer {
+  std::deque<std::unique_ptr<char[]>> blocks;
+  long released = 0;  // bytes of the blocks already released
+  long written = 0;
+  long readAt = 0;  // -1 while writing
+  long limit = 0;   // the most bytes held in memory
+};
 
 // The stream, and its position and size as far as they are known: kept here so that asking for
 // the position (the diversions do it all the time) costs no system call.
@@ -27,10 +40,12 @@ struct ChannelObj {
   long size = 0;
   bool positionKnown = false;
   bool sizeKnown = false;  // a file made empty by this channel
+  int error = 0;           // the system's reason for the first write that failed, 0 while none did
   // A channel held in memory: the stream writes into this buffer (see makeMemoryChannel).
   bool inMemory = false;
   char* memory = nullptr;
   std::size_t memorySize = 0;
+  std::unique_ptr<PassBuffer> pass;  // a pass-through channel in memory (see makePassChannel)
 };
 
 struct FilePathObj {
@@ -42,6 +57,13 @@ namespace pendra::fdk {
 namespace {
 
 constexpr int kMaxTransientFiles = 8;
+// A pass-through channel holds its bytes in blocks of this size, and at most this many bytes in
+// memory: a source whose macros expand far beyond its own size has the rest go to a temporary
+// file, as where the host keeps no channels in memory.
+constexpr long kPassBlock = 1 << 20;
+constexpr long kPassMemoryLimit = 256L << 20;
+// F_Printf on a pass-through channel formats into a buffer of this size, or a larger one.
+constexpr std::size_t kPrintfBuffer = 1024;
 constexpr std::size_t kChannelBuffer = 64 * 1024;
 constexpr std::size_t kTransientPathMax = 4096;
 
@@ -100,6 +122,85 @@ void advanceChannel(ChannelObj& channel, std::size_t bytes, bool wrote) {
     channel.size = channel.position;
 }
 
+int lastError = 0;
+
+// A write, flush or seek on the channel failed with the reason in errno.
+void channelFailed(ChannelObj& channel) {
+  int err = errno ? errno : EIO;
+  if (!channel.error) channel.error = err;
+  lastError = err;
+}
+
+void passAppend(PassBuffer& pass, const char* data, std::size_t size) {
+  while (size > 0) {
+    long inBlock = pass.written % kPassBlock;
+    if (inBlock == 0 &&
+        pass.written - pass.released == static_cast<long>(pass.blocks.size()) * kPassBlock)
+      pass.blocks.push_back(std::make_unique<char[]>(kPassBlock));
+    std::size_t n = std::min(size, static_cast<std::size_t>(kPassBlock - inBlock));
+    std::memcpy(pass.blocks.back().get() + inBlock, data, n);
+    pass.written += static_cast<long>(n);
+    data += n;
+    size -= n;
+  }
+}
+
+// Writes to a pass-through channel; one that outgrows its memory becomes a temporary file with
+// what it held, written before anything was read.
+void passWrite(ChannelObj& channel, const char* data, std::size_t size) {
+  PassBuffer& pass = *channel.pass;
+  if (pass.readAt >= 0 || pass.written + static_cast<long>(size) <= pass.limit) {
+    passAppend(pass, data, size);
+    return;
+  }
+  std::FILE* file = std::tmpfile();
+  if (!file) {
+    channelFailed(channel);
+    return;
+  }
+  std::setvbuf(file, nullptr, _IOFBF, kChannelBuffer);
+  for (std::size_t i = 0; i < pass.blocks.size(); ++i) {
+    long n = std::min(kPassBlock, pass.written - static_cast<long>(i) * kPassBlock);
+    if (std::fwrite(pass.blocks[i].get(), 1, static_cast<std::size_t>(n), file) !=
+        static_cast<std::size_t>(n))
+      channelFailed(channel);
+  }
+  if (std::fwrite(data, 1, size, file) != size) channelFailed(channel);
+  channel.file = file;
+  channel.temporary = true;
+  channel.position = channel.size = pass.written + static_cast<long>(size);
+  channel.positionKnown = channel.sizeKnown = true;
+  channel.pass.reset();
+}
+
+// Copies up to `size` bytes from `offset` on, where they are still held.
+std::size_t passCopy(const PassBuffer& pass, long offset, char* out, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size && offset < pass.written && offset >= pass.released) {
+    long from = offset - pass.released;
+    const char* block = pass.blocks[static_cast<std::size_t>(from / kPassBlock)].get();
+    long inBlock = from % kPassBlock;
+    std::size_t n = std::min({size - done, static_cast<std::size_t>(kPassBlock - inBlock),
+                              static_cast<std::size_t>(pass.written - offset)});
+    std::memcpy(out + done, block + inBlock, n);
+    done += n;
+    offset += static_cast<long>(n);
+  }
+  return done;
+}
+
+std::size_t passRead(PassBuffer& pass, char* out, std::size_t size) {
+  if (pass.readAt < 0) pass.readAt = pass.released;
+  std::size_t n = passCopy(pass, pass.readAt, out, size);
+  pass.readAt += static_cast<long>(n);
+  // Blocks read to their end are released.
+  while (!pass.blocks.empty() && pass.readAt - pass.released >= kPassBlock) {
+    pass.blocks.pop_front();
+    pass.released += kPassBlock;
+  }
+  return n;
+}
+
 char* heapString(const std::string& s) {
   char* p = static_cast<char*>(F_Alloc(s.size() + 1));
   if (p) std::memcpy(p, s.c_str(), s.size() + 1);
@@ -143,21 +244,57 @@ void cleanupOnSignal(int sig) {
   raise(sig);
 }
 
+// The signals whose default action ends the process (SIGKILL aside, which cannot be caught).
+// SIGXFSZ is not among them: it is ignored, so that a write past the file size limit fails with
+// its reason like any other failed write.
+const int kEndingSignals[] = {SIGHUP,    SIGINT,    SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                              SIGFPE,    SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+#ifdef SIGSTKFLT
+                              SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+                              SIGPWR,
+#endif
+                              SIGXCPU,   SIGVTALRM, SIGPROF, SIGIO,   SIGSYS};
+
+void catchSignal(int sig) {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  if (sigaction(sig, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) return;
+  action.sa_handler = cleanupOnSignal;
+  sigfillset(&action.sa_mask);  // one handler at a time
+  action.sa_flags = 0;
+  sigaction(sig, &action, nullptr);
+}
+
 }  // namespace
 
 void installSignalCleanup() {
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) signal(sig, cleanupOnSignal);
+  // A signal the caller ignores (nohup's SIGHUP, say) stays ignored.
+  for (int sig : kEndingSignals) catchSignal(sig);
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) catchSignal(sig);
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 CleanupSignalsHeld::CleanupSignalsHeld() {
   sigset_t held;
-  sigemptyset(&held);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&held, sig);
+  sigfillset(&held);
+  for (int sig : {SIGILL, SIGTRAP, SIGBUS, SIGFPE, SIGSEGV}) sigdelset(&held, sig);
   sigprocmask(SIG_BLOCK, &held, &kept_);
 }
 
 CleanupSignalsHeld::~CleanupSignalsHeld() {
   sigprocmask(SIG_SETMASK, &kept_, nullptr);
+}
+
+int channelError(ChannelT channel) {
+  if (!channel) return EBADF;
+  if (!channel->error && channel->file && std::ferror(channel->file)) channel->error = EIO;
+  return channel->error;
+}
+
+int lastChannelError() {
+  return lastError;
 }
 
 Host* installedHost() {
@@ -186,8 +323,23 @@ ChannelT makeMemoryChannel() {
   return &channel;
 }
 
+ChannelT makePassChannel(long memoryLimit) {
+  fdk.channels.push_back(std::make_unique<ChannelObj>());
+  ChannelObj& channel = *fdk.channels.back();
+  channel.pass = std::make_unique<PassBuffer>();
+  channel.pass->readAt = -1;
+  channel.pass->limit = memoryLimit > 0 ? memoryLimit : kPassMemoryLimit;
+  return &channel;
+}
+
 std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size) {
-  if (!channel || !channel->file || offset < 0 || std::fflush(channel->file) != 0) return 0;
+  if (channel && channel->pass && offset >= 0)
+    return passCopy(*channel->pass, offset, static_cast<char*>(buffer), size);
+  if (!channel || !channel->file || offset < 0) return 0;
+  if (std::fflush(channel->file) != 0) {
+    channelFailed(*channel);
+    return 0;
+  }
   if (channel->inMemory) {
     // After the flush the buffer holds everything up to the position.
     std::size_t at = static_cast<std::size_t>(offset);
@@ -205,6 +357,24 @@ std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size
 using pendra::fdk::fdk;
 
 int F_Printf(ChannelT channel, ConStringT format, ...) {
+  if (channel && channel->pass) {
+    char small[pendra::fdk::kPrintfBuffer];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (n < 0) return n;
+    if (static_cast<std::size_t>(n) < sizeof small) {
+      pendra::fdk::passWrite(*channel, small, static_cast<std::size_t>(n));
+    } else {
+      std::vector<char> large(static_cast<std::size_t>(n) + 1);
+      va_start(args, format);
+      std::vsnprintf(large.data(), large.size(), format, args);
+      va_end(args);
+      pendra::fdk::passWrite(*channel, large.data(), static_cast<std::size_t>(n));
+    }
+    return n;
+  }
   std::FILE* out = channel ? channel->file : fdk.console ? fdk.console : stderr;
   if (!out) return -1;
   va_list args;
@@ -225,6 +395,7 @@ int F_Printf(ChannelT channel, ConStringT format, ...) {
     if (n >= 0) {
       pendra::fdk::advanceChannel(*channel, static_cast<std::size_t>(n), true);
     } else {
+      pendra::fdk::channelFailed(*channel);
       channel->positionKnown = false;
       channel->sizeKnown = false;
     }
@@ -232,7 +403,9 @@ int F_Printf(ChannelT channel, ConStringT format, ...) {
   return n;
 }
 
-void F_FdeInit() {}
+void F_FdeInit() {
+  pendra::fdk::forgetFilesRead();
+}
 
 FilePathT F_PathNameToFilePath(ConStringT pathName, FilePathT anchor, IntT) {
   if (!pathName || !*pathName) return nullptr;
@@ -284,6 +457,7 @@ IntT F_FilePathProperty(FilePathT path, IntT mask) {
 
 IntT F_DeleteFile(FilePathT path) {
   if (!path) return -1;
+  if (fdk.host && fdk.host->deleteFile(path->path.c_str())) return 0;
   // Removed before it is forgotten: an interruption in between finds nothing left to remove.
   int rc = std::remove(path->path.c_str());
   pendra::fdk::removeTransientFile(path->path.c_str());
@@ -299,18 +473,34 @@ ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {
     if (stat(path->path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
   }
   if (m.find('b') == std::string::npos) m += 'b';
-  std::FILE* f = std::fopen(path->path.c_str(), m.c_str());
+  // A file made anew may be one the host keeps itself.
+  std::FILE* f = nullptr;
+  bool kept = m[0] == 'w' && m.find('x') != std::string::npos && fdk.host &&
+              fdk.host->createFile(path->path.c_str(), &f);
+  if (!kept) f = std::fopen(path->path.c_str(), m.c_str());
   bool fresh = m[0] == 'w';
+  if (f && m[0] == 'r') pendra::fdk::noteFileRead(fileno(f));
   return f ? pendra::fdk::newChannel(f, false, fresh, fresh || m[0] == 'r') : nullptr;
 }
 
 ChannelT F_ChannelMakeTmp(UIntT) {
+  // A host that holds the text between the stages itself gets it in memory.
+  if (fdk.host && fdk.host->temporaryChannelsInMemory()) return pendra::fdk::makePassChannel();
+  return pendra::fdk::makeScratchFile();
+}
+
+ChannelT pendra::fdk::makeScratchFile() {
   // tmpfile() unlinks the file at once: it vanishes on close and on any kind of exit.
   std::FILE* f = std::tmpfile();
   return f ? pendra::fdk::newChannel(f, true, true, true) : nullptr;
 }
 
 std::size_t F_ChannelRead(void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
+  if (channel && channel->pass)
+    return size == 0
+               ? 0
+               : pendra::fdk::passRead(*channel->pass, static_cast<char*>(ptr), size * count) /
+                     size;
   if (!channel || !channel->file) return 0;
   std::size_t got = std::fread(ptr, size, count, channel->file);
   pendra::fdk::advanceChannel(*channel, got * size, false);
@@ -318,14 +508,28 @@ std::size_t F_ChannelRead(void* ptr, std::size_t size, std::size_t count, Channe
 }
 
 std::size_t F_ChannelWrite(const void* ptr, std::size_t size, std::size_t count, ChannelT channel) {
+  if (channel && channel->pass) {
+    pendra::fdk::passWrite(*channel, static_cast<const char*>(ptr), size * count);
+    return count;
+  }
   if (!channel || !channel->file) return 0;
   std::size_t put = std::fwrite(ptr, size, count, channel->file);
   pendra::fdk::advanceChannel(*channel, put * size, true);
-  if (put != count) channel->positionKnown = false;  // a part of an item may have gone out
+  if (put != count) {
+    pendra::fdk::channelFailed(*channel);
+    channel->positionKnown = false;  // a part of an item may have gone out
+  }
   return put;
 }
 
 IntT F_ChannelSeek(ChannelT channel, long offset, IntT whence) {
+  if (channel && channel->pass) {
+    // Back to the start, to read what was written: possible while nothing has been released.
+    PassBuffer& pass = *channel->pass;
+    if (whence != SEEK_SET || offset != pass.released) return -1;
+    pass.readAt = offset;
+    return 0;
+  }
   if (!channel || !channel->file) return -1;
   // From the end of a file whose size is known, the seek is made from the start (glibc would
   // otherwise ask the system for the size).
@@ -335,6 +539,8 @@ IntT F_ChannelSeek(ChannelT channel, long offset, IntT whence) {
   }
   int rc = std::fseek(channel->file, offset, whence);
   if (rc != 0) {
+    // The seek writes out what the buffer holds first: a full disk shows here too.
+    pendra::fdk::channelFailed(*channel);
     channel->positionKnown = false;
   } else if (whence == SEEK_SET) {
     channel->position = offset;
@@ -348,6 +554,8 @@ IntT F_ChannelSeek(ChannelT channel, long offset, IntT whence) {
 }
 
 long F_ChannelTell(ChannelT channel) {
+  if (channel && channel->pass)
+    return channel->pass->readAt < 0 ? channel->pass->written : channel->pass->readAt;
   if (!channel || !channel->file) return -1;
   if (!channel->positionKnown) {
     long at = std::ftell(channel->file);
@@ -359,6 +567,7 @@ long F_ChannelTell(ChannelT channel) {
 }
 
 IntT F_ChannelEof(ChannelT channel) {
+  if (channel && channel->pass) return channel->pass->readAt >= channel->pass->written ? 1 : 0;
   if (!channel || !channel->file) return 1;
   return std::feof(channel->file) ? 1 : 0;
 }
@@ -366,6 +575,7 @@ IntT F_ChannelEof(ChannelT channel) {
 IntT F_ChannelClose(ChannelT channel) {
   if (!channel) return -1;
   int rc = channel->file ? std::fclose(channel->file) : 0;
+  if (rc != 0) pendra::fdk::channelFailed(*channel);
   channel->file = nullptr;
   std::free(channel->memory);
   channel->memory = nullptr;

@@ -40,6 +40,17 @@ class Host {
   virtual void bailOut() = 0;
   // The conversion hit an unrecoverable state and was stopped; no document follows.
   virtual void conversionStopped() = 0;
+
+  // A file the filter makes anew for the host alone (the MIF file it then imports) may be kept by
+  // the host instead of the file system. True when the host keeps it: `*stream` is then where it
+  // is written (closed by the filter), or nullptr with the reason in errno. A host that keeps it
+  // finds it by name when it is imported.
+  virtual bool createFile(const char* /*path*/, std::FILE** /*stream*/) { return false; }
+  // Forgets a file the host keeps; false when it keeps none by that name.
+  virtual bool deleteFile(const char* /*path*/) { return false; }
+  // Temporary channels (the MLP between the stages) are held in memory, written once and read
+  // once, rather than in temporary files.
+  virtual bool temporaryChannelsInMemory() const { return false; }
 };
 
 // Installs the host that receives the F_Api calls (nullptr uninstalls it).
@@ -68,9 +79,16 @@ class CleanupSignalsHeld {
   sigset_t kept_;
 };
 
-// Installs the handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT that remove the transient files
-// and then end the process the way the signal would have.
+// Installs, for every signal whose default action ends the process, a handler that removes the
+// transient files and then ends the process the way the signal would have; SIGXFSZ is ignored, so
+// that writing past the file size limit fails like any other write.
 void installSignalCleanup();
+
+// The system's reason (an errno value) for the first write, flush, seek or close on the channel
+// that failed; 0 while none did.
+int channelError(ChannelT channel);
+// The reason for the last such failure on any channel; 0 while there was none.
+int lastChannelError();
 
 // Reads up to `size` bytes at `offset` of a channel's file without moving the channel's position
 // (what was written through the channel is flushed first); returns the number of bytes read.
@@ -80,6 +98,14 @@ std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size
 // back with readChannelAt (reading it with F_ChannelRead gives nothing). Closed with
 // F_ChannelCloseTmp like a temporary file.
 ChannelT makeMemoryChannel();
+
+// Makes a channel in memory that is written once from its start to its end and then read once
+// (F_ChannelSeek to 0 starts the reading; readChannelAt reads what is still held); each block of
+// it is released once read. Past `memoryLimit` bytes (0: the usual limit of 256 MB) written, what
+// it holds goes to a temporary file and it goes on as a file.
+ChannelT makePassChannel(long memoryLimit = 0);
+// A temporary file, whatever the host: for data read back and forth while it is written.
+ChannelT makeScratchFile();
 
 // Closes every channel still open (temporary ones vanish); used when a run is cut short.
 void closeAllChannels();

@@ -1,13 +1,18 @@
 // The pendra command: converts a LaTeX file the way FrameMaker would through the filter, and
 // saves the resulting document as MIF.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "driver/driver.h"
 #include "driver/stages.h"
 #include "fdk/host.h"
+#include "fdk/save_file.h"
 #include "host/standalone_host.h"
 #include "mif/writer.h"
 
@@ -62,7 +67,70 @@ int usageError(const char* message) {
   return kExitUsage;
 }
 
+// Saves the content `write` puts into the stream to `path`, whole or not at all. The exit status
+// on failure: 2 where `path` is a file the run read, 3 otherwise; 0 when saved.
+int save(const std::string& path, const std::function<bool(std::FILE*)>& write) {
+  pendra::fdk::SavedFile file;
+  if (file.open(path)) {
+    if (!write(file.stream())) file.writeFailed();
+    if (file.commit()) return kExitOk;
+  }
+  std::fprintf(stderr, "%s\n", file.error().c_str());
+  return file.refusedAsInput() ? kExitUsage : kExitNoDocument;
+}
+
+struct FileId {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+FileId idOf(const std::string& path) {
+  struct stat st;
+  FileId id;
+  if (path != "-" && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    id = {true, st.st_dev, st.st_ino};
+  return id;
+}
+
+bool sameFile(const FileId& a, const FileId& b) {
+  return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+}
+
+// The output and the MLP copy may be neither the source nor each other: refused before any work
+// is done (the files the source includes are checked when they are known, at the save).
+int checkDestinations(const Options& opt, const std::string& out) {
+  FileId source = idOf(opt.file);
+  FileId output = idOf(out);
+  FileId mlp = opt.keepMlp.empty() ? FileId() : idOf(opt.keepMlp);
+  const std::string* refused = sameFile(source, output) ? &out
+                               : sameFile(source, mlp)  ? &opt.keepMlp
+                                                        : nullptr;
+  if (refused) {
+    std::fprintf(stderr, "pendra: %s is a file this conversion reads; it is not overwritten\n",
+                 refused->c_str());
+    return kExitUsage;
+  }
+  if (!opt.keepMlp.empty() && (opt.keepMlp == out || sameFile(output, mlp)))
+    return usageError("-o and --mlp name the same file");
+  return kExitOk;
+}
+
+// Where the standalone host keeps the MIF file it imports: beside the output, so that the saved
+// document is copied within one file system; the temporary directory where the output is no
+// regular file.
+std::string scratchDirectory(const std::string& out) {
+  struct stat st;
+  if (out == "-" || out.rfind("/dev/", 0) == 0 || out.rfind("/proc/", 0) == 0 ||
+      (stat(out.c_str(), &st) == 0 && !S_ISREG(st.st_mode)))
+    return "";
+  std::size_t slash = out.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : out.substr(0, slash);
+}
+
 int convertMlp(const Options& opt) {
+  std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
+  if (int status = checkDestinations(opt, out)) return status;
   FilePathT in = F_PathNameToFilePath(opt.file.c_str(), nullptr, FDefaultPlatform);
   ChannelT channel = in ? F_ChannelOpen(in, "r") : nullptr;
   if (in) F_FilePathFree(in);
@@ -73,29 +141,34 @@ int convertMlp(const Options& opt) {
   bool ok = pendra::mlp::translateMlp(channel, opt.verbose, pendra::driver::kVersionText);
   F_ChannelClose(channel);
   if (!ok) return kExitNoDocument;
-  std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
   ChannelT mif = F_ChannelMakeTmp(1024);
   if (!mif) return kExitNoDocument;
   pendra::mif::writeMif(mif, true);
-  bool written = !pendra::mif::mifWriteFailed() && F_ChannelSeek(mif, 0, SEEK_SET) == 0;
-  bool saved = written && pendra::host::saveFile(out, [mif](std::FILE* file) {
-                 std::vector<char> block(1 << 16);
-                 std::size_t n;
-                 while ((n = F_ChannelRead(block.data(), 1, block.size(), mif)) > 0) {
-                   if (std::fwrite(block.data(), 1, n, file) != n) return false;
-                 }
-                 return true;
-               });
-  F_ChannelCloseTmp(mif);
-  if (!saved) {
-    std::fprintf(stderr, "Cannot write %s\n", out.c_str());
+  int failure = pendra::fdk::channelError(mif);
+  if (pendra::mif::mifWriteFailed() || failure != 0 || F_ChannelSeek(mif, 0, SEEK_SET) != 0) {
+    if (!failure) failure = pendra::fdk::lastChannelError();
+    std::fprintf(stderr, "Cannot write the temporary MIF file: %s\n",
+                 std::strerror(failure ? failure : EIO));
+    F_ChannelCloseTmp(mif);
     return kExitNoDocument;
   }
-  return kExitOk;
+  int status = save(out, [mif](std::FILE* file) {
+    std::vector<char> block(1 << 16);
+    std::size_t n;
+    while ((n = F_ChannelRead(block.data(), 1, block.size(), mif)) > 0) {
+      if (std::fwrite(block.data(), 1, n, file) != n) return false;
+    }
+    return true;
+  });
+  F_ChannelCloseTmp(mif);
+  return status;
 }
 
 int convertLatex(const Options& opt) {
+  std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
+  if (int status = checkDestinations(opt, out)) return status;
   pendra::host::StandaloneHost host;
+  host.keepImportFiles(scratchDirectory(out));
   pendra::fdk::installHost(&host);
   pendra::driver::DriverOptions dopt;
   dopt.progressTrace = !opt.quiet;
@@ -107,16 +180,10 @@ int convertLatex(const Options& opt) {
   F_ApiNotify(0, 0, opt.file.c_str(), 0);
   pendra::fdk::installHost(nullptr);
   if (host.stopped()) return kExitStopped;
+  if (pendra::driver::inputOverwriteRefused()) return kExitUsage;
   const pendra::host::Document* doc = host.returnedDocument();
   if (!doc || host.importFailed() || !doc->imported) return kExitNoDocument;
-  std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
-  bool saved = pendra::host::saveFile(
-      out, [doc](std::FILE* file) { return pendra::host::writeSavedDocument(*doc, file); });
-  if (!saved) {
-    std::fprintf(stderr, "Cannot write %s\n", out.c_str());
-    return kExitNoDocument;
-  }
-  return kExitOk;
+  return save(out, [doc](std::FILE* file) { return pendra::host::writeSavedDocument(*doc, file); });
 }
 
 }  // namespace

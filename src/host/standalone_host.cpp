@@ -1,5 +1,6 @@
 #include "host/standalone_host.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,14 +37,87 @@ std::string inches(MetricT m) {
   return s + "\"";
 }
 
-// mkstemp makes files readable by their owner only; a saved document gets the usual mode.
-void setDefaultMode(const std::string& path) {
-  mode_t mask = umask(0);
-  umask(mask);
-  chmod(path.c_str(), 0666 & ~mask);
+ssize_t writeKept(void* cookie, const char* data, size_t size) {
+  KeptFile& file = *static_cast<KeptFile*>(cookie);
+  if (file.error) {
+    errno = file.error;
+    return -1;
+  }
+  file.checker.feed(data, size);
+  for (size_t done = 0; done < size;) {
+    ssize_t n = ::write(file.fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      file.error = n < 0 ? errno : EIO;
+      errno = file.error;
+      return -1;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(size);
+}
+
+int closeKept(void* cookie) {
+  static_cast<KeptFile*>(cookie)->closed = true;
+  return 0;
+}
+
+// An unnamed file in `dir`, or in the temporary directory; -1 with the reason in errno.
+int unnamedFile(const std::string& dir) {
+  if (!dir.empty()) {
+    int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+  }
+  std::FILE* tmp = std::tmpfile();
+  if (!tmp) return -1;
+  int fd = fcntl(fileno(tmp), F_DUPFD_CLOEXEC, 0);
+  std::fclose(tmp);
+  return fd;
 }
 
 }  // namespace
+
+KeptFile::~KeptFile() {
+  if (fd >= 0) close(fd);
+}
+
+void StandaloneHost::keepImportFiles(const std::string& dir) {
+  keepFiles_ = true;
+  keepDir_ = dir;
+}
+
+KeptFile* StandaloneHost::kept(const char* path) {
+  for (auto& f : kept_)
+    if (f->path == path) return f.get();
+  return nullptr;
+}
+
+bool StandaloneHost::createFile(const char* path, std::FILE** stream) {
+  *stream = nullptr;
+  if (!keepFiles_) return false;
+  if (kept(path)) {
+    errno = EEXIST;  // made anew only
+    return true;
+  }
+  auto file = std::make_unique<KeptFile>();
+  file->path = path;
+  file->fd = unnamedFile(keepDir_);
+  if (file->fd < 0) return true;
+  cookie_io_functions_t io = {nullptr, writeKept, nullptr, closeKept};
+  *stream = fopencookie(file.get(), "w", io);
+  if (*stream) kept_.push_back(std::move(file));
+  return true;
+}
+
+bool StandaloneHost::deleteFile(const char* path) {
+  for (auto it = kept_.begin(); it != kept_.end(); ++it) {
+    if ((*it)->path == path) {
+      kept_.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
 
 void StandaloneHost::clientRequest(IntT, IntT) {}
 
@@ -101,23 +175,39 @@ F_ObjHandleT StandaloneHost::import(F_ObjHandleT docId, const F_TextLocT& loc, C
     importFailed_ = true;
     return 0;
   }
-  std::shared_ptr<std::FILE> file(std::fopen(path, "rb"), std::fclose);
-  if (!file) {
-    std::fprintf(stderr, "Import of %s failed: cannot read the file\n", path);
-    importFailed_ = true;
-    return 0;
-  }
-  MifChecker checker;
-  std::vector<char> block(kBlock);
-  std::size_t n;
-  while ((n = std::fread(block.data(), 1, block.size(), file.get())) > 0)
-    checker.feed(block.data(), n);
-  bool readFailed = std::ferror(file.get()) != 0;
-  MifCheckResult check = checker.finish();
-  if (readFailed || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    std::fprintf(stderr, "Import of %s failed: cannot read the file\n", path);
-    importFailed_ = true;
-    return 0;
+  MifCheckResult check;
+  std::shared_ptr<std::FILE> file;
+  if (KeptFile* k = kept(path)) {
+    // Checked as it was written: read again from its start when the document is saved.
+    int fd = k->closed && !k->error ? fcntl(k->fd, F_DUPFD_CLOEXEC, 0) : -1;
+    std::FILE* in = fd >= 0 ? fdopen(fd, "rb") : nullptr;
+    if (fd >= 0 && !in) close(fd);
+    if (in) file.reset(in, std::fclose);
+    if (!file || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+      std::fprintf(stderr, "Import of %s failed: cannot read the file\n", path);
+      importFailed_ = true;
+      return 0;
+    }
+    check = k->checker.finish();
+  } else {
+    file.reset(std::fopen(path, "rb"), std::fclose);
+    if (!file) {
+      std::fprintf(stderr, "Import of %s failed: cannot read the file\n", path);
+      importFailed_ = true;
+      return 0;
+    }
+    MifChecker checker;
+    std::vector<char> block(kBlock);
+    std::size_t n;
+    while ((n = std::fread(block.data(), 1, block.size(), file.get())) > 0)
+      checker.feed(block.data(), n);
+    bool readFailed = std::ferror(file.get()) != 0;
+    check = checker.finish();
+    if (readFailed || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+      std::fprintf(stderr, "Import of %s failed: cannot read the file\n", path);
+      importFailed_ = true;
+      return 0;
+    }
   }
   if (!check.ok) {
     std::fprintf(stderr, "Import of %s failed: line %d: %s\n", path, check.line,
@@ -221,36 +311,6 @@ std::string savedDocumentText(const Document& doc) {
   std::string text = ok && data ? std::string(data, size) : std::string();
   std::free(data);
   return text;
-}
-
-bool saveFile(const std::string& path, const std::function<bool(std::FILE*)>& write) {
-  if (path == "-") return write(stdout) && std::fflush(stdout) == 0;
-  std::string tmp = path + ".tmpXXXXXX";
-  int fd;
-  {
-    fdk::CleanupSignalsHeld held;  // no interruption between making the file and registering it
-    fd = mkstemp(tmp.data());
-    if (fd >= 0) fdk::addTransientFile(tmp.c_str());
-  }
-  if (fd < 0) return false;
-  std::FILE* out = fdopen(fd, "wb");
-  bool ok = out != nullptr;
-  if (!out) close(fd);
-  if (ok) ok = write(out);
-  if (out && std::fclose(out) != 0) ok = false;
-  if (ok) setDefaultMode(tmp);
-  if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    ok = false;
-  }
-  fdk::removeTransientFile(tmp.c_str());
-  return ok;
-}
-
-bool saveFile(const std::string& path, const std::string& text) {
-  return saveFile(path, [&text](std::FILE* out) {
-    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  });
 }
 
 }  // namespace pendra::host

@@ -3,12 +3,12 @@
 #pragma once
 
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fdk/host.h"
+#include "host/mif_check.h"
 
 namespace pendra::host {
 
@@ -25,8 +25,27 @@ struct Document {
 // Holds `text` as a document's content (an unnamed temporary file).
 std::shared_ptr<std::FILE> contentOf(const std::string& text);
 
+// A file the host keeps for the filter instead of the file system: its bytes go into an unnamed
+// file and through the MIF check as they are written.
+struct KeptFile {
+  std::string path;  // the name the filter gave it
+  int fd = -1;       // the unnamed file
+  MifChecker checker;
+  int error = 0;  // the reason the first write failed
+  bool closed = false;
+  ~KeptFile();
+};
+
 class StandaloneHost : public fdk::Host {
  public:
+  // Keeps the files the filter makes for import (the intermediate MIF file) rather than letting
+  // them be made beside the source: unnamed, in `dir` (the temporary directory when empty), so
+  // that nothing is left behind and no name is taken.
+  void keepImportFiles(const std::string& dir);
+  bool createFile(const char* path, std::FILE** stream) override;
+  bool deleteFile(const char* path) override;
+  // With the import files kept, the MLP between the stages is held in memory as well.
+  bool temporaryChannelsInMemory() const override { return keepFiles_; }
   void clientRequest(IntT what, IntT value) override;
   F_ObjHandleT customDoc(const fdk::PageGeometry& geometry) override;
   F_ObjHandleT getId(F_ObjHandleT docId, F_ObjHandleT objId, IntT propNum) override;
@@ -49,7 +68,11 @@ class StandaloneHost : public fdk::Host {
 
  private:
   Document* find(F_ObjHandleT id);
+  KeptFile* kept(const char* path);
   std::vector<Document> documents_;
+  bool keepFiles_ = false;
+  std::string keepDir_;
+  std::vector<std::unique_ptr<KeptFile>> kept_;
   F_ObjHandleT returned_ = 0;
   bool stopped_ = false;
   bool importFailed_ = false;
@@ -61,11 +84,5 @@ class StandaloneHost : public fdk::Host {
 // read; false when the content could not be read or `out` refused bytes.
 bool writeSavedDocument(const Document& doc, std::FILE* out);
 std::string savedDocumentText(const Document& doc);
-
-// Writes a file to `path` through a temporary file in the same directory and a rename, so the
-// destination holds either its old content or the new one. "-" writes to standard output.
-// `write` puts the content into the stream it is given and says whether all went well.
-bool saveFile(const std::string& path, const std::function<bool(std::FILE*)>& write);
-bool saveFile(const std::string& path, const std::string& text);
 
 }  // namespace pendra::host

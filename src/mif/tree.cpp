@@ -1,13 +1,8 @@
 #include "mif/tree.h"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "fdk/host.h"
@@ -50,157 +45,33 @@ void collectFreed(MifNode* node, std::vector<MifNode*>& walk, std::vector<MifNod
   }
 }
 
-// Writing the batches of complete siblings out (formatting them as MIF and handing them to their
-// temporary files) is done by a second thread while this one goes on building the tree; the
-// written nodes come back to the pool from there. Batches are written in the order they are
-// handed over, so a stand-in inside a batch finds its own nodes written before it.
-class SpillThread {
+// Writes the batches of complete siblings out (formats them as MIF and hands them to their
+// temporary files) as they come, on the thread that builds the tree, and gives the written nodes
+// back to the pool. (A second thread doing this did not pay: it counted as many instructions, its
+// hand-over of nodes between threads cost what it saved, and it shared the nodes themselves.)
+class SpillWriter {
  public:
-  ~SpillThread() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      quit_ = true;
-    }
-    work_.notify_one();
-    if (thread_.joinable()) thread_.join();
-  }
-
-  void post(Spill* spill, MifNode* first, MifNode* last) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!thread_.joinable() && !alone_) {
-      try {
-        // The thread never takes the cleanup signals: they go to the thread that registers
-        // the files, so that holding them there is enough.
-        fdk::CleanupSignalsHeld held;
-        thread_ = std::thread(&SpillThread::run, this);
-      } catch (const std::system_error&) {
-        alone_ = true;  // no thread to be had: the batches are written here, as they come
-      }
-    }
-    if (alone_) {
-      lock.unlock();
-      std::vector<ChannelT> files;
-      writeBatch({spill, first, last}, files);
-      lock.lock();
-      returned_.insert(returned_.end(), written_.begin(), written_.end());
-      written_.clear();
-      files_.insert(files_.end(), files.begin(), files.end());
-      returning_.store(true, std::memory_order_release);
-      return;
-    }
-    idle_.wait(lock, [this] { return batches_.size() < kMostWaitingBatches; });
-    batches_.push_back({spill, first, last});
-    lock.unlock();
-    work_.notify_one();
-  }
-
-  // Waits until every batch handed over is written, then takes the nodes back into `pool` and
-  // closes the files of the stand-ins written with them.
-  void drain(std::vector<MifNode*>& pool) {
-    std::vector<ChannelT> files;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      idle_.wait(lock, [this] { return batches_.empty() && !busy_; });
-      takeReturned(pool, files);
-    }
-    for (ChannelT file : files) F_ChannelCloseTmp(file);
-  }
-
-  // With `on` false, later batches are written on the building thread as they come, as when no
-  // thread can be started.
-  void useThread(bool on, std::vector<MifNode*>& pool) {
-    drain(pool);
-    std::lock_guard<std::mutex> lock(mutex_);
-    alone_ = !on;
-  }
-
-  // Takes the nodes written so far back into `pool`, without waiting.
-  void reclaim(std::vector<MifNode*>& pool) {
-    if (!returning_.load(std::memory_order_acquire)) return;
-    std::vector<ChannelT> files;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      takeReturned(pool, files);
-    }
-    for (ChannelT file : files) F_ChannelCloseTmp(file);
-  }
-
- private:
-  // At most this many batches wait to be written: the builder waits for the writer beyond it.
-  static constexpr std::size_t kMostWaitingBatches = 8;
-
-  struct Batch {
-    Spill* spill;
-    MifNode* first;
-    MifNode* last;
-  };
-
-  void takeReturned(std::vector<MifNode*>& pool, std::vector<ChannelT>& files) {
-    pool.insert(pool.end(), returned_.begin(), returned_.end());
-    returned_.clear();
-    files.swap(files_);
-    returning_.store(false, std::memory_order_relaxed);
-  }
-
-  // Writes a batch out and releases its nodes onto `written_`; the files of the stand-ins among
-  // them go on `files`.
-  void writeBatch(const Batch& batch, std::vector<ChannelT>& files) {
-    for (MifNode* node = batch.first;;) {
+  void post(Spill* spill, MifNode* first, MifNode* last, std::vector<MifNode*>& pool) {
+    for (MifNode* node = first;;) {
       MifNode* following = node->next;
-      bool end = node == batch.last;
-      spillNode(*batch.spill, node);
-      collectFreed(node, walk_, written_, standIns_);
+      bool end = node == last;
+      spillNode(*spill, node);
+      collectFreed(node, walk_, pool, standIns_);
       if (end) break;
       node = following;
     }
     // A stand-in in a batch is complete, and every batch of its own came before: its file is
-    // done with, and goes back to be closed where files are closed.
-    for (Spill* spill : standIns_) {
-      files.push_back(spill->channel);
-      spill->channel = nullptr;
+    // done with.
+    for (Spill* standIn : standIns_) {
+      F_ChannelCloseTmp(standIn->channel);
+      standIn->channel = nullptr;
     }
     standIns_.clear();
   }
 
-  void run() {
-    std::vector<ChannelT> files;
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      work_.wait(lock, [this] { return quit_ || !batches_.empty(); });
-      // At the end of the process what was never written is of no use.
-      if (quit_) return;
-      Batch batch = batches_.front();
-      batches_.pop_front();
-      busy_ = true;
-      lock.unlock();
-      writeBatch(batch, files);
-      lock.lock();
-      returned_.insert(returned_.end(), written_.begin(), written_.end());
-      files_.insert(files_.end(), files.begin(), files.end());
-      returning_.store(true, std::memory_order_release);
-      written_.clear();
-      files.clear();
-      busy_ = false;
-      idle_.notify_all();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable work_;
-  std::condition_variable idle_;
-  std::deque<Batch> batches_;
-  std::vector<MifNode*> returned_;
-  std::vector<ChannelT> files_;
-  bool busy_ = false;
-  bool quit_ = false;
-  bool alone_ = false;  // batches are written as they come: no thread could be started, or none is
-                        // wanted
-  std::atomic<bool> returning_{false};  // nodes wait in `returned_`: a look without the lock
-  // The writer's own work lists (only one thread writes batches at a time).
-  std::vector<MifNode*> walk_;
-  std::vector<MifNode*> written_;
+ private:
+  std::vector<MifNode*> walk_;  // the work lists, kept to spare an allocation per batch
   std::vector<Spill*> standIns_;
-  std::thread thread_;
 };
 
 struct MifState {
@@ -218,14 +89,13 @@ struct MifState {
   std::int32_t nextObjectId = 1;
   std::string version;
   bool streaming = true;
-  SpillThread writer;  // writes the batches of complete siblings out
+  SpillWriter writer;  // writes the batches of complete siblings out
 };
 
 MifState mif;
 
 MifNode* makeNode(Op op) {
   MifNode* node;
-  if (mif.freeNodes.empty()) mif.writer.reclaim(mif.freeNodes);
   if (!mif.freeNodes.empty()) {
     node = mif.freeNodes.back();
     mif.freeNodes.pop_back();
@@ -264,10 +134,10 @@ void spillSiblings(MifNode* marker, MifNode* done) {
   }
   // The file is made here, where files are registered and closed.
   if (!spill.channel && !spill.refused) {
-    spill.channel = F_ChannelMakeTmp(0);
+    spill.channel = fdk::makeScratchFile();
     spill.refused = spill.channel == nullptr;
   }
-  mif.writer.post(&spill, marker->next, done);
+  mif.writer.post(&spill, marker->next, done, mif.freeNodes);
 }
 
 // Links a node in at the build position of the current tree and makes it the cursor.
@@ -319,7 +189,6 @@ MifNode* newLeaf(Op op, char kind) {
 }  // namespace
 
 void initMif(const char* versionText) {
-  mif.writer.drain(mif.freeNodes);
   closeSpills();
   mif.nodes.clear();
   mif.freeNodes.clear();
@@ -340,7 +209,6 @@ const char* mifVersionText() {
 }
 
 void releaseMif() {
-  mif.writer.drain(mif.freeNodes);
   closeSpills();
   mif.nodes.clear();
   mif.freeNodes.clear();
@@ -544,21 +412,11 @@ void freeNode(MifNode* node) {
   standIns.clear();
   collectFreed(node, mif.walk, mif.freeNodes, standIns);
   if (standIns.empty()) return;
-  // A stand-in's file may still be being written: it is closed once the writing is done.
-  mif.writer.drain(mif.freeNodes);
   for (Spill* spill : standIns) {
     F_ChannelCloseTmp(spill->channel);
     spill->channel = nullptr;
   }
   standIns.clear();
-}
-
-void setWritingThread(bool on) {
-  mif.writer.useThread(on, mif.freeNodes);
-}
-
-void drainSpills() {
-  mif.writer.drain(mif.freeNodes);
 }
 
 void releaseSpills() {

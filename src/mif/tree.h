@@ -103,11 +103,6 @@ void streamTree(MifTree* tree, int level);
 void setStreaming(bool on);
 // Closes the temporary files of the streamed trees (once the document has been written).
 void releaseSpills();
-// Waits until every node handed over to be written out early is written.
-void drainSpills();
-// Nodes are written out early by a thread of their own while this is on, as it is by default (or
-// until no thread can be started); off, they are written as they come, on the building thread.
-void setWritingThread(bool on);
 void discardTree(MifTree* tree);
 
 // The group that the next node would go into; Op::ZZZ at the top level.

@@ -382,7 +382,6 @@ bool writeNode(const MifNode* node, int level) {
 }
 
 void writeMif(ChannelT channel, bool final) {
-  drainSpills();
   active = &mainWriter;
   active->channel = channel;
   active->fill = 0;
