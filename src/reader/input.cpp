@@ -116,6 +116,11 @@ void saveReadingPosition() {
 // when the conversion has expanded more text than any document needs.
 bool withinExpansionBudget(std::size_t length) {
   reader.expandedBytes += length;
+  // Macros can write without reading any more of a file: the output bound is checked here too.
+  if (!outputWithinBudget()) {
+    finishReading();
+    return false;
+  }
   if (reader.expandedBytes <= kExpansionAllowance + kExpansionPerInputByte * reader.fileBytesRead)
     return true;
   report("Macro expansion limit reached: the document expands without end, reading stops");
