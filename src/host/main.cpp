@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "driver/stages.h"
 #include "fdk/host.h"
 #include "host/standalone_host.h"
 #include "mif/writer.h"
+#include "mlp/translate.h"
 
 namespace {
 

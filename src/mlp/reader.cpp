@@ -189,22 +189,13 @@ std::string scanOperation(const char* name, bool collect) {
 }  // namespace
 
 void initReader(ChannelT channel, bool verbose, ChannelT continuation) {
+  rd = ReaderState{};
+  cur = CharCursor{};
   rd.channel = channel;
   rd.continuation = continuation;
   rd.verbose = verbose;
-  cur.current = ' ';
-  rd.pushed.reset();
-  cur.pos = 0;
-  rd.stack.clear();
-  rd.line = std::string();
   rd.line.reserve(kLineBufferStep);
   refreshSource();
-  rd.blockFill = 0;
-  rd.blockPos = 0;
-  rd.channelDone = false;
-  rd.dropLineFeed = false;
-  rd.lines = 0;
-  rd.unit = Unit::Inch;
 }
 
 void releaseReader() {

@@ -333,10 +333,7 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
 }  // namespace
 
 void initStatements() {
-  statements.byName.clear();
-  for (auto& chain : statements.chains) chain.clear();
-  statements.nesting = 0;
-  statements.macroInvocations = 0;
+  statements = StatementState{};
 }
 
 void buildStatementTable() {

@@ -99,11 +99,6 @@ ListState& listState() {
 
 void initLists() {
   lists = ListState{};
-  reader::EnvironmentState& env = reader::environmentState();
-  env.listDepth = 0;
-  env.firstItem = true;
-  initDiversions();
-  initCrossReferences();
 }
 
 const ItemTagRow* itemTagRow(const char* environment, int depth) {

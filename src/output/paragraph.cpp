@@ -99,21 +99,8 @@ OutputState& outputState() {
 }
 
 void initParagraphOutput(ChannelT body) {
+  output = OutputState{};
   output.body = body;
-  std::memset(output.buffer, 0, sizeof output.buffer);
-  output.length = 0;
-  output.overflow = false;
-  output.lastTextChar = 0;
-  output.suppression = 0;
-  output.releaseCredit = 0;
-  output.currentTag = kDefaultTag;
-  output.tagLineWritten = false;
-  output.pendingSpace = 0;
-  output.afterDisplay = 0;
-  output.blankLines = 0;
-  output.statementFlag = false;
-  initFonts();
-  initLayout();
 }
 
 void writeRawByte(unsigned char c) {

@@ -1,6 +1,5 @@
 #include <cmath>
 
-#include "driver/stages.h"
 #include "output/template.h"
 #include "picture/picture_internal.h"
 #include "reader/counters.h"

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <limits>
 
-#include "driver/stages.h"
 #include "output/fonts.h"
 #include "reader/counters.h"
+#include "reader/environments.h"
 #include "reader/input.h"
 #include "reader/macros.h"
 #include "reader/report.h"

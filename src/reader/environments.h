@@ -114,7 +114,6 @@ extern EnvironmentState theEnvironments;
 inline EnvironmentState& environmentState() {
   return theEnvironments;
 }
-// (initEnvironments, runOutermostTemplate and parseUntil are declared in driver/stages.h.)
 void initEnvironments();
 void runOutermostTemplate(int mode, const char* tmpl);
 int parseUntil(int delimiter);

@@ -39,7 +39,7 @@ void endString() {
 }
 
 void progressTrace() {
-  if (!reader.progressTrace) return;
+  if (!reader.options.progressTrace) return;
   if (reader.lineCounter != reader.progressMark + 1 && reader.hasFileName)
     F_Printf(nullptr, "\nReading file %s\n", reader.fileName.c_str());
   F_Printf(nullptr, " %d", reader.lineCounter);
@@ -127,17 +127,13 @@ void pushEntry(const char* text, int frame, std::shared_ptr<const std::string> o
 
 }  // namespace
 
-void initReader() {
-  bool trace = reader.progressTrace;
-  bool restricted = reader.restricted;
-  FilePathT dir = reader.sourceDir;
+void initReader(const ReadOptions& options, FilePathT sourceDir) {
   for (SavedInput& saved : reader.inputStack)
     if (saved.channel) F_ChannelClose(saved.channel);
   if (reader.channel) F_ChannelClose(reader.channel);
   reader = ReaderState{};
-  reader.progressTrace = trace;
-  reader.restricted = restricted;
-  reader.sourceDir = dir;
+  reader.options = options;
+  reader.sourceDir = sourceDir;
 }
 
 const char* currentFileName() {
@@ -156,7 +152,7 @@ void startInput(ChannelT channel, const char* name) {
 }
 
 bool restrictedPathRefused(const char* name) {
-  if (!reader.restricted) return false;
+  if (!reader.options.restricted) return false;
   std::string_view n(name);
   bool refused = !n.empty() && n[0] == '/';
   while (!refused && !n.empty()) {

@@ -44,20 +44,14 @@ SymbolState& symbolState() {
 }
 
 void loadCharTables() {
-  if (symbols.charRecords.empty()) {
-    symbols.charRecords = copyTable(kCharCommands, kCharCommandCount);
-    symbols.slashRecords = copyTable(slash_chars, kSlashCharCount);
-  }
+  symbols.charRecords = copyTable(kCharCommands, kCharCommandCount);
+  symbols.slashRecords = copyTable(slash_chars, kSlashCharCount);
+  symbols.badSlashTable = false;
   for (auto& slot : symbols.charTable) slot = nullptr;
   for (auto& slot : symbols.slashTable) slot = nullptr;
-  for (std::size_t i = 0; i < kCharCommandCount; ++i) {
-    CommandRecord& r = symbols.charRecords[i];
-    r.tmpl = kCharCommands[i].tmpl;
+  for (CommandRecord& r : symbols.charRecords)
     symbols.charTable[static_cast<unsigned char>(r.name[0])] = &r;
-  }
-  for (std::size_t i = 0; i < kSlashCharCount; ++i) {
-    CommandRecord& r = symbols.slashRecords[i];
-    r.tmpl = slash_chars[i].tmpl;
+  for (CommandRecord& r : symbols.slashRecords) {
     if (r.name.size() < 2 || r.name[0] != '\\') {
       F_Printf(nullptr, "I/O Error: %s\n", "bad slash_chars table entry");
       symbols.badSlashTable = true;

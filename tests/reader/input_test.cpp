@@ -185,7 +185,7 @@ TEST_F(InputTest, SelfIncludingFileStopsAtTheDepthBound) {
 }
 
 TEST_F(InputTest, ProgressTrace) {
-  readerState().progressTrace = true;
+  readerState().options.progressTrace = true;
   ::testing::internal::CaptureStderr();
   feed("a\nb\nc");
   readAll();
@@ -202,13 +202,13 @@ namespace {
 class RestrictedTest : public testing::ReaderFixture {
  protected:
   void TearDown() override {
-    readerState().restricted = false;
+    readerState().options.restricted = false;
     ReaderFixture::TearDown();
   }
 };
 
 TEST_F(RestrictedTest, RefusesAbsoluteParentAndHiddenNames) {
-  readerState().restricted = true;
+  readerState().options.restricted = true;
   ::testing::internal::CaptureStderr();
   for (const char* name : {"/etc/passwd", "../up", "a/../../b", ".hidden", "dir/.git/config"})
     EXPECT_TRUE(restrictedPathRefused(name)) << name;

@@ -26,8 +26,7 @@ inline ChannelT channelWith(std::string_view text) {
 class ReaderFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    reader::initReader();
-    reader::readerState().progressTrace = false;
+    reader::initReader({.progressTrace = false});
     reader::loadCharTables();
     reader::initSymbols();
   }
