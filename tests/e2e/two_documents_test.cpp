@@ -90,8 +90,8 @@ Outcome convertAlone(const fs::path& source, const fs::path& scratch) {
 constexpr int kDifferencesShown = 3;
 
 // Compares one conversion with its single run; shows the first few differences in full.
-void expectSame(const Outcome& alone, const Outcome& here, const fs::path& source,
-                const char* pass, int& differences) {
+void expectSame(const Outcome& alone, const Outcome& here, const fs::path& source, const char* pass,
+                int& differences) {
   if (alone.stopped == here.stopped && alone.document == here.document &&
       alone.console == here.console)
     return;
@@ -144,7 +144,8 @@ void convertTwiceWithAStopBetween(const std::vector<fs::path>& sources) {
 }
 
 TEST(TwoDocuments, TheEndToEndDocumentsConvertAsInAFreshProcess) {
-  std::vector<fs::path> sources = sourcesIn(fs::path(PENDRA_SOURCE_DIR) / "tests" / "e2e" / "latex");
+  std::vector<fs::path> sources =
+      sourcesIn(fs::path(PENDRA_SOURCE_DIR) / "tests" / "e2e" / "latex");
   ASSERT_FALSE(sources.empty());
   convertTwiceWithAStopBetween(sources);
 }
