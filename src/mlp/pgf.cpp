@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "common/chars.h"
 #include "mif/catalogs.h"
 #include "mif/tree.h"
 #include "mlp/font.h"
@@ -61,12 +62,7 @@ void writeTabStops(const PgfProps& props) {
   }
 }
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+using chars::hexValue;
 
 }  // namespace
 

@@ -197,10 +197,10 @@ void endParagraph() {
   }
 }
 
-SavedText saveTextState() {
-  closeString();
-  ensureParaLine();
-  emitFontChange(true);
+namespace {
+
+// The text's own state and its fonts, as they stand.
+SavedText textFields() {
   SavedText saved;
   saved.started = text.started;
   saved.inPara = text.inPara;
@@ -212,6 +212,16 @@ SavedText saveTextState() {
   saved.font = currentFont();
   saved.written = writtenFont();
   saved.changed = fontChanged();
+  return saved;
+}
+
+}  // namespace
+
+SavedText saveTextState() {
+  closeString();
+  ensureParaLine();
+  emitFontChange(true);
+  SavedText saved = textFields();
   saved.pgf = writtenPgf();
   saved.format = pgfSelection();
   // The nested paragraphs stand elsewhere in the file, so the first of them names its format.
@@ -246,16 +256,7 @@ void restoreTextState(const SavedText& saved) {
 
 SavedText beginTextLineMode() {
   closeString();
-  SavedText saved;
-  saved.started = text.started;
-  saved.inPara = text.inPara;
-  saved.inParaLine = text.inParaLine;
-  saved.textLine = text.textLine;
-  saved.lineFeeds = text.lineFeeds;
-  saved.lastChar = text.lastChar;
-  saved.font = currentFont();
-  saved.written = writtenFont();
-  saved.changed = fontChanged();
+  SavedText saved = textFields();
   text.inPara = true;
   text.inParaLine = true;
   text.inString = false;

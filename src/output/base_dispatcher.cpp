@@ -1,6 +1,7 @@
 // BaseDispatcher: the codes that every mode shares.
 #include <cstring>
 
+#include "common/chars.h"
 #include "output/char_commands.h"
 #include "output/diversions.h"
 #include "output/later_codes.h"
@@ -22,14 +23,8 @@ namespace pendra::output {
 
 namespace {
 
-bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-void skipWhiteSpace() {
-  reader::ReaderState& rd = reader::readerState();
-  while (isWhite(rd.currentChar)) reader::advance();
-}
+using chars::isWhite;
+using reader::skipWhiteSpace;
 
 // Code tab: the rest of the input line, a comment included, and its line feed.
 void skipRestOfLine() {

@@ -304,16 +304,25 @@ void hardReturn() {
   writeStatement("HardReturn");
 }
 
+namespace {
+
+// Writes a statement's text, formatted and cut to kStatementFormatMax bytes, to the channel.
+void channelWriteFormatted(const char* format, va_list args) {
+  char text[kStatementFormatMax + 1];
+  std::vsnprintf(text, sizeof text, format, args);
+  channelWrite(text);
+}
+
+}  // namespace
+
 void writeStatementLine(const char* format, ...) {
   output.statementFlag = true;
   endParagraph();
   if (output.suppression <= 0) {
-    char text[kStatementFormatMax + 1];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    channelWriteFormatted(format, args);
     va_end(args);
-    channelWrite(text);
     output.tagLineWritten = true;
   }
   output.statementFlag = false;
@@ -326,12 +335,10 @@ void writeInlineStatement(const char* name, const char* format, ...) {
   output.statementFlag = true;
   endParagraph();
   if (format) {
-    char text[kStatementFormatMax + 1];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    channelWriteFormatted(format, args);
     va_end(args);
-    channelWrite(text);
   }
   store('>');
   output.statementFlag = false;

@@ -100,6 +100,26 @@ void writeTokenText(const RunState& run) {
   currentFont() = run.font;
 }
 
+}  // namespace
+
+bool fontArgumentCode(unsigned char code, const char* argument) {
+  switch (code) {
+    case 'f':
+      setFamily(argument[0]);
+      return true;
+    case 'h':
+      setSizeByFormat(argument);
+      return true;
+    case 's':
+      applyStyleCodes(argument);
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
 // Codes without argument that the box text interpreter shares with the text interpreter.
 bool boxTextCode(unsigned char code, const RunState& run) {
   switch (code) {
@@ -137,17 +157,8 @@ bool boxTextArgumentCode(unsigned char code, const char* argument) {
     case 'V':
       verbProc();
       return true;
-    case 'f':
-      setFamily(argument[0]);
-      return true;
-    case 'h':
-      setSizeByFormat(argument);
-      return true;
-    case 's':
-      applyStyleCodes(argument);
-      return true;
     default:
-      return false;
+      return fontArgumentCode(code, argument);
   }
 }
 

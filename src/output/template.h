@@ -19,6 +19,10 @@ struct TemplateItem {
   char argument[kTemplateArgumentMax + 1] = {};
 };
 
+// %f, %h and %s with their argument, the font codes that the text, box text and picture
+// interpreters share: runs the code and says true, or says false for any other code.
+bool fontArgumentCode(unsigned char code, const char* argument);
+
 // Reads the item at `p` and moves `p` past it; false at the end of the template.
 bool nextTemplateItem(const char*& p, TemplateItem& item);
 

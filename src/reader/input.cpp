@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/chars.h"
 #include "reader/report.h"
 
 namespace pendra::reader {
@@ -299,6 +300,10 @@ void skipToLineEnd() {
 void skipBlanks() {
   while (reader.currentChar == ' ' || reader.currentChar == '\t' || reader.currentChar == '\n')
     advancePastSpaces();
+}
+
+void skipWhiteSpace() {
+  while (chars::isWhite(reader.currentChar)) advance();
 }
 
 void pushString(const char* text) {

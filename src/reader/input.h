@@ -152,6 +152,8 @@ void advanceWithSubstitution();
 void advancePastSpaces();
 void skipToLineEnd();
 void skipBlanks();
+// Moves past white space (space, tab, line feed, carriage return, form feed) with plain steps.
+void skipWhiteSpace();
 
 // Pushes `text` (which must outlive its reading) as a string without opening a frame.
 void pushString(const char* text);
