@@ -8,12 +8,12 @@
 namespace pendra::chars {
 
 enum Class : unsigned char {
-  kLetter = 1,       // A-Z a-z
-  kDigit = 2,        // 0-9
-  kHex = 4,          // 0-9 a-f A-F
-  kWhite = 8,        // space, tab, line feed, carriage return, form feed: white space in LaTeX text
-  kMarkupSpace = 16, // space, tab, line feed, carriage return: between the words of MLP statements
-  kCSpace = 32,      // the C locale's white space: kWhite and the vertical tab
+  kLetter = 1,  // A-Z a-z
+  kDigit = 2,   // 0-9
+  kHex = 4,     // 0-9 a-f A-F
+  kWhite = 8,   // space, tab, line feed, carriage return, form feed: white space in LaTeX text
+  kMarkupSpace = 16,  // space, tab, line feed, carriage return: between the words of MLP statements
+  kCSpace = 32,       // the C locale's white space: kWhite and the vertical tab
 };
 
 constexpr std::array<unsigned char, 256> makeClasses() {

@@ -5,8 +5,8 @@
 #include <unordered_map>
 
 #include "common/chars.h"
-#include "mif/catalogs.h"
 #include "mif/tree.h"
+#include "mlp/catalogs.h"
 #include "mlp/font.h"
 #include "mlp/intern.h"
 #include "mlp/statements.h"
@@ -166,7 +166,7 @@ void pgfStatement(Code code, const Operands& o) {
       break;
     case Code::NumberFont:
       p.numberFont = internString(o.name.c_str());
-      mif::addToFontCatalog(p.numberFont);
+      addToFontCatalog(p.numberFont);
       break;
     case Code::TabStopType: {
       char first = o.name.empty() ? '\0' : o.name[0];

@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "mif/catalogs.h"
 #include "mif/fatal.h"
+#include "mlp/catalogs.h"
 #include "mlp/intern.h"
 #include "mlp/pgf.h"
 #include "mlp/reader.h"
@@ -161,7 +161,7 @@ void ensurePara() {
 
 void ensureDocument() {
   if (text.started) return;
-  mif::writeCatalogs();
+  writeCatalogs();
   text.body = mif::newMifTree();
   text.top = mif::setCurrentTree(text.body);
   // The body goes into the text flow, one level in; it is written out as it is built.
@@ -288,7 +288,7 @@ void finishDocument() {
   endParagraph();
   text.started = false;
   mif::setCurrentTree(text.top);
-  mif::assembleDocument(text.body, text.footnotes);
+  assembleDocument(text.body, text.footnotes);
   text.body = nullptr;
   text.footnotes = nullptr;
 }
