@@ -515,17 +515,7 @@ void mathInterpreter(const char* tmpl) {
           break;
       }
     }
-    char one[output::kTemplateArgumentMax + 6];
-    std::size_t n = 0;
-    one[n++] = '%';
-    one[n++] = static_cast<char>(item.byte);
-    if (item.hasArgument) {
-      one[n++] = '(';
-      for (const char* c = a; *c;) one[n++] = *c++;
-      one[n++] = ')';
-    }
-    one[n] = 0;
-    output::BaseDispatcher(one);
+    output::runBaseItem(item);
   }
 }
 

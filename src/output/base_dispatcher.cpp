@@ -208,20 +208,27 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
 
 }  // namespace
 
+void runBaseItem(const TemplateItem& item) {
+  if (item.literal) {
+    reader::report("invalid string %c passed to BaseDispatcher", item.byte);
+  } else if (item.hasArgument) {
+    if (!baseArgumentCode(item.byte, item.argument))
+      reader::report("Base dispatch op %%%c(%s) unknown", item.byte, item.argument);
+  } else if (!baseCode(item.byte)) {
+    if (item.byte >= 0x20 && item.byte < 0x7f)
+      reader::report("Control code %%%c unknown\n", item.byte);
+    else
+      reader::report("Control code %%\\x%02x unknown", item.byte);
+  }
+}
+
 void BaseDispatcher(const char* tmpl) {
   TemplateItem item;
   for (const char* p = tmpl; nextTemplateItem(p, item);) {
-    if (item.literal) {
+    if (item.literal)
       reader::report("invalid string %s passed to BaseDispatcher", tmpl);
-    } else if (item.hasArgument) {
-      if (!baseArgumentCode(item.byte, item.argument))
-        reader::report("Base dispatch op %%%c(%s) unknown", item.byte, item.argument);
-    } else if (!baseCode(item.byte)) {
-      if (item.byte >= 0x20 && item.byte < 0x7f)
-        reader::report("Control code %%%c unknown\n", item.byte);
-      else
-        reader::report("Control code %%\\x%02x unknown", item.byte);
-    }
+    else
+      runBaseItem(item);
   }
 }
 

@@ -46,12 +46,6 @@ void rebuild(const TemplateItem& item, char* out) {
   out[n] = 0;
 }
 
-void passToBase(const TemplateItem& item) {
-  char one[kOneCodeTemplateSize];
-  rebuild(item, one);
-  BaseDispatcher(one);
-}
-
 void passToText(const TemplateItem& item) {
   char one[kOneCodeTemplateSize];
   if (item.literal) {
@@ -244,7 +238,7 @@ void interpretText(const char* tmpl, TextKind kind) {
       done =
           item.hasArgument ? textArgumentCode(item.byte, item.argument) : textCode(item.byte, run);
     }
-    if (!done) passToBase(item);
+    if (!done) runBaseItem(item);
   }
 }
 
