@@ -11,7 +11,6 @@
 #include <string>
 
 #include "driver/driver.h"
-#include "driver/stages.h"
 #include "fdk/fdk.h"
 #include "fdk/host.h"
 #include "generate.h"
@@ -81,8 +80,7 @@ void tokenizer(benchmark::State& state) {
   const std::string& text = data().latex;
   std::size_t tokens = 0;
   for (auto _ : state) {
-    pendra::reader::initReader();
-    pendra::reader::readerState().progressTrace = false;
+    pendra::reader::initReader({.progressTrace = false});
     pendra::reader::loadCharTables();
     pendra::reader::initSymbols();
     pendra::reader::startInput(channelWith(text), "article.tex");

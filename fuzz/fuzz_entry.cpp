@@ -9,10 +9,11 @@
 #include <string_view>
 
 #include "driver/driver.h"
-#include "driver/stages.h"
 #include "fdk/host.h"
 #include "host/mif_check.h"
 #include "host/standalone_host.h"
+#include "mif/writer.h"
+#include "mlp/translate.h"
 
 namespace pendra::fuzz {
 

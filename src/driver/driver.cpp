@@ -9,10 +9,14 @@
 #include "driver/stages.h"
 #include "fdk/host.h"
 #include "fdk/save_file.h"
+#include "math/state.h"
 #include "mif/writer.h"
+#include "mlp/translate.h"
+#include "output/diversions.h"
+#include "output/prologue.h"
+#include "reader/environments.h"
 #include "reader/input.h"
 #include "reader/report.h"
-#include "reader/symbols.h"
 
 namespace pendra::driver {
 
@@ -129,23 +133,11 @@ void runConversion(ConStringT sparm) {
     return;
   }
 
+  reader::ReadOptions readOptions;
+  readOptions.progressTrace = options.progressTrace;
+  readOptions.restricted = options.restricted;
+  resetLatexStage(readOptions, run.sourceDir, run.body);
   reader::ReaderState& rd = reader::readerState();
-  reader::initReporter();
-  reader::registerReporter(false, &rd.lineCounter);
-
-  reader::initReader();
-  rd.progressTrace = options.progressTrace;
-  rd.restricted = options.restricted;
-  rd.sourceDir = run.sourceDir;
-  reader::loadCharTables();
-  reader::initEnvironments();
-  output::initParagraphOutput(run.body);
-  output::initParagraphFormats();
-  reader::initSymbols();
-  picture::initPicture();
-  output::initLists();
-  table::initTables();
-  math::initMath();
 
   reader::runOutermostTemplate(kParaOrLrMode, "%g(Body)");
 

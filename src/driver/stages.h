@@ -1,38 +1,16 @@
-// The stage entry points the driver calls, in the order it calls them.
+// The first stage's reset: one conversion's state, rebuilt from its defaults.
 #pragma once
 
 #include "fdk/fdk.h"
-#include "mlp/translate.h"  // translateMlp
+#include "reader/input.h"
 
-namespace pendra::reader {
-void initEnvironments();
-// Makes `mode` current and runs `tmpl` through the interpreter of the current environment.
-void runOutermostTemplate(int mode, const char* tmpl);
-// The construct loop, run until the construct that `delimiter` names ends.
-int parseUntil(int delimiter);
-}  // namespace pendra::reader
+namespace pendra::driver {
 
-namespace pendra::output {
-void initParagraphOutput(ChannelT body);
-void initParagraphFormats();
-void initLists();
-void finishDiversions();
-void writePrologue(ChannelT mlp, int flag);
-}  // namespace pendra::output
+// Resets every subsystem of the LaTeX stage, each through its own init and in the order they
+// build on each other (the symbol table before the lengths and macros the picture layer defines),
+// so that a conversion starts from the same state whatever ran before it, a stopped conversion
+// included. The MLP body goes to `body`; `sourceDir` stays the caller's. Messages carry the
+// reader's line from here on.
+void resetLatexStage(const reader::ReadOptions& options, FilePathT sourceDir, ChannelT body);
 
-namespace pendra::picture {
-void initPicture();
-}
-
-namespace pendra::table {
-void initTables();
-}
-
-namespace pendra::math {
-void initMath();
-void finishMath();
-}  // namespace pendra::math
-
-namespace pendra::mif {
-void writeMif(ChannelT channel, bool final);
-}
+}  // namespace pendra::driver

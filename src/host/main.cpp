@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "driver/stages.h"
 #include "fdk/host.h"
 #include "fdk/save_file.h"
 #include "host/standalone_host.h"
 #include "mif/writer.h"
+#include "mlp/translate.h"
 
 namespace {
 

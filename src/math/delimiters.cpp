@@ -2,7 +2,6 @@
 // bracket construct, or the content between glyphs in the Symbol font. Also \bmod and \pmod.
 #include "math/delimiters.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 

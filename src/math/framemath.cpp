@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/chars.h"
 #include "math/state.h"
 #include "reader/report.h"
 
@@ -34,9 +35,7 @@ const char* familyName(output::Family family) {
   return "";
 }
 
-bool isLetter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
+using chars::isLetter;
 
 class Writer {
  public:

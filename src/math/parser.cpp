@@ -3,12 +3,12 @@
 // and closed by %$, by the arguments of operators and scripts, by \left and \right and by rows.
 #include "math/parser.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 
+#include "common/chars.h"
 #include "math/delimiters.h"
 #include "math/frames.h"
 #include "math/layout.h"
@@ -41,13 +41,7 @@ constexpr int kMaxSpacingUnits = 1 << 20;
 // Fields of a %k argument: class letter, operator name, format codes.
 constexpr int kOperatorFields = 3;
 
-bool isLetter(int c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool isHexDigit(char c) {
-  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-}
+using chars::isLetter;
 
 MathNode* addString(const std::string& text, const MathFont& font) {
   MathNode* node = newNode(NodeKind::StrLiteral, specialRow(SpecialRow::String), font);
@@ -418,7 +412,8 @@ void mathInterpreter(const char* tmpl) {
   output::TemplateItem item;
   for (const char* p = tmpl;;) {
     // An MLP escape in a template (8-bit letters, quotes) stands for its one byte.
-    if (p[0] == '\\' && p[1] == 'x' && isHexDigit(p[2]) && isHexDigit(p[3]) && p[4] == ' ') {
+    if (p[0] == '\\' && p[1] == 'x' && chars::isHexDigit(p[2]) && chars::isHexDigit(p[3]) &&
+        p[4] == ' ') {
       char hex[3] = {p[2], p[3], 0};
       addString(std::string(1, static_cast<char>(std::strtol(hex, nullptr, 16))),
                 output::currentFont());
@@ -520,17 +515,7 @@ void mathInterpreter(const char* tmpl) {
           break;
       }
     }
-    char one[output::kTemplateArgumentMax + 6];
-    std::size_t n = 0;
-    one[n++] = '%';
-    one[n++] = static_cast<char>(item.byte);
-    if (item.hasArgument) {
-      one[n++] = '(';
-      for (const char* c = a; *c;) one[n++] = *c++;
-      one[n++] = ')';
-    }
-    one[n] = 0;
-    output::BaseDispatcher(one);
+    output::runBaseItem(item);
   }
 }
 

@@ -37,15 +37,7 @@ NodePtr takeCurrentChain() {
 }
 
 void initMath() {
-  for (MathFrame& frame : state.frames) frame = MathFrame();
-  state.depth = 0;
-  state.annotation = kAnnotationStart;
-  state.pendingLabel.clear();
-  state.hasPendingLabel = false;
-  state.overflowModes.clear();
-  state.nestingReported = false;
-  state.optionalNesting = -1;
-  state.mboxFrame = -1;
+  state = MathState{};
 }
 
 // Math left open at the end of input is dropped with its nodes.

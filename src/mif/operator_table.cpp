@@ -2,9 +2,12 @@
 // sentinels AAA and ZZZ.
 #include "mif/operator_table.h"
 
+#include "common/table_check.h"
+
 namespace pendra::mif {
 
-const MifOperator kMifOperators[kMifOperatorCount] = {
+// clang-format off
+constexpr MifOperator kMifOperators[kMifOperatorCount] = {
     {0, "AAA", 'S'},
     {1, "AFrame", 'N'},
     {2, "AFrames", 'P'},
@@ -195,5 +198,23 @@ const MifOperator kMifOperators[kMifOperatorCount] = {
     {187, "XRefSrcText", 'S'},
     {188, "ZZZ", 'X'},
 };
+// clang-format on
+
+namespace {
+constexpr const char* rowName(const MifOperator& row) {
+  return row.name;
+}
+constexpr std::uint32_t rowCode(const MifOperator& row) {
+  return row.code;
+}
+}  // namespace
+
+// An operator's row is found by its code, and the codes follow the names' order.
+static_assert(tables::firstMisplacedCode(kMifOperators, rowCode) == kMifOperatorCount,
+              "an operator row stands away from its code");
+static_assert(tables::firstOutOfOrder(kMifOperators, rowName) == kMifOperatorCount,
+              "operator names out of order");
+// Char, Comment and FNote each name two operators of different kinds, as MIF has them.
+static_assert(tables::duplicateNames(kMifOperators, rowName) == 3, "an operator name stands twice");
 
 }  // namespace pendra::mif

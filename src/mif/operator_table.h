@@ -208,7 +208,7 @@ struct MifOperator {
   char kind;
 };
 
-constexpr std::size_t kMifOperatorCount = 189;
+constexpr std::size_t kMifOperatorCount = static_cast<std::size_t>(Op::ZZZ) + 1;
 
 // Code 0 marks raw MIF text copied into the file as it stands; code 21 a node the writer skips
 // (the slot a text frame may later turn into a TextRectID); 188 is the end sentinel.

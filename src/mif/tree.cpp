@@ -198,10 +198,6 @@ void initMif(const char* versionText) {
   mif.total = 0;
   mif.nextObjectId = 1;
   mif.version = versionText ? versionText : "";
-  for (std::size_t code = 0; code + 1 < kMifOperatorCount; ++code) {
-    if (kMifOperators[code].code != code)
-      fatal("MIF Operator Table inconsistent (%s)", kMifOperators[code].name);
-  }
 }
 
 const char* mifVersionText() {

@@ -26,9 +26,9 @@ const char* yesNo(bool on) {
 }  // namespace
 
 void initFont() {
+  fonts = FontState{};
   fonts.current = Font{internString("Times"), kInitialFontSize, 0};
   fonts.written = fonts.current;
-  fonts.changed = false;
 }
 
 const Font& currentFont() {

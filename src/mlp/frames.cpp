@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/chars.h"
 #include "mif/fatal.h"
 #include "mif/tree.h"
 #include "mlp/objects.h"
@@ -45,12 +46,7 @@ void anchorFrame(std::int32_t id, mif::MifTree* previous, const SavedText& saved
   mif::addLeaf(Op::AFrame, id);
 }
 
-int hexValue(int c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+using chars::hexValue;
 
 // A quoted part of an expression, current character on its opening quote.
 void readQuotedPart(std::string& out) {

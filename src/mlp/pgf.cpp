@@ -4,8 +4,9 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "mif/catalogs.h"
+#include "common/chars.h"
 #include "mif/tree.h"
+#include "mlp/catalogs.h"
 #include "mlp/font.h"
 #include "mlp/intern.h"
 #include "mlp/statements.h"
@@ -61,12 +62,7 @@ void writeTabStops(const PgfProps& props) {
   }
 }
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+using chars::hexValue;
 
 }  // namespace
 
@@ -170,7 +166,7 @@ void pgfStatement(Code code, const Operands& o) {
       break;
     case Code::NumberFont:
       p.numberFont = internString(o.name.c_str());
-      mif::addToFontCatalog(p.numberFont);
+      addToFontCatalog(p.numberFont);
       break;
     case Code::TabStopType: {
       char first = o.name.empty() ? '\0' : o.name[0];

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/chars.h"
 #include "mif/fatal.h"
 #include "mlp/frame_roman.h"
 
@@ -102,19 +103,9 @@ bool readLine() {
   return true;
 }
 
-bool isLetter(int c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isDigit(int c) {
-  return c >= '0' && c <= '9';
-}
-
-int hexValue(int c) {
-  if (isDigit(c)) return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+using chars::hexValue;
+using chars::isDigit;
+using chars::isLetter;
 
 // The byte that the k-th call of nextChar from now would produce within the current text (0 when
 // the text ends first); a number must lie within one text.
@@ -189,22 +180,13 @@ std::string scanOperation(const char* name, bool collect) {
 }  // namespace
 
 void initReader(ChannelT channel, bool verbose, ChannelT continuation) {
+  rd = ReaderState{};
+  cur = CharCursor{};
   rd.channel = channel;
   rd.continuation = continuation;
   rd.verbose = verbose;
-  cur.current = ' ';
-  rd.pushed.reset();
-  cur.pos = 0;
-  rd.stack.clear();
-  rd.line = std::string();
   rd.line.reserve(kLineBufferStep);
   refreshSource();
-  rd.blockFill = 0;
-  rd.blockPos = 0;
-  rd.channelDone = false;
-  rd.dropLineFeed = false;
-  rd.lines = 0;
-  rd.unit = Unit::Inch;
 }
 
 void releaseReader() {

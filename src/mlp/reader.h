@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/chars.h"
 #include "fdk/fdk.h"
 
 namespace pendra::mlp {
@@ -81,7 +82,7 @@ inline std::string_view takeRun(const bool* stop) {
 }
 void skipWhite();
 inline bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+  return chars::isMarkupSpace(c);
 }
 
 // Reads a statement name after `<`, folded to lower case.

@@ -1,9 +1,11 @@
 // The built-in statements in table order; names are lower case, as tag names are read.
 #include "mlp/statement_table.h"
 
+#include "common/table_check.h"
+
 namespace pendra::mlp {
 
-const StatementRow kBuiltinStatements[kBuiltinStatementCount] = {
+constexpr StatementRow kBuiltinStatements[kBuiltinStatementCount] = {
     {"mml", Code::Skip, "x"},
     {"comment", Code::Skip, "x"},
     {"!definemacro", Code::DefineMacro, "ns"},
@@ -127,5 +129,16 @@ const StatementRow kBuiltinStatements[kBuiltinStatementCount] = {
     {"!epsfile", Code::EpsFile, "sqf"},
     {"!framemath", Code::FrameMath, "cqz"},
 };
+
+namespace {
+constexpr const char* rowName(const StatementRow& row) {
+  return row.name;
+}
+}  // namespace
+
+// The count in the header is the number of rows: none left empty.
+static_assert(tables::unfilledRows(kBuiltinStatements, rowName) == 0,
+              "kBuiltinStatements has fewer rows than its count");
+static_assert(tables::duplicateNames(kBuiltinStatements, rowName) == 0, "a statement stands twice");
 
 }  // namespace pendra::mlp

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "fdk/fdk.h"
-#include "mif/catalogs.h"
 #include "mif/fatal.h"
+#include "mlp/catalogs.h"
 #include "mlp/font.h"
 #include "mlp/intern.h"
 #include "mlp/objects.h"
@@ -222,7 +222,7 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
       defineMacro(o.name, collectOperation(name.c_str()));
       break;
     case Code::Add2FontCat:
-      mif::addToFontCatalog(internString(o.name.c_str()));
+      addToFontCatalog(internString(o.name.c_str()));
       break;
     case Code::LeftIndent:
     case Code::RightIndent:
@@ -333,10 +333,7 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
 }  // namespace
 
 void initStatements() {
-  statements.byName.clear();
-  for (auto& chain : statements.chains) chain.clear();
-  statements.nesting = 0;
-  statements.macroInvocations = 0;
+  statements = StatementState{};
 }
 
 void buildStatementTable() {

@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "mif/catalogs.h"
 #include "mif/fatal.h"
+#include "mlp/catalogs.h"
 #include "mlp/intern.h"
 #include "mlp/pgf.h"
 #include "mlp/reader.h"
@@ -161,7 +161,7 @@ void ensurePara() {
 
 void ensureDocument() {
   if (text.started) return;
-  mif::writeCatalogs();
+  writeCatalogs();
   text.body = mif::newMifTree();
   text.top = mif::setCurrentTree(text.body);
   // The body goes into the text flow, one level in; it is written out as it is built.
@@ -197,10 +197,10 @@ void endParagraph() {
   }
 }
 
-SavedText saveTextState() {
-  closeString();
-  ensureParaLine();
-  emitFontChange(true);
+namespace {
+
+// The text's own state and its fonts, as they stand.
+SavedText textFields() {
   SavedText saved;
   saved.started = text.started;
   saved.inPara = text.inPara;
@@ -212,6 +212,16 @@ SavedText saveTextState() {
   saved.font = currentFont();
   saved.written = writtenFont();
   saved.changed = fontChanged();
+  return saved;
+}
+
+}  // namespace
+
+SavedText saveTextState() {
+  closeString();
+  ensureParaLine();
+  emitFontChange(true);
+  SavedText saved = textFields();
   saved.pgf = writtenPgf();
   saved.format = pgfSelection();
   // The nested paragraphs stand elsewhere in the file, so the first of them names its format.
@@ -246,16 +256,7 @@ void restoreTextState(const SavedText& saved) {
 
 SavedText beginTextLineMode() {
   closeString();
-  SavedText saved;
-  saved.started = text.started;
-  saved.inPara = text.inPara;
-  saved.inParaLine = text.inParaLine;
-  saved.textLine = text.textLine;
-  saved.lineFeeds = text.lineFeeds;
-  saved.lastChar = text.lastChar;
-  saved.font = currentFont();
-  saved.written = writtenFont();
-  saved.changed = fontChanged();
+  SavedText saved = textFields();
   text.inPara = true;
   text.inParaLine = true;
   text.inString = false;
@@ -287,7 +288,7 @@ void finishDocument() {
   endParagraph();
   text.started = false;
   mif::setCurrentTree(text.top);
-  mif::assembleDocument(text.body, text.footnotes);
+  assembleDocument(text.body, text.footnotes);
   text.body = nullptr;
   text.footnotes = nullptr;
 }

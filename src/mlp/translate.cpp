@@ -1,8 +1,8 @@
 #include "mlp/translate.h"
 
-#include "mif/catalogs.h"
 #include "mif/fatal.h"
 #include "mif/tree.h"
+#include "mlp/catalogs.h"
 #include "mlp/font.h"
 #include "mlp/intern.h"
 #include "mlp/objects.h"
@@ -10,16 +10,15 @@
 #include "mlp/reader.h"
 #include "mlp/statements.h"
 #include "mlp/text.h"
-#include "reader/report.h"
 
 namespace pendra::mlp {
 
 namespace {
 
-// While a translation runs, messages carry the MLP line number and every error abandons it.
+// While a translation runs, messages carry the MLP line number.
 struct ReporterScope {
-  ReporterScope() { reader::registerReporter(true, lineCounter()); }
-  ~ReporterScope() { reader::registerReporter(false, nullptr); }
+  ReporterScope() { mif::setMessageLine(lineCounter()); }
+  ~ReporterScope() { mif::setMessageLine(nullptr); }
   ReporterScope(const ReporterScope&) = delete;
   ReporterScope& operator=(const ReporterScope&) = delete;
 };
@@ -33,7 +32,7 @@ void resetStage(ChannelT channel, bool verbose, ChannelT continuation) {
   initPgf();
   initText();
   initObjects();
-  mif::initCatalogs();
+  initCatalogs();
 }
 
 }  // namespace
@@ -49,7 +48,7 @@ bool translateMlp(ChannelT channel, bool verbose, const char* versionText, Chann
     // A `>` that closes no statement would end the document early and drop the rest silently.
     if (currentChar() == '>') mif::fatal("Unmatched '>' in running text");
     finishDocument();
-  } catch (const reader::RecoveryAbort&) {
+  } catch (const mif::TranslationAbort&) {
     releaseReader();
     mif::releaseMif();
     F_Printf(nullptr, "\nError encountered -- translation aborted\n");

@@ -1,6 +1,7 @@
 // BaseDispatcher: the codes that every mode shares.
 #include <cstring>
 
+#include "common/chars.h"
 #include "output/char_commands.h"
 #include "output/diversions.h"
 #include "output/later_codes.h"
@@ -22,14 +23,8 @@ namespace pendra::output {
 
 namespace {
 
-bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-void skipWhiteSpace() {
-  reader::ReaderState& rd = reader::readerState();
-  while (isWhite(rd.currentChar)) reader::advance();
-}
+using chars::isWhite;
+using reader::skipWhiteSpace;
 
 // Code tab: the rest of the input line, a comment included, and its line feed.
 void skipRestOfLine() {
@@ -213,20 +208,27 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
 
 }  // namespace
 
+void runBaseItem(const TemplateItem& item) {
+  if (item.literal) {
+    reader::report("invalid string %c passed to BaseDispatcher", item.byte);
+  } else if (item.hasArgument) {
+    if (!baseArgumentCode(item.byte, item.argument))
+      reader::report("Base dispatch op %%%c(%s) unknown", item.byte, item.argument);
+  } else if (!baseCode(item.byte)) {
+    if (item.byte >= 0x20 && item.byte < 0x7f)
+      reader::report("Control code %%%c unknown\n", item.byte);
+    else
+      reader::report("Control code %%\\x%02x unknown", item.byte);
+  }
+}
+
 void BaseDispatcher(const char* tmpl) {
   TemplateItem item;
   for (const char* p = tmpl; nextTemplateItem(p, item);) {
-    if (item.literal) {
+    if (item.literal)
       reader::report("invalid string %s passed to BaseDispatcher", tmpl);
-    } else if (item.hasArgument) {
-      if (!baseArgumentCode(item.byte, item.argument))
-        reader::report("Base dispatch op %%%c(%s) unknown", item.byte, item.argument);
-    } else if (!baseCode(item.byte)) {
-      if (item.byte >= 0x20 && item.byte < 0x7f)
-        reader::report("Control code %%%c unknown\n", item.byte);
-      else
-        reader::report("Control code %%\\x%02x unknown", item.byte);
-    }
+    else
+      runBaseItem(item);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/chars.h"
 #include "output/fonts.h"
 #include "output/paragraph.h"
 #include "output/template.h"
@@ -17,13 +18,8 @@ namespace pendra::output {
 
 namespace {
 
-bool isLetter(int c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+using chars::isLetter;
+using chars::isWhite;
 
 void skipSpaces() {
   while (reader::readerState().currentChar == ' ') reader::advance();

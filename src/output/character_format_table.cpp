@@ -1,9 +1,10 @@
 // The built-in character formats and the point sizes of the size indexes. Data only.
+#include "common/table_check.h"
 #include "output/fonts.h"
 
 namespace pendra::output {
 
-const CharacterFormat kCharacterFormats[kCharacterFormatCount] = {
+constexpr CharacterFormat kCharacterFormats[kCharacterFormatCount] = {
     {"rm", Family::kTimes, 4, 0},
     {"bf", Family::kTimes, 4, kBold},
     {"tt", Family::kCourier, 4, 0},
@@ -24,6 +25,18 @@ const CharacterFormat kCharacterFormats[kCharacterFormatCount] = {
     {"huge", Family::kTimes, 8, 0},
     {"vhuge", Family::kTimes, 9, 0},
 };
+
+namespace {
+constexpr const char* rowName(const CharacterFormat& row) {
+  return row.name;
+}
+}  // namespace
+
+// The count in the header is the number of rows: none left empty.
+static_assert(tables::unfilledRows(kCharacterFormats, rowName) == 0,
+              "kCharacterFormats has fewer rows than its count");
+static_assert(tables::duplicateNames(kCharacterFormats, rowName) == 0,
+              "a character format stands twice");
 
 // Rows: 10pt, 11pt, 12pt, slides; columns: size index 0 to 9.
 const int kPointSizes[kDocumentSizeCount][kSizeIndexCount] = {

@@ -1,10 +1,11 @@
 // The document class options and what each sets. Data only.
+#include "common/table_check.h"
 #include "output/prologue.h"
 
 namespace pendra::output {
 
 // name, document size (-1 unchanged), page width, page height, landscape, columns, sides, german.
-const ClassOption kClassOptions[kClassOptionCount] = {
+constexpr ClassOption kClassOptions[kClassOptionCount] = {
     {"german", -1, nullptr, nullptr, false, 0, 0, true},
     {"10pt", 0, nullptr, nullptr, false, 0, 0, false},
     {"11pt", 1, nullptr, nullptr, false, 0, 0, false},
@@ -21,5 +22,16 @@ const ClassOption kClassOptions[kClassOptionCount] = {
     {"oneside", -1, nullptr, nullptr, false, 0, 1, false},
     {"twoside", -1, nullptr, nullptr, false, 0, 2, false},
 };
+
+namespace {
+constexpr const char* rowName(const ClassOption& row) {
+  return row.name;
+}
+}  // namespace
+
+// The count in the header is the number of rows: none left empty.
+static_assert(tables::unfilledRows(kClassOptions, rowName) == 0,
+              "kClassOptions has fewer rows than its count");
+static_assert(tables::duplicateNames(kClassOptions, rowName) == 0, "a class option stands twice");
 
 }  // namespace pendra::output

@@ -46,7 +46,6 @@ DiversionState& diversionState();
 // Forgets every buffer and the stack; a diversion file left by a run that was cut short belongs
 // to the channels closed with it and is not touched.
 void initDiversions();
-// (finishDiversions is declared in driver/stages.h.)
 void finishDiversions();
 
 // %B: S, E<n>[+], I<n>, F<n>.

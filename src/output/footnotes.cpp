@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/chars.h"
 #include "output/fonts.h"
 #include "output/paragraph.h"
 #include "output/template.h"
@@ -32,14 +33,8 @@ struct SavedParagraph {
   }
 };
 
-bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-void skipWhiteSpace() {
-  reader::ReaderState& rd = reader::readerState();
-  while (isWhite(rd.currentChar)) reader::advance();
-}
+using chars::isWhite;
+using reader::skipWhiteSpace;
 
 // [placement]: letters up to ']'; a line end or the end of input first is reported.
 void skipPlacement() {

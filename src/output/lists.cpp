@@ -25,12 +25,7 @@ constexpr const char* kIdlePosition = "< \\>";
 
 ListState lists;
 
-void skipWhiteSpace() {
-  reader::ReaderState& rd = reader::readerState();
-  while (rd.currentChar == ' ' || rd.currentChar == '\t' || rd.currentChar == '\n' ||
-         rd.currentChar == '\r' || rd.currentChar == '\f')
-    reader::advance();
-}
+using reader::skipWhiteSpace;
 
 // The counter position of the theorem environment `name`: one more than the idle positions
 // before its counting one; nullopt when `name` is no theorem.
@@ -99,11 +94,6 @@ ListState& listState() {
 
 void initLists() {
   lists = ListState{};
-  reader::EnvironmentState& env = reader::environmentState();
-  env.listDepth = 0;
-  env.firstItem = true;
-  initDiversions();
-  initCrossReferences();
 }
 
 const ItemTagRow* itemTagRow(const char* environment, int depth) {

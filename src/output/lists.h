@@ -27,8 +27,7 @@ struct ListState {
 };
 
 ListState& listState();
-// (initLists is declared in driver/stages.h.) Resets the list and theorem state, the diversions
-// and the cross-reference state: everything the document structure keeps for one conversion.
+// Resets the list and theorem state.
 void initLists();
 
 // The row for an environment at a list depth; nullptr outside the list environments.

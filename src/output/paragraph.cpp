@@ -102,21 +102,8 @@ OutputState& outputState() {
 }
 
 void initParagraphOutput(ChannelT body) {
+  output = OutputState{};
   output.body = body;
-  std::memset(output.buffer, 0, sizeof output.buffer);
-  output.length = 0;
-  output.overflow = false;
-  output.lastTextChar = 0;
-  output.suppression = 0;
-  output.releaseCredit = 0;
-  output.currentTag = kDefaultTag;
-  output.tagLineWritten = false;
-  output.pendingSpace = 0;
-  output.afterDisplay = 0;
-  output.blankLines = 0;
-  output.statementFlag = false;
-  initFonts();
-  initLayout();
 }
 
 void writeRawByte(unsigned char c) {
@@ -320,16 +307,25 @@ void hardReturn() {
   writeStatement("HardReturn");
 }
 
+namespace {
+
+// Writes a statement's text, formatted and cut to kStatementFormatMax bytes, to the channel.
+void channelWriteFormatted(const char* format, va_list args) {
+  char text[kStatementFormatMax + 1];
+  std::vsnprintf(text, sizeof text, format, args);
+  channelWrite(text);
+}
+
+}  // namespace
+
 void writeStatementLine(const char* format, ...) {
   output.statementFlag = true;
   endParagraph();
   if (output.suppression <= 0) {
-    char text[kStatementFormatMax + 1];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    channelWriteFormatted(format, args);
     va_end(args);
-    channelWrite(text);
     output.tagLineWritten = true;
   }
   output.statementFlag = false;
@@ -342,12 +338,10 @@ void writeInlineStatement(const char* name, const char* format, ...) {
   output.statementFlag = true;
   endParagraph();
   if (format) {
-    char text[kStatementFormatMax + 1];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    channelWriteFormatted(format, args);
     va_end(args);
-    channelWrite(text);
   }
   store('>');
   output.statementFlag = false;

@@ -42,7 +42,6 @@ struct ParagraphState {
 };
 
 OutputState& outputState();
-// (initParagraphOutput is declared in driver/stages.h.)
 void initParagraphOutput(ChannelT body);
 
 // Writers into the paragraph buffer.

@@ -1,11 +1,12 @@
 // The built-in paragraph formats, in table order. Data only; the registry copies the rows.
+#include "common/table_check.h"
 #include "output/paragraph_formats.h"
 
 namespace pendra::output {
 
 // name, font, alignment, left, first and right indent (inches), leading, space before and after
 // (points), flags, number format, tab settings, number font.
-const ParagraphFormat kParagraphFormats[kParagraphFormatCount] = {
+constexpr ParagraphFormat kParagraphFormats[kParagraphFormatCount] = {
     {"Abstract", "rm", "Left", 0.8f, 0.8f, 0.8f, 2, 6, 10, 1, nullptr, nullptr, nullptr},
     {"Author", "lg", "Center", 0.5f, 0.5f, 0.5f, 4, 0, 0, 0, nullptr, nullptr, nullptr},
     {"Body", "rm", "LeftRight", 0.0f, 0.5f, 0.0f, 2, 12, 6, 1, nullptr, nullptr, nullptr},
@@ -79,5 +80,17 @@ const ParagraphFormat kParagraphFormats[kParagraphFormatCount] = {
     {"Table", "bf", "Center", 0.0f, 0.0f, 0.0f, 2, 8, 4, 0, R"t(T:Table +  )t", nullptr, nullptr},
     {"Title", "h1", "Center", 1.0f, 1.0f, 1.0f, 6, 0, 18, 0, nullptr, nullptr, nullptr},
 };
+
+namespace {
+constexpr const char* rowName(const ParagraphFormat& row) {
+  return row.name;
+}
+}  // namespace
+
+// The count in the header is the number of rows: none left empty.
+static_assert(tables::unfilledRows(kParagraphFormats, rowName) == 0,
+              "kParagraphFormats has fewer rows than its count");
+static_assert(tables::duplicateNames(kParagraphFormats, rowName) == 0,
+              "a paragraph format stands twice");
 
 }  // namespace pendra::output

@@ -20,9 +20,7 @@ FormatRegistry& formatRegistry() {
 }
 
 void initParagraphFormats() {
-  registry.formats.clear();
-  registry.newest.clear();
-  registry.cursor = 0;
+  registry = FormatRegistry{};
   for (const ParagraphFormat& row : kParagraphFormats) registerFormat(makeFormat(row));
 }
 

@@ -60,7 +60,6 @@ struct FormatRegistry {
 FormatRegistry& formatRegistry();
 // The newest registered format of that name, without marking it used or reporting its absence.
 RegisteredFormat* newestFormat(const char* name);
-// (initParagraphFormats is declared in driver/stages.h.)
 void initParagraphFormats();
 
 RegisteredFormat makeFormat(const ParagraphFormat& row);

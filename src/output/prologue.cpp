@@ -35,12 +35,7 @@ std::string collect(const char* stops, bool skipSpaces) {
   return text;
 }
 
-void skipWhiteSpace() {
-  reader::ReaderState& rd = reader::readerState();
-  while (rd.currentChar == ' ' || rd.currentChar == '\t' || rd.currentChar == '\n' ||
-         rd.currentChar == '\r')
-    reader::advance();
-}
+using reader::skipWhiteSpace;
 
 // The date of the header: SOURCE_DATE_EPOCH (in UTC) when set, else the local time now.
 void headerDate(char* text) {

@@ -44,7 +44,7 @@ void documentClassProc();
 // Applies one class option; unknown names change nothing.
 void applyClassOption(const char* name);
 
-// (writePrologue is declared in driver/stages.h.) `all` defines every format, not only the used.
+// `all` defines every format, not only the used.
 void writePrologue(ChannelT mlp, int all);
 
 }  // namespace pendra::output

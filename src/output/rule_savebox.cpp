@@ -21,11 +21,7 @@ int& current() {
   return reader::readerState().currentChar;
 }
 
-void skipWhiteSpace() {
-  while (current() == ' ' || current() == '\t' || current() == '\n' || current() == '\r' ||
-         current() == '\f')
-    reader::advance();
-}
+using reader::skipWhiteSpace;
 
 // The head of a saved box: \makebox with the width or the picture size given, else \mbox.
 std::optional<std::string> boxHead() {

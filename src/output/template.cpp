@@ -46,12 +46,6 @@ void rebuild(const TemplateItem& item, char* out) {
   out[n] = 0;
 }
 
-void passToBase(const TemplateItem& item) {
-  char one[kOneCodeTemplateSize];
-  rebuild(item, one);
-  BaseDispatcher(one);
-}
-
 void passToText(const TemplateItem& item) {
   char one[kOneCodeTemplateSize];
   if (item.literal) {
@@ -100,6 +94,26 @@ void writeTokenText(const RunState& run) {
   currentFont() = run.font;
 }
 
+}  // namespace
+
+bool fontArgumentCode(unsigned char code, const char* argument) {
+  switch (code) {
+    case 'f':
+      setFamily(argument[0]);
+      return true;
+    case 'h':
+      setSizeByFormat(argument);
+      return true;
+    case 's':
+      applyStyleCodes(argument);
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
 // Codes without argument that the box text interpreter shares with the text interpreter.
 bool boxTextCode(unsigned char code, const RunState& run) {
   switch (code) {
@@ -137,17 +151,8 @@ bool boxTextArgumentCode(unsigned char code, const char* argument) {
     case 'V':
       verbProc();
       return true;
-    case 'f':
-      setFamily(argument[0]);
-      return true;
-    case 'h':
-      setSizeByFormat(argument);
-      return true;
-    case 's':
-      applyStyleCodes(argument);
-      return true;
     default:
-      return false;
+      return fontArgumentCode(code, argument);
   }
 }
 
@@ -233,7 +238,7 @@ void interpretText(const char* tmpl, TextKind kind) {
       done =
           item.hasArgument ? textArgumentCode(item.byte, item.argument) : textCode(item.byte, run);
     }
-    if (!done) passToBase(item);
+    if (!done) runBaseItem(item);
   }
 }
 

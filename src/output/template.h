@@ -8,6 +8,64 @@
 
 namespace pendra::output {
 
+// Template codes
+// ---------------
+// A command's action template is text with codes: `%c` without an argument, `%c(arg)` with one
+// (at most kTemplateArgumentMax bytes kept; `\)` stands for a parenthesis inside). Any other byte
+// is literal text. Seven interpreters run templates, chosen by the current environment's record:
+//   Text   TextDispatcher (paragraph text)         Box  BoxTextDispatcher (\mbox and box text)
+//   Table  TableDispatcher (tabular cells)         Math the math parser (math/parser.cpp)
+//   Pict   PictDispatcher (the picture body)       Put  putInterpreter (objects in \put)
+//   Base   BaseDispatcher: every interpreter hands it the codes it does not run itself.
+// A code means what its first column says unless a later column says otherwise; "-" there means
+// the interpreter drops it. `%k` is the case in point: quotes or underlining in text, an operator
+// in math.
+//
+// clang-format off
+//  code   Base                                   overridden by
+//  %\t    skip the rest of the line
+//  % (sp) skip white space
+//  %*     skip a star after the command
+//  %+ %-  suppress / release output (skipped arguments)
+//  %L     after a display or list: next paragraph is FirstBody-ruled
+//  %O     after a heading
+//  %Z     nothing (the command is known and empty)
+//  %o %x  skip an optional / a braced argument
+//  The codes below take an argument in Base, whether they use it or not.
+//  %B(op) diversion buffers (BufferProc)
+//  %D(d)  a delimiter: ends or opens a construct        Math: \left \right and brackets;
+//                                                       Pict, Put: math inside a picture
+//  %E(n)  \begin of environment n                       Pict, Put: an environment as an object
+//  %F     \def              %N  \newenvironment         %n(c) \newcommand, \renewcommand
+//  %H     \hspace           %v(D) the date variable     %z(c) spacing: \, \: \; \! ~ and kin
+//  %L(u)  lengths (LengthProc)   %c(e) counters (CounterProc)   %M(n) a macro with n arguments
+//  %P(k)  boxes (boxProc)        %S(k) save boxes        %R  \input, \include
+//  %T(k)  tabular only: reported                        Table: cell, row and rule commands;
+//                                                       Math: %T(t) array column spacing
+//  %U     theorem note          %X(k) cross-references (XRefProc)   %Y %d  \documentclass
+//  %k(a)  closing quotes ' or ", else underline         Math: an operator (class, name, format)
+//  %m     \mbox                 %q(m) set the mode by letter (m i p t f)
+//  %r     \rule                 %t  \newtheorem         %u  \special
+//  Text and Box (text interpreters; Math and Put run the ones marked *):
+//  %0*    back to the font of the run's start     %b*  the token's text in the run's font
+//  %p*    process one argument                    %q   optional text
+//  %\x08* trim trailing blanks                    %h   a non-breaking space (Text, Box)
+//  %f(F)* %h(s)* %s(S)  family, size, style       %A(c) accent    %V  \verb    %#(D) date
+//  Text alone:
+//  %!     the paragraph format's font             %&   line break by the environment's kind
+//  %@*    back to the run's mode                  %T   paragraph tag from the environment
+//  %X     nothing                                 %i   index text
+//  %n %|* end the paragraph                       %C   caption   %W  footnote
+//  %I(t)* list item                               %a(s) space above the next paragraph
+//  %g(t)* new paragraph with tag t                %v   \vspace
+//  Math alone: %$(m) open (m) or end (E) a math frame, %G(c) a delimiter code, %c a column,
+//  %m a math box, %z(c) math spacing, %s dropped.
+//  Pict: %P(k) a picture box, %Q curves, %U(P|M) \put and \multiput, %p(..) a picture command,
+//  %! the paragraph font, %n text that reached the picture body becomes a text line.
+//  Put: %A accent, %P(k) an object, %j \rotatebox, %Q curves, %V \verb, %u \special, and
+//  B D E H L M R X c n v z passed to Base.
+// clang-format on
+
 // Bytes kept of a code's argument; the rest of a longer argument is dropped.
 constexpr std::size_t kTemplateArgumentMax = 31;
 
@@ -18,6 +76,10 @@ struct TemplateItem {
   bool hasArgument = false;
   char argument[kTemplateArgumentMax + 1] = {};
 };
+
+// %f, %h and %s with their argument, the font codes that the text, box text and picture
+// interpreters share: runs the code and says true, or says false for any other code.
+bool fontArgumentCode(unsigned char code, const char* argument);
 
 // Reads the item at `p` and moves `p` past it; false at the end of the template.
 bool nextTemplateItem(const char*& p, TemplateItem& item);
@@ -46,5 +108,8 @@ void BoxTextDispatcher(const char* tmpl);
 void TableDispatcher(const char* tmpl);
 // Interprets a string of codes that every mode shares; anything else is reported.
 void BaseDispatcher(const char* tmpl);
+// Runs one item, already read, as BaseDispatcher runs it: the interpreters hand the codes they do
+// not know themselves on to it.
+void runBaseItem(const TemplateItem& item);
 
 }  // namespace pendra::output

@@ -16,12 +16,7 @@ namespace {
 
 XRefState xref;
 
-void skipWhiteSpace() {
-  reader::ReaderState& rd = reader::readerState();
-  while (rd.currentChar == ' ' || rd.currentChar == '\t' || rd.currentChar == '\n' ||
-         rd.currentChar == '\r' || rd.currentChar == '\f')
-    reader::advance();
-}
+using reader::skipWhiteSpace;
 
 // A key as the operand of an MLP string: quotes and backslashes escaped, cut to kXRefKeyMax.
 std::string stringOperand(const std::string& key) {

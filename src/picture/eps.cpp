@@ -1,12 +1,12 @@
 // \special{file options}: an EPS file, checked and measured by its bounding-box comment, as a
 // frame holding the imported file.
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 
+#include "common/chars.h"
 #include "fdk/fdk.h"
 #include "output/paragraph.h"
 #include "picture/picture_internal.h"
@@ -85,18 +85,14 @@ class EpsInput {
   std::uint64_t total_ = 0;
 };
 
-bool isSpace(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
 // A whole number after optional white space, as a scan of "%d" reads it.
 bool scanInteger(const char*& p, long& value) {
-  while (isSpace(*p)) ++p;
+  while (chars::isCSpace(*p)) ++p;
   const char* start = p;
   if (*p == '+' || *p == '-') ++p;
-  if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+  if (!chars::isDigit(*p)) return false;
   long v = 0;
-  for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
+  for (; chars::isDigit(*p); ++p)
     if (v <= kMaxBoundingBoxValue) v = v * 10 + (*p - '0');
   if (v > kMaxBoundingBoxValue) return false;
   value = *start == '-' ? -v : v;
@@ -170,7 +166,7 @@ void specialProc() {
     return;
   }
   std::size_t white = 0;
-  while (white < argument->size() && !isSpace((*argument)[white])) ++white;
+  while (white < argument->size() && !chars::isCSpace((*argument)[white])) ++white;
   std::string name = argument->substr(0, white);
   std::string options = white < argument->size() ? argument->substr(white + 1) : std::string();
   BoundingBox box;

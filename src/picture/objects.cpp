@@ -340,15 +340,6 @@ void putInterpreter(const char* tmpl) {
         case 'A':
           output::accentProc(item.argument[0]);
           break;
-        case 'f':
-          output::setFamily(item.argument[0]);
-          break;
-        case 'h':
-          output::setSizeByFormat(item.argument);
-          break;
-        case 's':
-          output::applyStyleCodes(item.argument);
-          break;
         case 'P':
           putObject(item.argument[0]);
           break;
@@ -379,6 +370,7 @@ void putInterpreter(const char* tmpl) {
           passToBase(item);
           break;
         default:
+          output::fontArgumentCode(item.byte, item.argument);
           break;
       }
     }

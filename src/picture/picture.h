@@ -43,7 +43,7 @@ struct PictureState {
 
 PictureState& pictureState();
 // Resets the picture state; makes \unitlength and \endlinethickness and the macros
-// \linethickness, \thinlines and \thicklines (declared in driver/stages.h too).
+// \linethickness, \thinlines and \thicklines.
 void initPicture();
 
 // Body handler of the picture environment (and of *picttext and *put when named by \begin).

@@ -368,15 +368,6 @@ void PictDispatcher(const char* tmpl) {
           else if (item.argument[0] == 'M')
             multiputProc();
           break;
-        case 'f':
-          output::setFamily(item.argument[0]);
-          break;
-        case 'h':
-          output::setSizeByFormat(item.argument);
-          break;
-        case 's':
-          output::applyStyleCodes(item.argument);
-          break;
         case 'p':
           PictDispatcher(item.argument);
           break;
@@ -387,7 +378,7 @@ void PictDispatcher(const char* tmpl) {
           environmentObject(item);
           break;
         default:
-          passToBase(item);
+          if (!output::fontArgumentCode(item.byte, item.argument)) passToBase(item);
           break;
       }
     }

@@ -1,6 +1,5 @@
 #include <cmath>
 
-#include "driver/stages.h"
 #include "output/template.h"
 #include "picture/picture_internal.h"
 #include "reader/counters.h"
@@ -10,9 +9,6 @@
 namespace pendra::picture {
 
 namespace {
-
-// "%", code, "(", argument, ")" and a terminating zero.
-constexpr std::size_t kOneCodeSize = output::kTemplateArgumentMax + 6;
 
 PictureState pictures;
 
@@ -58,21 +54,7 @@ void skipToClosingBrace() {
 }
 
 void passToBase(const output::TemplateItem& item) {
-  char one[kOneCodeSize];
-  std::size_t n = 0;
-  if (item.literal) {
-    one[n++] = static_cast<char>(item.byte);
-  } else {
-    one[n++] = '%';
-    one[n++] = static_cast<char>(item.byte);
-    if (item.hasArgument) {
-      one[n++] = '(';
-      for (const char* a = item.argument; *a;) one[n++] = *a++;
-      one[n++] = ')';
-    }
-  }
-  one[n] = 0;
-  output::BaseDispatcher(one);
+  output::runBaseItem(item);
 }
 
 PictureState& pictureState() {

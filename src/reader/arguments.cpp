@@ -5,9 +5,10 @@
 #include <cstdlib>
 #include <limits>
 
-#include "driver/stages.h"
+#include "common/chars.h"
 #include "output/fonts.h"
 #include "reader/counters.h"
+#include "reader/environments.h"
 #include "reader/input.h"
 #include "reader/macros.h"
 #include "reader/report.h"
@@ -22,12 +23,8 @@ constexpr int kCloseBracketDelimiter = 5;
 constexpr int kMaxIntegerBraces = 64;  // "{{{...12...}}}" is read to this depth
 constexpr std::size_t kDigitsMax = 255;
 
-bool isLetter(int c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool isDigit(int c) {
-  return c >= '0' && c <= '9';
-}
+using chars::isDigit;
+using chars::isLetter;
 int& current() {
   return readerState().currentChar;
 }

@@ -2,55 +2,133 @@
 // command table. Data only; the symbol table loads them.
 #include "reader/command_table.h"
 
+#include "common/table_check.h"
+
 namespace pendra::reader {
 
+namespace {
+
 // Fifteen ASCII characters, then the upper half of ISO 8859-1 mapped to FrameRoman codes.
-const BuiltinCommand kCharCommands[kCharCommandCount] = {
-    {"\n", R"t(%n)t"},      {"\r", R"t(%n)t"},      {"\f", R"t(%n)t"},
-    {" ", R"t( )t"},        {"&", R"t(%T(t))t"},    {"~", R"t(%z(~))t"},
-    {"_", R"t(%k(_))t"},    {"^", R"t(%k(^))t"},    {"{", R"t(%D({))t"},
-    {"}", R"t(%D(}))t"},    {"$", R"t(%D($))t"},    {"[", R"t([)t"},
-    {"]", R"t(%D(]))t"},    {"`", R"t(\xd4 )t"},    {"'", R"t(%k(',+prime,'))t"},
-    {"\xA1", R"t(\xc1 )t"}, {"\xA2", R"t(\xa2 )t"}, {"\xA3", R"t(\xa3 )t"},
-    {"\xA4", R"t(\xdb )t"}, {"\xA5", R"t(\xb4 )t"}, {"\xA6", R"t(\x7c )t"},
-    {"\xA7", R"t(\xa4 )t"}, {"\xA8", R"t(\xac )t"}, {"\xA9", R"t(\xa9 )t"},
-    {"\xAA", R"t(\xbb )t"}, {"\xAB", R"t(\xc7 )t"}, {"\xAC", R"t(\xc2 )t"},
-    {"\xAD", R"t(\xd0 )t"}, {"\xAE", R"t(\xa8 )t"}, {"\xAF", R"t(\xf8 )t"},
-    {"\xB0", R"t(\xa1 )t"}, {"\xB1", R"t(\xc0 )t"}, {"\xB2", R"t(\x32 )t"},
-    {"\xB3", R"t(\x33 )t"}, {"\xB4", R"t(\xab )t"}, {"\xB5", R"t(\x75 )t"},
-    {"\xB6", R"t(\xa6 )t"}, {"\xB7", R"t(\xa5 )t"}, {"\xB8", R"t(\xfc )t"},
-    {"\xB9", R"t(\x31 )t"}, {"\xBA", R"t(\xbc )t"}, {"\xBB", R"t(\xc8 )t"},
-    {"\xBC", R"t(\xc0 )t"}, {"\xBD", R"t(\xc0 )t"}, {"\xBE", R"t(\xc0 )t"},
-    {"\xBF", R"t(\xc0 )t"}, {"\xC0", R"t(\xcb )t"}, {"\xC1", R"t(\xe7 )t"},
-    {"\xC2", R"t(\xe5 )t"}, {"\xC3", R"t(\xcc )t"}, {"\xC4", R"t(\x80 )t"},
-    {"\xC5", R"t(\x81 )t"}, {"\xC6", R"t(\xae )t"}, {"\xC7", R"t(\x82 )t"},
-    {"\xC8", R"t(\xe9 )t"}, {"\xC9", R"t(\x83 )t"}, {"\xCA", R"t(\xe6 )t"},
-    {"\xCB", R"t(\xe8 )t"}, {"\xCC", R"t(\xed )t"}, {"\xCD", R"t(\xea )t"},
-    {"\xCE", R"t(\xeb )t"}, {"\xCF", R"t(\xec )t"}, {"\xD0", R"t(\x44 )t"},
-    {"\xD1", R"t(\x84 )t"}, {"\xD2", R"t(\xf1 )t"}, {"\xD3", R"t(\xee )t"},
-    {"\xD4", R"t(\xef )t"}, {"\xD5", R"t(\x9b )t"}, {"\xD6", R"t(\x85 )t"},
-    {"\xD7", R"t(\x78 )t"}, {"\xD8", R"t(\xaf )t"}, {"\xD9", R"t(\xf4 )t"},
-    {"\xDA", R"t(\xf2 )t"}, {"\xDB", R"t(\xf3 )t"}, {"\xDC", R"t(\x86 )t"},
-    {"\xDD", R"t(\x59 )t"}, {"\xDE", R"t(\x50 )t"}, {"\xDF", R"t(\xa7 )t"},
-    {"\xE0", R"t(\x88 )t"}, {"\xE1", R"t(\x87 )t"}, {"\xE2", R"t(\x89 )t"},
-    {"\xE3", R"t(\x8b )t"}, {"\xE4", R"t(\x8a )t"}, {"\xE5", R"t(\x8c )t"},
-    {"\xE6", R"t(\xbe )t"}, {"\xE7", R"t(\x8d )t"}, {"\xE8", R"t(\x8f )t"},
-    {"\xE9", R"t(\x8e )t"}, {"\xEA", R"t(\x90 )t"}, {"\xEB", R"t(\x91 )t"},
-    {"\xEC", R"t(\x93 )t"}, {"\xED", R"t(\x92 )t"}, {"\xEE", R"t(\x94 )t"},
-    {"\xEF", R"t(\x95 )t"}, {"\xF0", R"t(\xb6 )t"}, {"\xF1", R"t(\x96 )t"},
-    {"\xF2", R"t(\x98 )t"}, {"\xF3", R"t(\x97 )t"}, {"\xF4", R"t(\x99 )t"},
-    {"\xF5", R"t(\x9b )t"}, {"\xF6", R"t(\x9a )t"}, {"\xF7", R"t(\xd6 )t"},
-    {"\xF8", R"t(\xbf )t"}, {"\xF9", R"t(\x9d )t"}, {"\xFA", R"t(\x9c )t"},
-    {"\xFB", R"t(\x9e )t"}, {"\xFC", R"t(\x9f )t"}, {"\xFD", R"t(\x79 )t"},
-    {"\xFE", R"t(\x70 )t"}, {"\xFF", R"t(\xd8 )t"},
+// clang-format off
+constexpr BuiltinCommand kCharRows[] = {
+    {"\n", R"t(%n)t"},
+    {"\r", R"t(%n)t"},
+    {"\f", R"t(%n)t"},
+    {" ", R"t( )t"},
+    {"&", R"t(%T(t))t"},
+    {"~", R"t(%z(~))t"},
+    {"_", R"t(%k(_))t"},
+    {"^", R"t(%k(^))t"},
+    {"{", R"t(%D({))t"},
+    {"}", R"t(%D(}))t"},
+    {"$", R"t(%D($))t"},
+    {"[", R"t([)t"},
+    {"]", R"t(%D(]))t"},
+    {"`", R"t(\xd4 )t"},
+    {"'", R"t(%k(',+prime,'))t"},
+    {"\xA1", R"t(\xc1 )t"},
+    {"\xA2", R"t(\xa2 )t"},
+    {"\xA3", R"t(\xa3 )t"},
+    {"\xA4", R"t(\xdb )t"},
+    {"\xA5", R"t(\xb4 )t"},
+    {"\xA6", R"t(\x7c )t"},
+    {"\xA7", R"t(\xa4 )t"},
+    {"\xA8", R"t(\xac )t"},
+    {"\xA9", R"t(\xa9 )t"},
+    {"\xAA", R"t(\xbb )t"},
+    {"\xAB", R"t(\xc7 )t"},
+    {"\xAC", R"t(\xc2 )t"},
+    {"\xAD", R"t(\xd0 )t"},
+    {"\xAE", R"t(\xa8 )t"},
+    {"\xAF", R"t(\xf8 )t"},
+    {"\xB0", R"t(\xa1 )t"},
+    {"\xB1", R"t(\xc0 )t"},
+    {"\xB2", R"t(\x32 )t"},
+    {"\xB3", R"t(\x33 )t"},
+    {"\xB4", R"t(\xab )t"},
+    {"\xB5", R"t(\x75 )t"},
+    {"\xB6", R"t(\xa6 )t"},
+    {"\xB7", R"t(\xa5 )t"},
+    {"\xB8", R"t(\xfc )t"},
+    {"\xB9", R"t(\x31 )t"},
+    {"\xBA", R"t(\xbc )t"},
+    {"\xBB", R"t(\xc8 )t"},
+    {"\xBC", R"t(\xc0 )t"},
+    {"\xBD", R"t(\xc0 )t"},
+    {"\xBE", R"t(\xc0 )t"},
+    {"\xBF", R"t(\xc0 )t"},
+    {"\xC0", R"t(\xcb )t"},
+    {"\xC1", R"t(\xe7 )t"},
+    {"\xC2", R"t(\xe5 )t"},
+    {"\xC3", R"t(\xcc )t"},
+    {"\xC4", R"t(\x80 )t"},
+    {"\xC5", R"t(\x81 )t"},
+    {"\xC6", R"t(\xae )t"},
+    {"\xC7", R"t(\x82 )t"},
+    {"\xC8", R"t(\xe9 )t"},
+    {"\xC9", R"t(\x83 )t"},
+    {"\xCA", R"t(\xe6 )t"},
+    {"\xCB", R"t(\xe8 )t"},
+    {"\xCC", R"t(\xed )t"},
+    {"\xCD", R"t(\xea )t"},
+    {"\xCE", R"t(\xeb )t"},
+    {"\xCF", R"t(\xec )t"},
+    {"\xD0", R"t(\x44 )t"},
+    {"\xD1", R"t(\x84 )t"},
+    {"\xD2", R"t(\xf1 )t"},
+    {"\xD3", R"t(\xee )t"},
+    {"\xD4", R"t(\xef )t"},
+    {"\xD5", R"t(\x9b )t"},
+    {"\xD6", R"t(\x85 )t"},
+    {"\xD7", R"t(\x78 )t"},
+    {"\xD8", R"t(\xaf )t"},
+    {"\xD9", R"t(\xf4 )t"},
+    {"\xDA", R"t(\xf2 )t"},
+    {"\xDB", R"t(\xf3 )t"},
+    {"\xDC", R"t(\x86 )t"},
+    {"\xDD", R"t(\x59 )t"},
+    {"\xDE", R"t(\x50 )t"},
+    {"\xDF", R"t(\xa7 )t"},
+    {"\xE0", R"t(\x88 )t"},
+    {"\xE1", R"t(\x87 )t"},
+    {"\xE2", R"t(\x89 )t"},
+    {"\xE3", R"t(\x8b )t"},
+    {"\xE4", R"t(\x8a )t"},
+    {"\xE5", R"t(\x8c )t"},
+    {"\xE6", R"t(\xbe )t"},
+    {"\xE7", R"t(\x8d )t"},
+    {"\xE8", R"t(\x8f )t"},
+    {"\xE9", R"t(\x8e )t"},
+    {"\xEA", R"t(\x90 )t"},
+    {"\xEB", R"t(\x91 )t"},
+    {"\xEC", R"t(\x93 )t"},
+    {"\xED", R"t(\x92 )t"},
+    {"\xEE", R"t(\x94 )t"},
+    {"\xEF", R"t(\x95 )t"},
+    {"\xF0", R"t(\xb6 )t"},
+    {"\xF1", R"t(\x96 )t"},
+    {"\xF2", R"t(\x98 )t"},
+    {"\xF3", R"t(\x97 )t"},
+    {"\xF4", R"t(\x99 )t"},
+    {"\xF5", R"t(\x9b )t"},
+    {"\xF6", R"t(\x9a )t"},
+    {"\xF7", R"t(\xd6 )t"},
+    {"\xF8", R"t(\xbf )t"},
+    {"\xF9", R"t(\x9d )t"},
+    {"\xFA", R"t(\x9c )t"},
+    {"\xFB", R"t(\x9e )t"},
+    {"\xFC", R"t(\x9f )t"},
+    {"\xFD", R"t(\x79 )t"},
+    {"\xFE", R"t(\x70 )t"},
+    {"\xFF", R"t(\xd8 )t"},
 };
+// clang-format on
 
 // Backslash followed by one non-letter character.
-const BuiltinCommand slash_chars[kSlashCharCount] = {
+// clang-format off
+constexpr BuiltinCommand kSlashRows[] = {
     {"\\?", ""},
-    {"\\>", R"t(%)t"
-            "\x08"
-            R"t(\t%!)t"},
+    {"\\>", R"t(%)t" "\x08" R"t(\t%!)t"},
     {"\\\\", R"t(%*%o%&)t"},
     {"\\(", R"t(%D(\())t"},
     {"\\)", R"t(%D(\)))t"},
@@ -75,9 +153,31 @@ const BuiltinCommand slash_chars[kSlashCharCount] = {
     {"\\=", R"t(%A(=))t"},
     {"\\.", R"t(%A(.))t"},
 };
+// clang-format on
+
+constexpr const char* rowName(const BuiltinCommand& row) {
+  return row.name;
+}
+constexpr bool allSlashNames(std::span<const BuiltinCommand> rows) {
+  for (const BuiltinCommand& row : rows)
+    if (row.name[0] != '\\' || row.name[1] == '\0' || row.name[2] != '\0') return false;
+  return true;
+}
+
+}  // namespace
+
+// The character table is indexed by the character and the backslash symbols by the character
+// after the backslash: one row each.
+static_assert(tables::duplicateNames(kCharRows, rowName) == 0, "a character stands twice");
+static_assert(tables::duplicateNames(kSlashRows, rowName) == 0, "a backslash symbol stands twice");
+static_assert(allSlashNames(kSlashRows), "a backslash symbol is a backslash and one character");
+
+constexpr std::span<const BuiltinCommand> kCharCommands{kCharRows};
+constexpr std::span<const BuiltinCommand> slash_chars{kSlashRows};
 
 // Records the tokenizer returns directly, indexed by SpecialToken.
-const BuiltinCommand kSpecialTokens[kSpecialTokenCount] = {
+// clang-format off
+constexpr BuiltinCommand kSpecialTokens[kSpecialTokenCount] = {
     {"$$", R"t(%D($$))t"},          // kTwoDollars
     {"EOF", R"t(%D(E))t"},          // kEndOfInputToken
     {"--", R"t(%f(T)\xd0 %0)t"},    // kTwoHyphens
@@ -88,9 +188,15 @@ const BuiltinCommand kSpecialTokens[kSpecialTokenCount] = {
     {"", R"t(%b)t"},                // kDefaultSlashToken
     {"", R"t(%f(T)%s(P)%b%0 )t"},   // kUnknownCommand
 };
+// clang-format on
 
-// The main command table, in order; where a name stands twice the later record wins.
-const BuiltinCommand kMainCommands[kMainCommandCount] = {
+// The main command table, in order; where a name stands twice the later record wins. \perp stands
+// twice, as the rules have it (a relation above, a symbol below; the symbol is the one found);
+// no other name may.
+// clang-format off
+namespace {
+
+constexpr BuiltinCommand kMainRows[] = {
     {"\\textup", R"t(%s(V)%p%0)t"},
     {"\\textit", R"t(%s(I)%p%0)t"},
     {"\\textsl", R"t(%s(S)%p%0)t"},
@@ -222,18 +328,10 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\Leftrightarrow", R"t(%k(n,LRarrow))t"},
     {"\\longleftrightarrow", R"t(%k(n,lrarrow))t"},
     {"\\Longleftrightarrow", R"t(%k(n,LRarrow))t"},
-    {"\\uparrow", R"t(%f(S))t"
-                  "\xAD"
-                  R"t( %0)t"},
-    {"\\Uparrow", R"t(%f(S))t"
-                  "\xDD"
-                  R"t( %0)t"},
-    {"\\downarrow", R"t(%f(S))t"
-                    "\xAF"
-                    R"t( %0)t"},
-    {"\\Downarrow", R"t(%f(S))t"
-                    "\xDF"
-                    R"t( %0)t"},
+    {"\\uparrow", R"t(%f(S))t" "\xAD" R"t( %0)t"},
+    {"\\Uparrow", R"t(%f(S))t" "\xDD" R"t( %0)t"},
+    {"\\downarrow", R"t(%f(S))t" "\xAF" R"t( %0)t"},
+    {"\\Downarrow", R"t(%f(S))t" "\xDF" R"t( %0)t"},
     {"\\aleph", R"t(%k(0))t"},
     {"\\imath", R"t(%f(T)\xf5 %0)t"},
     {"\\jmath", R"t(%f(T)j%0)t"},
@@ -246,20 +344,16 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\forall", R"t(%k(1))t"},
     {"\\exists", R"t(%k(1))t"},
     {"\\neg", R"t(%k(1))t"},
-    // Template text is MLP, where a lone backslash would escape the next byte: the backslash is
-    // written as the MLP escape for itself.
     {"\\backslash", R"t(%f(T)\\%0)t"},
     {"\\partial", R"t(%k(1))t"},
     {"\\infty", R"t(%k(0))t"},
     {"\\Diamond", R"t(%k(2,jotdot))t"},
     {"\\clubsuit", R"t(%f(S)\xa7 %0)t"},
-    {"\\diamondsuit", R"t(%f(S) )t"
-                      "\xA8"
-                      R"t( %0)t"},
+    {"\\diamondsuit", R"t(%f(S) )t" "\xA8" R"t( %0)t"},
     {"\\heartsuit", R"t(%f(S)\xa9 %0)t"},
     {"\\spadesuit", R"t(%f(S)\xaa %0)t"},
     {"\\prime", R"t(%k(0))t"},
-    {"\\perp", R"t(%k(0,bot))t"},
+    {"\\perp", R"t(%k(0,bot))t"},  // the second \perp: this one is found
     {"\\Box", R"t(%k(1,box))t"},
     {"\\triangle", R"t(%k(0,Delta))t"},
     {"\\ell", R"t(l)t"},
@@ -351,9 +445,7 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\ae", R"t(%f(T)\xbe %0)t"},
     {"\\AE", R"t(%f(T)\xae %0)t"},
     {"\\o", R"t(%f(T)\xbf %0)t"},
-    {"\\O", R"t(%f(T))t"
-            "\xAF"
-            R"t( %0)t"},
+    {"\\O", R"t(%f(T))t" "\xAF" R"t( %0)t"},
     {"\\aa", R"t(%f(T)\x8c %0)t"},
     {"\\AA", R"t(%f(T)\x81 %0)t"},
     {"\\ss", R"t(%f(T)\xa7 %0)t"},
@@ -447,9 +539,7 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\colorbox", R"t(%x%p)t"},
     {"\\colors", R"t(%x)t"},
     {"\\colorslides", R"t(%R(p))t"},
-    {"\\copyright", R"t(%f(T))t"
-                    "\xA9"
-                    R"t( %0)t"},
+    {"\\copyright", R"t(%f(T))t" "\xA9" R"t( %0)t"},
     {"\\dag", R"t(%f(T)\xa0 %0)t"},
     {"\\dashbox", R"t(%P(D))t"},
     {"\\dottedline", R"t(%Q(d))t"},
@@ -561,14 +651,8 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\paragraph", R"t(%o%g(4Heading)%p%T%O)t"},
     {"\\paragraph*", R"t(%g(4Heading*)%p%T%O)t"},
     {"\\parbox", R"t(%P(P))t"},
-    {"\\part",
-     "\n"
-     "\n"
-     R"t(%o%g(Part)%p%T%O)t"},
-    {"\\part*",
-     "\n"
-     "\n"
-     R"t(%g(Part*)%p%T%O)t"},
+    {"\\part", "\n" "\n" R"t(%o%g(Part)%p%T%O)t"},
+    {"\\part*", "\n" "\n" R"t(%g(Part*)%p%T%O)t"},
     {"\\poptabs", R"t(%!% )t"},
     {"\\pounds", R"t(%f(T)\xa3 %0)t"},
     {"\\printindex", ""},
@@ -654,5 +738,15 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\vspace", R"t(%*%v())t"},
     {"\\whiledo", R"t(%x%x)t"},
 };
+// clang-format on
+
+}  // namespace
+
+static_assert(tables::duplicateNames(kMainRows, rowName) == 1, "a command stands twice");
+static_assert(tables::unfilledRows(kSpecialTokens,
+                                   [](const BuiltinCommand& row) { return row.tmpl; }) == 0,
+              "every special token has its row");
+
+constexpr std::span<const BuiltinCommand> kMainCommands{kMainRows};
 
 }  // namespace pendra::reader

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 
 namespace pendra::reader {
 
@@ -9,10 +10,6 @@ struct BuiltinCommand {
   const char* name;
   const char* tmpl;
 };
-
-constexpr std::size_t kCharCommandCount = 15 + 95;
-constexpr std::size_t kSlashCharCount = 25;
-constexpr std::size_t kMainCommandCount = 540;
 
 // The records the tokenizer returns without a lookup.
 enum SpecialToken : std::size_t {
@@ -28,9 +25,10 @@ enum SpecialToken : std::size_t {
   kSpecialTokenCount
 };
 
-extern const BuiltinCommand kCharCommands[kCharCommandCount];
-extern const BuiltinCommand slash_chars[kSlashCharCount];
+// The tables hold as many rows as command_table.cpp gives them.
+extern const std::span<const BuiltinCommand> kCharCommands;
+extern const std::span<const BuiltinCommand> slash_chars;
 extern const BuiltinCommand kSpecialTokens[kSpecialTokenCount];
-extern const BuiltinCommand kMainCommands[kMainCommandCount];
+extern const std::span<const BuiltinCommand> kMainCommands;
 
 }  // namespace pendra::reader

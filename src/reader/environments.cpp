@@ -112,19 +112,7 @@ void runUserEnvironment(const std::string& name, int line) {
 }  // namespace
 
 void initEnvironments() {
-  for (auto& bucket : environments.buckets) bucket.clear();
-  environments.newest.clear();
-  environments.made.clear();
-  environments.madeRecords.clear();
-  environments.madeNames.clear();
-  environments.current = &kOutermostEnvironment;
-  environments.mode = kParaMode;
-  environments.delimiter = kNoDelimiter;
-  environments.listDepth = 0;
-  environments.firstItem = true;
-  environments.constructNesting = 0;
-  environments.templateNesting = 0;
-  environments.nestingReported = false;
+  environments = EnvironmentState{};
   for (const EnvironmentRecord& record : kBuiltinEnvironments) enter(&record);
   environments.math = lookupEnvironment("math");
   environments.displayMath = lookupEnvironment("displaymath");

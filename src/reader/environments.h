@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -67,11 +68,11 @@ struct EnvironmentRecord {
   const char* paragraphTag;  // nullptr: none
   char paragraphKind;        // 'N', 'P' or ' '
   char lineBreakKind;        // 'P', 'H' or ' '
-  int mode;
+  Mode mode;
 };
 
-constexpr std::size_t kBuiltinEnvironmentCount = 53;
-extern const EnvironmentRecord kBuiltinEnvironments[kBuiltinEnvironmentCount];
+// The built-in environments (environment_table.cpp), as many as the table has rows.
+extern const std::span<const EnvironmentRecord> kBuiltinEnvironments;
 extern const EnvironmentRecord kOutermostEnvironment;
 
 constexpr std::size_t kEnvironmentBuckets = 128;
@@ -114,7 +115,6 @@ extern EnvironmentState theEnvironments;
 inline EnvironmentState& environmentState() {
   return theEnvironments;
 }
-// (initEnvironments, runOutermostTemplate and parseUntil are declared in driver/stages.h.)
 void initEnvironments();
 void runOutermostTemplate(int mode, const char* tmpl);
 int parseUntil(int delimiter);

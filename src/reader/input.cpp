@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "common/chars.h"
 #include "reader/report.h"
 
 namespace pendra::reader {
@@ -40,7 +41,7 @@ void endString() {
 }
 
 void progressTrace() {
-  if (!reader.progressTrace) return;
+  if (!reader.options.progressTrace) return;
   if (reader.lineCounter != reader.progressMark + 1 && reader.hasFileName)
     F_Printf(nullptr, "\nReading file %s\n", reader.fileName.c_str());
   F_Printf(nullptr, " %d", reader.lineCounter);
@@ -151,7 +152,7 @@ std::filesystem::path pathOf(FilePathT path) {
 // In restricted mode, whether the file's real path (every link followed) lies outside the main
 // source's directory: a link beside the document may point anywhere.
 bool outsideSourceDir(FilePathT path) {
-  if (!reader.restricted) return false;
+  if (!reader.options.restricted) return false;
   std::error_code error;
   std::filesystem::path root =
       reader.sourceDir ? pathOf(reader.sourceDir) : std::filesystem::current_path(error);
@@ -165,17 +166,13 @@ bool outsideSourceDir(FilePathT path) {
 
 }  // namespace
 
-void initReader() {
-  bool trace = reader.progressTrace;
-  bool restricted = reader.restricted;
-  FilePathT dir = reader.sourceDir;
+void initReader(const ReadOptions& options, FilePathT sourceDir) {
   for (SavedInput& saved : reader.inputStack)
     if (saved.channel) F_ChannelClose(saved.channel);
   if (reader.channel) F_ChannelClose(reader.channel);
   reader = ReaderState{};
-  reader.progressTrace = trace;
-  reader.restricted = restricted;
-  reader.sourceDir = dir;
+  reader.options = options;
+  reader.sourceDir = sourceDir;
 }
 
 const char* currentFileName() {
@@ -194,7 +191,7 @@ void startInput(ChannelT channel, const char* name) {
 }
 
 bool restrictedPathRefused(const char* name) {
-  if (!reader.restricted) return false;
+  if (!reader.options.restricted) return false;
   std::string_view n(name);
   bool refused = !n.empty() && n[0] == '/';
   while (!refused && !n.empty()) {
@@ -247,7 +244,7 @@ ChannelT searchInputFile(const char* name, bool* refusedOut) {
     if (len == 0) return nullptr;
     // In restricted mode "." is the document's directory, searched first already, never the
     // directory the command was started in.
-    if (reader.restricted && std::strcmp(element, ".") == 0) continue;
+    if (reader.options.restricted && std::strcmp(element, ".") == 0) continue;
     FilePathT dir = F_PathNameToFilePath(element, nullptr, FDefaultPlatform);
     if (!dir) continue;
     ChannelT ch = tryOpen(F_PathNameToFilePath(name, dir, FDefaultPlatform));
@@ -381,6 +378,10 @@ void skipToLineEnd() {
 void skipBlanks() {
   while (reader.currentChar == ' ' || reader.currentChar == '\t' || reader.currentChar == '\n')
     advancePastSpaces();
+}
+
+void skipWhiteSpace() {
+  while (chars::isWhite(reader.currentChar)) advance();
 }
 
 void pushString(const char* text) {

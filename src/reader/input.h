@@ -42,6 +42,13 @@ constexpr std::uint64_t kExpansionAllowance = std::uint64_t{1} << 24;
 constexpr std::uint64_t kExpansionPerInputByte = 16;
 constexpr const char* kDefaultTexInputs = ".:/public/lib/tex/inputs";
 
+// How a conversion reads its sources; set by the driver for each conversion.
+struct ReadOptions {
+  bool progressTrace = true;  // print line numbers while reading
+  // For documents from others: no absolute, parent-directory or hidden file names are read.
+  bool restricted = false;
+};
+
 // An outer file saved while an included one is read.
 struct SavedInput {
   ChannelT channel = nullptr;
@@ -102,9 +109,7 @@ struct ReaderState {
   bool germanQuotes = false;
   char tokenText[kTokenTextSize] = {};
   int progressMark = kNoProgressMark;
-  bool progressTrace = true;
-  // For documents from others: no absolute, parent-directory or hidden file names are read.
-  bool restricted = false;
+  ReadOptions options;
   // Directory of the main source (searched first for included files); owned by the driver.
   FilePathT sourceDir = nullptr;
 };
@@ -117,8 +122,9 @@ constexpr int kNoPutBack = -2;
 inline ReaderState& readerState() {
   return theReader;
 }
-// Resets the reader for a new conversion (keeps the progress-trace and restricted settings).
-void initReader();
+// Resets the reader for a new conversion, closing what the last one left open; `sourceDir` is
+// searched first for included files and stays the caller's.
+void initReader(const ReadOptions& options = {}, FilePathT sourceDir = nullptr);
 
 // The current file name for message prefixes, or nullptr when none is set.
 const char* currentFileName();
@@ -179,6 +185,8 @@ void advanceWithSubstitution();
 void advancePastSpaces();
 void skipToLineEnd();
 void skipBlanks();
+// Moves past white space (space, tab, line feed, carriage return, form feed) with plain steps.
+void skipWhiteSpace();
 
 // Pushes `text` (which must outlive its reading) as a string without opening a frame.
 void pushString(const char* text);

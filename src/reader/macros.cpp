@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "driver/stages.h"
 #include "output/template.h"
 #include "reader/arguments.h"
 #include "reader/input.h"

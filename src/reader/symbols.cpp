@@ -12,9 +12,9 @@ namespace {
 
 SymbolState symbols;
 
-std::vector<CommandRecord> copyTable(const BuiltinCommand* table, std::size_t count) {
-  std::vector<CommandRecord> records(count);
-  for (std::size_t i = 0; i < count; ++i) {
+std::vector<CommandRecord> copyTable(std::span<const BuiltinCommand> table) {
+  std::vector<CommandRecord> records(table.size());
+  for (std::size_t i = 0; i < table.size(); ++i) {
     records[i].name = table[i].name;
     records[i].tmpl = table[i].tmpl;
   }
@@ -44,35 +44,23 @@ SymbolState& symbolState() {
 }
 
 void loadCharTables() {
-  if (symbols.charRecords.empty()) {
-    symbols.charRecords = copyTable(kCharCommands, kCharCommandCount);
-    symbols.slashRecords = copyTable(slash_chars, kSlashCharCount);
-  }
+  symbols.charRecords = copyTable(kCharCommands);
+  symbols.slashRecords = copyTable(slash_chars);
   for (auto& slot : symbols.charTable) slot = nullptr;
   for (auto& slot : symbols.slashTable) slot = nullptr;
-  for (std::size_t i = 0; i < kCharCommandCount; ++i) {
-    CommandRecord& r = symbols.charRecords[i];
-    r.tmpl = kCharCommands[i].tmpl;
+  // Each name is one character, or a backslash and one character (checked with the table).
+  for (CommandRecord& r : symbols.charRecords)
     symbols.charTable[static_cast<unsigned char>(r.name[0])] = &r;
-  }
-  for (std::size_t i = 0; i < kSlashCharCount; ++i) {
-    CommandRecord& r = symbols.slashRecords[i];
-    r.tmpl = slash_chars[i].tmpl;
-    if (r.name.size() < 2 || r.name[0] != '\\') {
-      F_Printf(nullptr, "I/O Error: %s\n", "bad slash_chars table entry");
-      symbols.badSlashTable = true;
-      continue;
-    }
+  for (CommandRecord& r : symbols.slashRecords)
     symbols.slashTable[static_cast<unsigned char>(r.name[1])] = &r;
-  }
 }
 
 void initSymbols() {
   symbols.firstOf.clear();
   for (auto& bucket : symbols.buckets) clearBucket(bucket);
   symbols.scopeChain.clear();
-  symbols.mainRecords = copyTable(kMainCommands, kMainCommandCount);
-  symbols.specialRecords = copyTable(kSpecialTokens, kSpecialTokenCount);
+  symbols.mainRecords = copyTable(kMainCommands);
+  symbols.specialRecords = copyTable(kSpecialTokens);
   symbols.level = 0;
   symbols.foundLevel = 0;
   for (CommandRecord& r : symbols.mainRecords) insertGlobal(&r);

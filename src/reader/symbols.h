@@ -49,7 +49,6 @@ struct SymbolState {
   std::vector<CommandRecord> specialRecords;
   CommandRecord* charTable[256] = {};
   CommandRecord* slashTable[256] = {};
-  bool badSlashTable = false;
 
   SymbolState() = default;
   SymbolState(const SymbolState&) = delete;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/chars.h"
 #include "reader/input.h"
 #include "reader/report.h"
 
@@ -12,12 +13,8 @@ namespace {
 constexpr std::size_t kMaxTokenLength = kTokenTextSize - 1;
 constexpr std::size_t kMaxControlLetters = kMaxTokenLength - 1;  // after the backslash
 
-bool isLetter(int c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool isDigit(int c) {
-  return c >= '0' && c <= '9';
-}
+using chars::isDigit;
+using chars::isLetter;
 
 struct TokenText {
   char* text;

@@ -3,6 +3,7 @@
 // their text to its cell.
 #include <optional>
 
+#include "common/chars.h"
 #include "output/fonts.h"
 #include "output/paragraph.h"
 #include "output/paragraph_formats.h"
@@ -18,9 +19,7 @@ namespace pendra::table {
 
 namespace {
 
-bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+using chars::isWhite;
 
 int& current() {
   return reader::readerState().currentChar;

@@ -1,5 +1,6 @@
 #include "table/column_spec.h"
 
+#include "common/chars.h"
 #include "reader/input.h"
 #include "reader/report.h"
 
@@ -7,9 +8,7 @@ namespace pendra::table {
 
 namespace {
 
-bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+using chars::isWhite;
 
 // The braced group that starts after white space at `i` in `text`, without its braces; `i`
 // moves past it. An unclosed group runs to the end of the text.

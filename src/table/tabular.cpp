@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/chars.h"
 #include "output/diversions.h"
 #include "output/fonts.h"
 #include "output/paragraph.h"
@@ -22,9 +23,7 @@ namespace {
 
 TableState tables;
 
-bool isWhite(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+using chars::isWhite;
 
 void skipWhite() {
   reader::ReaderState& rd = reader::readerState();

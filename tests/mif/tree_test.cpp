@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "reader/report.h"
+#include "mif/fatal.h"
 
 namespace pendra::mif {
 namespace {
@@ -13,11 +13,9 @@ namespace {
 class TreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    reader::registerReporter(true, nullptr);
     initMif("test");
     setCurrentTree(newMifTree());
   }
-  void TearDown() override { reader::registerReporter(false, nullptr); }
 
   // Runs `build` and returns the message it reported before abandoning (empty if it did not).
   template <typename F>
@@ -26,7 +24,7 @@ class TreeTest : public ::testing::Test {
     bool aborted = false;
     try {
       build();
-    } catch (const reader::RecoveryAbort&) {
+    } catch (const mif::TranslationAbort&) {
       aborted = true;
     }
     std::string console = ::testing::internal::GetCapturedStderr();

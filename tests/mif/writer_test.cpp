@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "mif/tree.h"
-#include "reader/report.h"
 
 namespace pendra::mif {
 namespace {
@@ -18,11 +17,9 @@ namespace {
 class WriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    reader::registerReporter(true, nullptr);
     initMif("9.9");
     setCurrentTree(newMifTree());
   }
-  void TearDown() override { reader::registerReporter(false, nullptr); }
 
   static std::string written(bool final) {
     ChannelT channel = F_ChannelMakeTmp(1024);

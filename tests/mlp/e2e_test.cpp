@@ -7,6 +7,8 @@
 #include <string>
 
 #include "mlp/translate_util.h"
+#include "reader/input.h"
+#include "reader/report.h"
 
 namespace pendra::mlp {
 namespace {
@@ -45,6 +47,23 @@ TEST(EndToEnd, HelloIsTheTwentySevenLineFile) {
   for (char c : r.mif) lines += c == '\n';
   EXPECT_EQ(lines, 27u);
   EXPECT_EQ(r.console, "\nProcessing complete -- 1 lines processed\n");
+}
+
+// The stage has a reporter of its own: its messages carry the MLP line alone, never the name of a
+// LaTeX file the reader may still hold, and a recovery point the reader's reporter holds does not
+// change how it stops.
+TEST(EndToEnd, MessagesCarryTheMlpLineAndNoLatexFileName) {
+  reader::initReader({.progressTrace = false});
+  ChannelT latex = F_ChannelMakeTmp(1024);
+  reader::startInput(latex, "paper.tex");
+  int latexLine = 41;
+  reader::registerReporter(true, &latexLine);
+  testing::Translation r = testing::translate("<TextLine\n\n>\nText >\n");
+  reader::registerReporter(false, nullptr);
+  reader::finishReading();
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.console,
+            "4: Unmatched '>' in running text\n\nError encountered -- translation aborted\n");
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "mif/fatal.h"
 #include "mlp/translate_util.h"
-#include "reader/report.h"
 
 namespace pendra::mlp {
 namespace {
@@ -16,7 +16,6 @@ class ReaderTest : public ::testing::Test {
   void TearDown() override {
     releaseReader();
     if (channel_) F_ChannelCloseTmp(channel_);
-    reader::registerReporter(false, nullptr);
   }
 
   // Starts reading `text`; the first character becomes current.
@@ -25,7 +24,6 @@ class ReaderTest : public ::testing::Test {
     F_ChannelWrite(text.data(), 1, text.size(), channel_);
     F_ChannelSeek(channel_, 0, SEEK_SET);
     initReader(channel_, false);
-    reader::registerReporter(true, nullptr);
     nextChar();
   }
 
@@ -36,7 +34,7 @@ class ReaderTest : public ::testing::Test {
     bool aborted = false;
     try {
       read();
-    } catch (const reader::RecoveryAbort&) {
+    } catch (const mif::TranslationAbort&) {
       aborted = true;
     }
     std::string console = ::testing::internal::GetCapturedStderr();

@@ -6,8 +6,11 @@
 #include <string_view>
 
 #include "driver/stages.h"
+#include "output/diversions.h"
+#include "output/fonts.h"
 #include "output/paragraph.h"
 #include "output/paragraph_formats.h"
+#include "output/prologue.h"
 #include "output/template.h"
 #include "reader/environments.h"
 #include "support/reader_fixture.h"
@@ -18,12 +21,8 @@ class ConvertFixture : public ReaderFixture {
  protected:
   void SetUp() override {
     ReaderFixture::SetUp();
-    reader::registerReporter(false, &reader::readerState().lineCounter);
-    reader::initEnvironments();
     body_ = F_ChannelMakeTmp(1024);
-    output::initParagraphOutput(body_);
-    output::initParagraphFormats();
-    output::initLists();
+    driver::resetLatexStage({.progressTrace = false}, nullptr, body_);
     reader::runOutermostTemplate(reader::kParaMode, "%g(Body)");
   }
   void TearDown() override {
@@ -56,6 +55,8 @@ class ConvertFixture : public ReaderFixture {
   // Starts the paragraph layer afresh, in a Body paragraph, on the same body channel.
   void restartParagraphs() {
     output::initParagraphOutput(body_);
+    output::initFonts();
+    output::initLayout();
     reader::runOutermostTemplate(reader::kParaMode, "%g(Body)");
   }
   // The paragraph buffer's text.

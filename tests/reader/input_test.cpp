@@ -198,7 +198,7 @@ TEST_F(InputTest, InclusionsAreBoundedInNumberForTheWholeRun) {
 }
 
 TEST_F(InputTest, ProgressTrace) {
-  readerState().progressTrace = true;
+  readerState().options.progressTrace = true;
   ::testing::internal::CaptureStderr();
   feed("a\nb\nc");
   readAll();
@@ -215,13 +215,13 @@ namespace {
 class RestrictedTest : public testing::ReaderFixture {
  protected:
   void TearDown() override {
-    readerState().restricted = false;
+    readerState().options.restricted = false;
     ReaderFixture::TearDown();
   }
 };
 
 TEST_F(RestrictedTest, RefusesAbsoluteParentAndHiddenNames) {
-  readerState().restricted = true;
+  readerState().options.restricted = true;
   ::testing::internal::CaptureStderr();
   for (const char* name : {"/etc/passwd", "../up", "a/../../b", ".hidden", "dir/.git/config"})
     EXPECT_TRUE(restrictedPathRefused(name)) << name;
@@ -249,7 +249,7 @@ TEST_F(InputTest, RestrictedModeRefusesLinksLeadingOutOfTheDocumentsDirectory) {
   fs::path cwd = fs::current_path();
   fs::current_path(outside);
   setenv("TEXINPUTS", ".", 1);
-  readerState().restricted = true;
+  readerState().options.restricted = true;
   ::testing::internal::CaptureStderr();
   feed("m");
   for (const char* name : {"notes", "linked/secret", "secret", "sub/ok", "inner"})
@@ -257,7 +257,7 @@ TEST_F(InputTest, RestrictedModeRefusesLinksLeadingOutOfTheDocumentsDirectory) {
   std::string all = readAll();
   std::string err = ::testing::internal::GetCapturedStderr();
   // Without restricted mode the same link is read.
-  readerState().restricted = false;
+  readerState().options.restricted = false;
   feed("m");
   pushInputFile("notes");
   std::string unrestricted = readAll();

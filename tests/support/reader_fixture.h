@@ -26,9 +26,8 @@ inline ChannelT channelWith(std::string_view text) {
 class ReaderFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    reader::initReader();
+    reader::initReader({.progressTrace = false});
     reader::initReporter();
-    reader::readerState().progressTrace = false;
     reader::loadCharTables();
     reader::initSymbols();
   }

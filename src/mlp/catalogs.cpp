@@ -1,4 +1,4 @@
-#include "mif/catalogs.h"
+#include "mlp/catalogs.h"
 
 #include <vector>
 
@@ -8,7 +8,9 @@
 #include "mlp/statements.h"
 #include "mlp/tables.h"
 
-namespace pendra::mif {
+namespace pendra::mlp {
+
+using namespace mif;
 
 namespace {
 
@@ -36,7 +38,6 @@ constexpr XRefFormatRow kXRefFormats[] = {
 // One catalog entry: the macro is evaluated twice, from no attributes and from all of them, and
 // the attributes that come out the same are those the definition fixes.
 void writeFontEntry(const char* name) {
-  using namespace mlp;
   setCurrentFont(Font{nullptr, 0, 0});
   invokeMacro(name);
   unsigned flags0 = currentFont().flags;
@@ -62,25 +63,25 @@ void writeFontEntry(const char* name) {
 
 void writeFontCatalog() {
   if (catalogs.fonts.empty()) return;
-  mlp::Font kept = mlp::currentFont();
+  Font kept = currentFont();
   beginGroup(Op::FontCatalog);
   // Newest first; a font macro that adds fonts while it runs does not extend this walk.
   for (std::size_t i = catalogs.fonts.size(); i-- > 0;) writeFontEntry(catalogs.fonts[i]);
   endGroup(Op::FontCatalog);
-  mlp::setCurrentFont(kept);
+  setCurrentFont(kept);
 }
 
 void writePgfCatalog() {
   // Only formats meant for the catalog go in; without any there is no catalog at all (an empty
   // group could not be written).
   bool any = false;
-  for (const mlp::PgfRecord& record : mlp::pgfRecords()) any = any || record.inCatalog;
+  for (const PgfRecord& record : pgfRecords()) any = any || record.inCatalog;
   if (!any) return;
   beginGroup(Op::PgfCatalog);
   // A document can define thousands of formats: the catalog is written out as it is built.
   if (MifTree* tree = currentTree(); tree && !tree->spillMarker) streamTree(tree, 1);
-  for (const mlp::PgfRecord& record : mlp::pgfRecords()) {
-    if (record.inCatalog) mlp::writePgf(record.props, record.name.c_str());
+  for (const PgfRecord& record : pgfRecords()) {
+    if (record.inCatalog) writePgf(record.props, record.name.c_str());
   }
   endGroup(Op::PgfCatalog);
 }
@@ -88,7 +89,7 @@ void writePgfCatalog() {
 void writeTableCatalog() {
   beginGroup(Op::TblCatalog);
   beginGroup(Op::TblFormat);
-  addLeaf(Op::TblTag, mlp::kTableFormat);
+  addLeaf(Op::TblTag, kTableFormat);
   addLeaf(Op::TblSpBefore, 0.2f);
   addLeaf(Op::TblSpAfter, 0.2f);
   addLeaf(Op::TblAlignment, "Center");
@@ -134,10 +135,10 @@ void writeCatalogs() {
 }
 
 void assembleDocument(MifTree* body, MifTree* footnotes) {
-  MifTree* aframes = mlp::aframesTree();
-  MifTree* tables = mlp::tablesTree();
-  MifTree* flows = mlp::textFrameFlowsTree();
-  mlp::forgetObjectTrees();
+  MifTree* aframes = aframesTree();
+  MifTree* tables = tablesTree();
+  MifTree* flows = textFrameFlowsTree();
+  forgetObjectTrees();
   if (tables) writeTableCatalog();
   writeXRefFormats();
   if (aframes) spliceTree(aframes);
@@ -150,4 +151,4 @@ void assembleDocument(MifTree* body, MifTree* footnotes) {
   if (flows) spliceTree(flows);
 }
 
-}  // namespace pendra::mif
+}  // namespace pendra::mlp

@@ -4,7 +4,7 @@
 
 #include "mif/tree.h"
 
-namespace pendra::mif {
+namespace pendra::mlp {
 
 void initCatalogs();
 
@@ -16,6 +16,6 @@ void writeCatalogs();
 
 // At the end, with the top-level tree current: the table catalog, the cross-reference formats,
 // the side trees and the main text flow holding the footnotes and the body.
-void assembleDocument(MifTree* body, MifTree* footnotes);
+void assembleDocument(mif::MifTree* body, mif::MifTree* footnotes);
 
-}  // namespace pendra::mif
+}  // namespace pendra::mlp

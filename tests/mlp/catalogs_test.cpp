@@ -1,5 +1,5 @@
 // The font and paragraph catalogs and the order of the document's top level.
-#include "mif/catalogs.h"
+#include "mlp/catalogs.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "mlp/translate_util.h"
 
-namespace pendra::mif {
+namespace pendra::mlp {
 namespace {
 
 using pendra::testing::translate;
@@ -116,4 +116,4 @@ TEST(Assembly, TopLevelOrder) {
 }
 
 }  // namespace
-}  // namespace pendra::mif
+}  // namespace pendra::mlp
