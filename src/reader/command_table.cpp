@@ -653,6 +653,10 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\vphantom", R"t(%x)t"},
     {"\\vspace", R"t(%*%v())t"},
     {"\\whiledo", R"t(%x%x)t"},
+    // Text inside displayed math (amsmath): read as an \mbox is, so that a $ in it opens math.
+    {"\\intertext", R"t(%m(m))t"},
+    {"\\tag", R"t(%*%m(m))t"},
+    {"\\text", R"t(%m(m))t"},
 };
 
 }  // namespace pendra::reader
