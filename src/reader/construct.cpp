@@ -110,10 +110,20 @@ bool loopTakes(int i, int c) {
   return env.openEnvironments[static_cast<std::size_t>(loop.environment)].name == env.endName;
 }
 
-// The innermost loop outside loop `self` that `c` ends, or -1.
+bool isDocumentLoop(int i) {
+  const EnvironmentState& env = environmentState();
+  int index = env.loops[static_cast<std::size_t>(i)].environment;
+  return index >= 0 && env.openEnvironments[static_cast<std::size_t>(index)].name == "document";
+}
+
+// The innermost loop outside loop `self` that `c` ends, or -1. The search stops at the document's
+// body: a brace or a math delimiter left open before \begin{document} does not end it, whose end
+// would end the reading.
 int outerLoopTaking(int c, int self) {
-  for (int i = self - 1; i >= 0; --i)
+  for (int i = self - 1; i >= 0; --i) {
     if (loopTakes(i, c)) return i;
+    if (isDocumentLoop(i)) break;
+  }
   return -1;
 }
 
@@ -229,7 +239,7 @@ int parseUntil(int t) {
                  open.name.c_str(), open.line);
           // An \end naming no open environment ends this one, unless this is the document,
           // whose end would end the reading.
-          if (outer < 0 && open.name != "document") {
+          if (outer < 0 && !isDocumentLoop(self)) {
             open.ended = true;
             output::currentFont() = savedFont;
             return c;
