@@ -137,7 +137,10 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       reader::beginEnvironment(argument);
       return true;
     case 'F':
-      reader::defProc();
+      if (std::strcmp(argument, "\\let") == 0)
+        reader::letProc();
+      else
+        reader::defProc();
       return true;
     case 'H':
       horizontalSpace();

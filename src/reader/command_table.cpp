@@ -657,6 +657,7 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\intertext", R"t(%m(m))t"},
     {"\\tag", R"t(%*%m(m))t"},
     {"\\text", R"t(%m(m))t"},
+    {"\\let", R"t(%F(\let))t"},
 };
 
 }  // namespace pendra::reader

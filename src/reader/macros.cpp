@@ -156,6 +156,48 @@ void defProc() {
   output::runInCurrentMode(kAfterDefinition);
 }
 
+void letProc() {
+  std::optional<std::string> name = readCommandName();
+  ReaderState& rd = readerState();
+  skipBlanks();
+  if (rd.currentChar == '=') {
+    advance();
+    skipBlanks();
+  }
+  // The meaning copied: a control word's. A control symbol or a character (\let\bgroup={) is
+  // passed over, so that a brace there does not open a group.
+  std::string target;
+  if (rd.currentChar == '\\') {
+    advance();
+    auto isLetter = [](int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (isLetter(rd.currentChar)) {
+      target.assign(1, '\\');
+      while (isLetter(rd.currentChar)) {
+        if (target.size() < kNameBufferMax) target += static_cast<char>(rd.currentChar);
+        advance();
+      }
+      while (rd.currentChar == ' ' || rd.currentChar == '\t') advance();
+    } else if (rd.currentChar != kEndOfInput) {
+      advance();
+    }
+  } else if (rd.currentChar != kEndOfInput) {
+    advance();
+  }
+  if (!name || target.empty() || target == *name) return;
+  const CommandRecord* source = lookup(target);
+  if (!source) return;
+  // Copied before the record of the name may be made (which may move records).
+  CommandRecord copy = *source;
+  CommandRecord* record = lookup(*name);
+  if (!record || symbolState().foundLevel != symbolState().level)
+    record = newLocalRecord(*name, "");
+  record->tmpl = copy.tmpl;
+  record->argCount = copy.argCount;
+  record->length = copy.length;
+  record->counter = copy.counter;
+  record->body = copy.body;
+}
+
 void newEnvironmentProc() {
   ReaderState& rd = readerState();
   skipBlanks();

@@ -17,6 +17,9 @@ void invokeMacro(const char* name, int argCount);
 void newCommandProc(char kind);
 // %F(\def): \def.
 void defProc();
+// %F(\let): \let, which gives a name the meaning that another command has now (a macro's body
+// and arguments, or a built-in command's template).
+void letProc();
 // %N(n): \newenvironment and \renewenvironment.
 void newEnvironmentProc();
 // A brace-delimited argument read character by character (no expansion).
