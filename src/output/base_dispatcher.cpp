@@ -153,7 +153,10 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
                           argument[0] >= '0' && argument[0] <= '9' ? argument[0] - '0' : 0);
       return true;
     case 'N':
-      reader::newEnvironmentProc();
+      if (argument[0] == 'l' || argument[0] == 'v' || argument[0] == 't')
+        reader::newListingEnvironmentProc(argument[0]);
+      else
+        reader::newEnvironmentProc();
       return true;
     case 'P':
       table::boxProc(argument);

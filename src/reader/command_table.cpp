@@ -658,6 +658,10 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\tag", R"t(%*%m(m))t"},
     {"\\text", R"t(%m(m))t"},
     {"\\let", R"t(%F(\let))t"},
+    // Environments defined as listings (listings, fancyvrb, tcolorbox).
+    {"\\DefineVerbatimEnvironment", R"t(%N(v))t"},
+    {"\\lstnewenvironment", R"t(%N(l))t"},
+    {"\\newtcblisting", R"t(%N(t))t"},
 };
 
 }  // namespace pendra::reader

@@ -45,9 +45,9 @@ const EnvironmentRecord kBuiltinEnvironments[kBuiltinEnvironmentCount] = {
      'P', 4},
     {"figure*", BodyHandler::kFloat, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "FirstBody", ' ',
      'P', 4},
-    {"filecontents", BodyHandler::kGeneric, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code", 'P',
+    {"filecontents", BodyHandler::kListing, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code", 'P',
      'P', 2},
-    {"filecontents*", BodyHandler::kGeneric, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code",
+    {"filecontents*", BodyHandler::kListing, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code",
      'P', 'P', 2},
     {"flushleft", BodyHandler::kGeneric, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "FlushL", 'N',
      'P', 4},
@@ -115,6 +115,21 @@ const EnvironmentRecord kBuiltinEnvironments[kBuiltinEnvironmentCount] = {
      'P', 2},
     {"verse", BodyHandler::kGeneric, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Extract", 'P',
      'P', 4},
+    // Listings (listings, fancyvrb, minted, tcolorbox): their lines are verbatim text.
+    {"BVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
+     'P', 2},
+    {"LVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
+     'P', 2},
+    {"lstlisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
+     'P', 2},
+    {"minted", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P',
+     2},
+    {"tcblisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
+     'P', 2},
+    {"Verbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
+     'P', 2},
+    {"Verbatim*", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
+     'P', 2},
 };
 
 // Current when reading starts, and the pattern of the records made for unknown names.

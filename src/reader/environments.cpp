@@ -46,6 +46,9 @@ void runBody(const EnvironmentRecord& record, int ending) {
     case BodyHandler::kVerbatim:
       output::verbatimBody(ending);
       break;
+    case BodyHandler::kListing:
+      output::listingBody(ending);
+      break;
     case BodyHandler::kAlltt:
       output::allttBody(ending);
       break;
@@ -321,7 +324,12 @@ void beginEnvironment(const char* name) {
     report("missing argument to \\begin command");
     return;
   }
-  if (environmentMacro("\\end" + *opening) && environmentMacro("\\" + *opening)) {
+  // A verbatim or listing environment is read as one even where a document defines its begin
+  // and end macros, whose code could only run the verbatim lines as commands.
+  const EnvironmentRecord* known = lookupEnvironment(opening->c_str());
+  bool lines =
+      known && (known->body == BodyHandler::kVerbatim || known->body == BodyHandler::kListing);
+  if (!lines && environmentMacro("\\end" + *opening) && environmentMacro("\\" + *opening)) {
     runUserEnvironment(*opening, line);
     return;
   }

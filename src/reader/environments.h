@@ -50,6 +50,7 @@ enum class BodyHandler : unsigned char {
   kGeneric,
   kList,
   kVerbatim,
+  kListing,
   kAlltt,
   kFloat,
   kNone,
@@ -70,7 +71,7 @@ struct EnvironmentRecord {
   int mode;
 };
 
-constexpr std::size_t kBuiltinEnvironmentCount = 53;
+constexpr std::size_t kBuiltinEnvironmentCount = 60;
 extern const EnvironmentRecord kBuiltinEnvironments[kBuiltinEnvironmentCount];
 extern const EnvironmentRecord kOutermostEnvironment;
 

@@ -5,6 +5,7 @@
 #include "driver/stages.h"
 #include "output/template.h"
 #include "reader/arguments.h"
+#include "reader/environments.h"
 #include "reader/input.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
@@ -106,6 +107,36 @@ std::string readDelimited(int open, int close, bool bracket) {
   if (dropped > 0) report("overflow of macro argument buffer");
   advance();  // the closing brace or bracket
   return kept;
+}
+
+// Whether `code` holds the control word `prefix` + one of the names of the verbatim and listing
+// environments (\verbatim, \endlstlisting...): the code of an environment defined as one of them.
+bool namesListing(const std::string& code, const char* prefix) {
+  static constexpr const char* kNames[] = {"verbatim",  "Verbatim",   "BVerbatim",
+                                           "LVerbatim", "lstlisting", "minted"};
+  for (const char* name : kNames) {
+    std::string word = std::string(prefix) + name;
+    for (std::size_t at = code.find(word); at != std::string::npos; at = code.find(word, at + 1)) {
+      std::size_t after = at + word.size();
+      char next = after < code.size() ? code[after] : ' ';
+      if (!((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'))) return true;
+    }
+  }
+  return false;
+}
+
+// Makes `name` an environment whose lines are copied as a listing's; an environment defined with
+// other code than a listing's loses a listing record made for it before.
+void defineListingEnvironment(const std::string& name, bool listing) {
+  if (name.empty()) return;
+  if (listing) {
+    if (const EnvironmentRecord* pattern = lookupEnvironment("lstlisting"))
+      defineEnvironment(name.c_str(), *pattern);
+    return;
+  }
+  const EnvironmentRecord* found = lookupEnvironment(name.c_str());
+  if (found && found->body == BodyHandler::kListing && environmentState().made.count(found))
+    defineEnvironment(name.c_str(), kOutermostEnvironment);
 }
 
 }  // namespace
@@ -226,6 +257,28 @@ void newEnvironmentProc() {
   if (outOfRange) report("Bad number of arguments to environment %s", name.c_str());
   defineMacro("\\" + name, count, begin);
   defineMacro("\\end" + name, 0, end);
+  defineListingEnvironment(name, namesListing(begin, "\\") && namesListing(end, "\\end"));
+  output::runInCurrentMode(kAfterDefinition);
+}
+
+void newListingEnvironmentProc(char kind) {
+  ReaderState& rd = readerState();
+  auto skipOptional = [&rd] {
+    skipBlanks();
+    if (rd.currentChar == '[') readBracketArgument();
+  };
+  if (kind == 't') skipOptional();  // \newtcblisting[init options]{name}
+  std::optional<std::string> name = readWord();
+  if (kind == 'v') {
+    readMacroArgument();  // the environment it is based on
+    readMacroArgument();  // its options
+  } else {
+    skipOptional();                        // the number of arguments
+    skipOptional();                        // the default of the first
+    if (kind == 'l') readMacroArgument();  // begin code
+    readMacroArgument();                   // end code, or the tcolorbox options
+  }
+  if (name) defineListingEnvironment(*name, true);
   output::runInCurrentMode(kAfterDefinition);
 }
 

@@ -22,6 +22,9 @@ void defProc();
 void letProc();
 // %N(n): \newenvironment and \renewenvironment.
 void newEnvironmentProc();
+// %N(l), %N(v), %N(t): \lstnewenvironment, \DefineVerbatimEnvironment and \newtcblisting, which
+// define environments whose lines are a listing's.
+void newListingEnvironmentProc(char kind);
 // A brace-delimited argument read character by character (no expansion).
 std::string readMacroArgument();
 // A bracket-delimited argument, empty when no '[' is current.
