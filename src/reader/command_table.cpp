@@ -662,6 +662,9 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\DefineVerbatimEnvironment", R"t(%N(v))t"},
     {"\\lstnewenvironment", R"t(%N(l))t"},
     {"\\newtcblisting", R"t(%N(t))t"},
+    // Short verbatim (shortvrb, doc).
+    {"\\DeleteShortVerb", R"t(%V(d))t"},
+    {"\\MakeShortVerb", R"t(%V(m))t"},
 };
 
 }  // namespace pendra::reader
