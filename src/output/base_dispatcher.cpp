@@ -152,6 +152,12 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       reader::invokeMacro(reader::readerState().tokenText,
                           argument[0] >= '0' && argument[0] <= '9' ? argument[0] - '0' : 0);
       return true;
+    case 'G':
+      if (argument[0] == 'b')
+        reader::skipBoxSpecification();
+      else
+        reader::skipGlue();
+      return true;
     case 'N':
       if (argument[0] == 'l' || argument[0] == 'v' || argument[0] == 't')
         reader::newListingEnvironmentProc(argument[0]);

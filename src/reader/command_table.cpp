@@ -483,7 +483,7 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     {"\\fussy", R"t(% )t"},
     {"\\glossary", R"t(<Marker <MType 6> <MText "%i"> >)t"},
     {"\\graphpaper", R"t(%o%c%c)t"},
-    {"\\hbox", R"t(%q(p)%f(T)%s(P)%p%0%@)t"},
+    {"\\hbox", R"t(%q(p)%G(b)%f(T)%s(P)%p%0%@)t"},
     {"\\hfill", R"t(% )t"},
     {"\\hline", R"t(%T(h))t"},
     {"\\hspace", R"t(%*%H())t"},
@@ -665,6 +665,15 @@ const BuiltinCommand kMainCommands[kMainCommandCount] = {
     // Short verbatim (shortvrb, doc).
     {"\\DeleteShortVerb", R"t(%V(d))t"},
     {"\\MakeShortVerb", R"t(%V(m))t"},
+    // Plain TeX boxes and glue: the box's text is kept, its size and the glue are read and ignored.
+    {"\\hfil", R"t( )t"},
+    {"\\hskip", R"t(%G(g))t"},
+    {"\\hss", ""},
+    {"\\llap", R"t(%p)t"},
+    {"\\rlap", R"t(%p)t"},
+    {"\\vbox", R"t(%q(p)%G(b)%f(T)%s(P)%p%0%@)t"},
+    {"\\vfil", R"t(%n%n)t"},
+    {"\\vskip", R"t(%G(g))t"},
 };
 
 }  // namespace pendra::reader

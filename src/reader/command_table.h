@@ -12,7 +12,7 @@ struct BuiltinCommand {
 
 constexpr std::size_t kCharCommandCount = 15 + 95;
 constexpr std::size_t kSlashCharCount = 25;
-constexpr std::size_t kMainCommandCount = 549;
+constexpr std::size_t kMainCommandCount = 557;
 
 // The records the tokenizer returns without a lookup.
 enum SpecialToken : std::size_t {
