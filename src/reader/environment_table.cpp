@@ -115,7 +115,8 @@ const EnvironmentRecord kBuiltinEnvironments[kBuiltinEnvironmentCount] = {
      'P', 2},
     {"verse", BodyHandler::kGeneric, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Extract", 'P',
      'P', 4},
-    // Listings (listings, fancyvrb, minted, tcolorbox): their lines are verbatim text.
+    // Listings (listings, fancyvrb, minted, tcolorbox): their lines are verbatim text; those that
+    // a file is written from are not part of the document.
     {"BVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
      'P', 2},
     {"LVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
@@ -124,6 +125,8 @@ const EnvironmentRecord kBuiltinEnvironments[kBuiltinEnvironmentCount] = {
      'P', 2},
     {"minted", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P',
      2},
+    {"tcbverbatimwrite", BodyHandler::kListing, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code",
+     'P', 'P', 2},
     {"tcblisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',
      'P', 2},
     {"Verbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P',

@@ -71,7 +71,7 @@ struct EnvironmentRecord {
   int mode;
 };
 
-constexpr std::size_t kBuiltinEnvironmentCount = 60;
+constexpr std::size_t kBuiltinEnvironmentCount = 61;
 extern const EnvironmentRecord kBuiltinEnvironments[kBuiltinEnvironmentCount];
 extern const EnvironmentRecord kOutermostEnvironment;
 

@@ -122,8 +122,7 @@ TEST(Fidelity, MismatchesAreReportedAndTheTextGoesOn) {
                       "\\documentclass{article}\n\\begin{document}\n\\begin{itemize}\n"
                       "\\item {\\em open to the end\n");
   EXPECT_EQ(out.result.status, 0) << out.result.err;
-  EXPECT_NE(out.result.err.find("construct unclosed when end-of-file reached"),
-            std::string::npos);
+  EXPECT_NE(out.result.err.find("construct unclosed when end-of-file reached"), std::string::npos);
   EXPECT_TRUE(hasString(out.mif, "open to the end"));
 }
 
@@ -134,8 +133,8 @@ TEST(Fidelity, UserEnvironmentsOpenInTheBeginCodeWhatTheEndCodeCloses) {
       "\\newenvironment{syn}{\\begin{center}\\begin{tabular}{l}}{\\end{tabular}\\end{center}}\n"
       "\\begin{document}\n";
   for (int i = 0; i < 60; ++i)
-    source += "\\begin{syn}cell" + std::to_string(i) + "\\end{syn} after" + std::to_string(i) +
-              ".\n\n";
+    source +=
+        "\\begin{syn}cell" + std::to_string(i) + "\\end{syn} after" + std::to_string(i) + ".\n\n";
   source += "\\end{document}\n";
   Converted out = convertSource(dir, source);
   EXPECT_EQ(out.result.status, 0) << out.result.err;
@@ -181,10 +180,9 @@ TEST(Fidelity, ListingsAndShortVerbatimAreText) {
       "Short |\\end{x}| verb. \\DeleteShortVerb{\\|}Bar |here.\n"
       "\\end{document}\n");
   EXPECT_EQ(out.result.status, 0) << out.result.err;
-  for (const std::string& text :
-       {verbatim("m { 1"), verbatim("p } 2"), verbatim("c \\\\section{3}"),
-        verbatim("v \\\\end{document} 4"), std::string("<String `\\\\end{x}"),
-        std::string("Bar |here. ")})
+  for (const std::string& text : {verbatim("m { 1"), verbatim("p } 2"),
+                                  verbatim("c \\\\section{3}"), verbatim("v \\\\end{document} 4"),
+                                  std::string("<String `\\\\end{x}"), std::string("Bar |here. ")})
     EXPECT_TRUE(hasString(out.mif, text)) << text;
   EXPECT_EQ(out.mif.find("not in the document"), std::string::npos);
   EXPECT_EQ(out.mif.find("lines"), std::string::npos);
