@@ -132,7 +132,10 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       reader::beginEnvironment(argument);
       return true;
     case 'F':
-      reader::defProc();
+      if (std::strcmp(argument, "\\let") == 0)
+        reader::letProc();
+      else
+        reader::defProc();
       return true;
     case 'H':
       horizontalSpace();
@@ -144,8 +147,17 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       reader::invokeMacro(reader::readerState().tokenText,
                           argument[0] >= '0' && argument[0] <= '9' ? argument[0] - '0' : 0);
       return true;
+    case 'G':
+      if (argument[0] == 'b')
+        reader::skipBoxSpecification();
+      else
+        reader::skipGlue();
+      return true;
     case 'N':
-      reader::newEnvironmentProc();
+      if (argument[0] == 'l' || argument[0] == 'v' || argument[0] == 't')
+        reader::newListingEnvironmentProc(argument[0]);
+      else
+        reader::newEnvironmentProc();
       return true;
     case 'P':
       table::boxProc(argument);

@@ -12,6 +12,7 @@
 #include "reader/environments.h"
 #include "reader/input.h"
 #include "reader/report.h"
+#include "reader/symbols.h"
 #include "reader/tokenizer.h"
 
 namespace pendra::output {
@@ -131,6 +132,86 @@ void verbProc() {
     }
   }
   currentFont() = saved;
+}
+
+namespace {
+
+// The records that make characters short-verb delimiters, and the records those characters had
+// before (restored by \DeleteShortVerb).
+struct ShortVerbs {
+  reader::CommandRecord records[256];
+  reader::CommandRecord* before[256] = {};
+};
+
+ShortVerbs& shortVerbs() {
+  static ShortVerbs table;
+  return table;
+}
+
+}  // namespace
+
+void shortVerbProc() {
+  reader::ReaderState& rd = reader::readerState();
+  int delimiter = static_cast<unsigned char>(rd.tokenText[0]);
+  Font saved = currentFont();
+  currentFont().family = Family::kCourier;
+  currentFont().style = 0;
+  // Like \verb's text, but it cannot run past the end of its line.
+  for (;;) {
+    int c = rd.currentChar;
+    if (c == delimiter) {
+      reader::advance();
+      break;
+    }
+    if (c == reader::kEndOfInput || c == '\n') {
+      reader::report("unterminated \\verb construct\n");
+      break;
+    }
+    if (c == ' ')
+      writeRawString("\\x11  ");
+    else
+      writeTextChar(static_cast<unsigned char>(c));
+    reader::advance();
+  }
+  currentFont() = saved;
+}
+
+void shortVerbDefinition(bool make) {
+  reader::ReaderState& rd = reader::readerState();
+  if (rd.currentChar == '*') reader::advance();
+  reader::skipBlanks();
+  bool braced = rd.currentChar == '{';
+  if (braced) reader::advancePastSpaces();
+  if (rd.currentChar != '\\') {
+    reader::report("argument must begin with \\");
+    return;
+  }
+  reader::advance();
+  int c = rd.currentChar;
+  if (c == reader::kEndOfInput) return;
+  reader::advance();
+  if (braced) {
+    reader::skipBlanks();
+    if (rd.currentChar == '}') reader::advance();
+  }
+  setShortVerb(static_cast<unsigned char>(c), make);
+}
+
+void setShortVerb(unsigned char c, bool make) {
+  // Letters and digits are read as words, never as characters of their own.
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return;
+  reader::CommandRecord*& slot = reader::symbolState().charTable[c];
+  ShortVerbs& verbs = shortVerbs();
+  reader::CommandRecord* record = &verbs.records[c];
+  if (make) {
+    if (slot == record) return;
+    verbs.before[c] = slot;
+    record->name.assign(1, static_cast<char>(c));
+    record->tmpl = "%V(s)";
+    slot = record;
+  } else if (slot == record) {
+    slot = verbs.before[c];
+  }
 }
 
 void mboxProc() {

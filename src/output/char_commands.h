@@ -23,5 +23,11 @@ void accentProc(char accent);
 void verbProc();
 // %m: \mbox.
 void mboxProc();
+// %V(s): the text between a short-verb character and the next one, as \verb writes it.
+void shortVerbProc();
+// %V(m), %V(d): \MakeShortVerb{\c} and \DeleteShortVerb{\c}.
+void shortVerbDefinition(bool make);
+// Makes `c` a short-verb character, or gives it back the meaning it had before.
+void setShortVerb(unsigned char c, bool make);
 
 }  // namespace pendra::output

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "output/char_commands.h"
 #include "output/fonts.h"
 #include "output/paragraph.h"
 #include "output/paragraph_formats.h"
@@ -208,6 +209,8 @@ void documentClassProc() {
     std::string name = collect("}", false);
     if (rd.currentChar == '}') reader::advance();
     if (name == "slides") fontState().documentSize = kSlidesDocumentSize;
+    // The classes of package documentation make | a short-verb character.
+    if (name == "ltxdoc" || name == "l3doc" || name == "ltxguide") setShortVerb('|', true);
   }
   TextDispatcher("%h(rm)");
 }

@@ -34,6 +34,7 @@ std::optional<std::string> boxHead() {
       reader::report("malformed width");
       return std::nullopt;
     }
+    reader::skipStretchTo(']');
     reader::skipBlanks();
     if (current() != ']') {
       reader::report("mismatched `['");

@@ -149,7 +149,12 @@ bool boxTextArgumentCode(unsigned char code, const char* argument) {
       accentProc(argument[0]);
       return true;
     case 'V':
-      verbProc();
+      if (argument[0] == 's')
+        shortVerbProc();
+      else if (argument[0] == 'm' || argument[0] == 'd')
+        shortVerbDefinition(argument[0] == 'm');
+      else
+        verbProc();
       return true;
     default:
       return fontArgumentCode(code, argument);

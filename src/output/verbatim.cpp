@@ -59,18 +59,19 @@ void skipBlankRestOfLine() {
 
 }  // namespace
 
-void verbatimBody(int) {
+namespace {
+
+// Copies the lines up to `\end{name}` (the current environment's name) as verbatim text; at the
+// end of input reports `unclosed` with the line of the \begin.
+void copyVerbatimLines(const std::string& unclosed, int line) {
   const reader::EnvironmentRecord& record = reader::currentEnvironment();
-  reader::setCurrentMode(reader::kVerbatimMode);
-  int line = reader::readerState().lineCounter;
   std::string closing = "\\end{";
   closing += record.name;
   closing += '}';
-  skipBlankRestOfLine();
   for (;;) {
     int c = current();
     if (c == reader::kEndOfInput) {
-      reportAtLine("unclosed \\begin{verbatim} command", line);
+      reportAtLine(unclosed.c_str(), line);
       return;
     }
     if (c == '\\') {
@@ -86,6 +87,48 @@ void verbatimBody(int) {
     reader::advance();
   }
   reader::skipToLineEnd();
+}
+
+// Passes over a bracketed or braced group of options (it may run over several lines).
+void skipOptionGroup() {
+  int open = current();
+  int close = open == '[' ? ']' : '}';
+  int depth = 0;
+  while (current() != reader::kEndOfInput) {
+    int c = current();
+    reader::advance();
+    if (c == '\\') {
+      if (current() != reader::kEndOfInput) reader::advance();
+      continue;
+    }
+    if (c == open || (open == '[' && c == '{')) ++depth;
+    if (c == close || (open == '[' && c == '}')) --depth;
+    if (depth == 0) return;
+  }
+}
+
+}  // namespace
+
+void verbatimBody(int) {
+  reader::setCurrentMode(reader::kVerbatimMode);
+  int line = reader::readerState().lineCounter;
+  skipBlankRestOfLine();
+  copyVerbatimLines("unclosed \\begin{verbatim} command", line);
+}
+
+void listingBody(int) {
+  reader::setCurrentMode(reader::kVerbatimMode);
+  int line = reader::readerState().lineCounter;
+  reader::ReaderState& rd = reader::readerState();
+  for (;;) {
+    while (rd.currentChar == ' ' || rd.currentChar == '\t') reader::advance();
+    if (rd.currentChar != '[' && rd.currentChar != '{') break;
+    skipOptionGroup();
+  }
+  while (rd.currentChar != '\n' && rd.currentChar != reader::kEndOfInput) reader::advance();
+  if (rd.currentChar == '\n') reader::advance();
+  copyVerbatimLines(
+      std::string("unclosed \\begin{") + reader::currentEnvironment().name + "} command", line);
 }
 
 void allttBody(int) {

@@ -7,6 +7,7 @@
 
 #include "common/chars.h"
 #include "output/fonts.h"
+#include "output/paragraph.h"
 #include "reader/counters.h"
 #include "reader/environments.h"
 #include "reader/input.h"
@@ -291,12 +292,124 @@ std::optional<float> readLength(float* fallback) {
   return result;
 }
 
+namespace {
+
+// A dimension's sign, number and unit or length command.
+void skipDimension() {
+  while (current() == ' ' || current() == '\t' || current() == '-' || current() == '+') advance();
+  bool number = false;
+  while (isDigit(current()) || current() == '.' || current() == ',') {
+    number = true;
+    advance();
+  }
+  while (current() == ' ' || current() == '\t') advance();
+  if (current() == '\\') {
+    advance();
+    if (isLetter(current()))
+      controlWordName();
+    else if (current() != kEndOfInput)
+      advance();
+  } else if (number) {
+    // The unit; fil, fill and filll are a glue's infinite stretch.
+    while (isLetter(current())) advance();
+  }
+}
+
+// At a letter: whether the word there is `word`; the letters that matched before one that did
+// not are written as text, behind a space when blanks stood before them.
+bool atWord(const char* word, bool spaceBefore) {
+  std::size_t matched = 0;
+  while (word[matched] && current() == static_cast<unsigned char>(word[matched])) {
+    ++matched;
+    advance();
+  }
+  if (!word[matched] && !isLetter(current())) return true;
+  if (matched > 0 || spaceBefore) {
+    std::string text = spaceBefore ? " " : "";
+    text.append(word, matched);
+    for (char c : text) output::writeTextChar(static_cast<unsigned char>(c));
+  }
+  return false;
+}
+
+// Passes over everything up to `closer` at brace depth zero, a blank line or the end of input.
+void skipToCloser(int closer) {
+  int depth = 0;
+  int previous = 0;
+  for (;;) {
+    int c = current();
+    if (c == kEndOfInput || (c == '\n' && previous == '\n')) return;
+    if (depth == 0 && c == closer) return;
+    if (c == '{') ++depth;
+    if (c == '}') {
+      if (depth == 0) return;
+      --depth;
+    }
+    if (c == '\\') {
+      advance();
+      if (current() == kEndOfInput) return;
+    }
+    if (c != ' ' && c != '\t') previous = c;
+    if (c == '\n') previous = '\n';
+    advance();
+  }
+}
+
+}  // namespace
+
+bool skipStretchTo(int closer) {
+  for (;;) {
+    skipBlanks();
+    if (current() == closer) return true;
+    if (isLetter(current())) {
+      std::string word = letters(kNameBufferMax);
+      if (word == "plus" || word == "minus") {
+        skipDimension();
+        continue;
+      }
+    }
+    skipToCloser(closer);
+    return false;
+  }
+}
+
+void skipGlue(bool dimension) {
+  if (dimension) skipDimension();
+  for (;;) {
+    bool blanks = false;
+    while (current() == ' ' || current() == '\t') {
+      blanks = true;
+      advance();
+    }
+    if (current() == 'p') {
+      if (!atWord("plus", blanks)) return;
+    } else if (current() == 'm') {
+      if (!atWord("minus", blanks)) return;
+    } else {
+      if (blanks) output::writeTextChar(' ');
+      return;
+    }
+    skipDimension();
+  }
+}
+
+void skipBoxSpecification() {
+  skipBlanks();
+  bool matched = false;
+  if (current() == 't')
+    matched = atWord("to", false);
+  else if (current() == 's')
+    matched = atWord("spread", false);
+  if (matched) skipDimension();
+}
+
 std::optional<float> readDelimitedLength(int d1, int d2, bool* present) {
   skipBlanks();
   if (present) *present = current() == d1;
   if (current() != d1) return std::nullopt;
   advance();
   std::optional<float> len = readLength();
+  skipStretchTo(d2);
   skipBlanks();
   if (current() == d2) advanceWithSubstitution();
   return len;

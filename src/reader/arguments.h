@@ -32,6 +32,16 @@ struct CoordinatePair {
 std::optional<CoordinatePair> readCoordinatePair();
 // If a '[' follows, takes it and runs the construct loop to the closing bracket.
 void readOptionalArgument();
+// Passes over the rest of a length argument up to (not past) `closer`: the stretch and shrink of a
+// glue ("plus 1fil minus 2pt") are read and ignored; false when something else stood there,
+// which is passed over too. The search stops at a blank line.
+bool skipStretchTo(int closer);
+// Passes over a dimension written without braces (\vskip 2.5\parsep, \hbox to \textwidth) and
+// the stretch and shrink after it on the same line.
+// With `dimension` false, only the stretch and shrink (after a length already read).
+void skipGlue(bool dimension = true);
+// Before a box's braced text: "to <dimension>" or "spread <dimension>" is passed over.
+void skipBoxSpecification();
 // The factor of a length unit in points; reports unknown units.
 float unitFactor(const std::string& unit);
 

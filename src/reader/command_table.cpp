@@ -573,7 +573,7 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\fussy", R"t(% )t"},
     {"\\glossary", R"t(<Marker <MType 6> <MText "%i"> >)t"},
     {"\\graphpaper", R"t(%o%c%c)t"},
-    {"\\hbox", R"t(%q(p)%f(T)%s(P)%p%0%@)t"},
+    {"\\hbox", R"t(%q(p)%G(b)%f(T)%s(P)%p%0%@)t"},
     {"\\hfill", R"t(% )t"},
     {"\\hline", R"t(%T(h))t"},
     {"\\hspace", R"t(%*%H())t"},
@@ -737,6 +737,27 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\vphantom", R"t(%x)t"},
     {"\\vspace", R"t(%*%v())t"},
     {"\\whiledo", R"t(%x%x)t"},
+    // Text inside displayed math (amsmath): read as an \mbox is, so that a $ in it opens math.
+    {"\\intertext", R"t(%m(m))t"},
+    {"\\tag", R"t(%*%m(m))t"},
+    {"\\text", R"t(%m(m))t"},
+    {"\\let", R"t(%F(\let))t"},
+    // Environments defined as listings (listings, fancyvrb, tcolorbox).
+    {"\\DefineVerbatimEnvironment", R"t(%N(v))t"},
+    {"\\lstnewenvironment", R"t(%N(l))t"},
+    {"\\newtcblisting", R"t(%N(t))t"},
+    // Short verbatim (shortvrb, doc).
+    {"\\DeleteShortVerb", R"t(%V(d))t"},
+    {"\\MakeShortVerb", R"t(%V(m))t"},
+    // Plain TeX boxes and glue: the box's text is kept, its size and the glue are read and ignored.
+    {"\\hfil", R"t( )t"},
+    {"\\hskip", R"t(%G(g))t"},
+    {"\\hss", ""},
+    {"\\llap", R"t(%p)t"},
+    {"\\rlap", R"t(%p)t"},
+    {"\\vbox", R"t(%q(p)%G(b)%f(T)%s(P)%p%0%@)t"},
+    {"\\vfil", R"t(%n%n)t"},
+    {"\\vskip", R"t(%G(g))t"},
 };
 // clang-format on
 

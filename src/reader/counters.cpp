@@ -29,10 +29,30 @@ struct BuiltinLength {
 };
 
 constexpr BuiltinLength kBuiltinLengths[] = {
-    {"\\evensidemargin", 0.0f}, {"\\fill", 1.0f},      {"\\footheight", 0.0f},
-    {"\\headheight", 0.0f},     {"\\headsep", 0.0f},   {"\\oddsidemargin", 0.0f},
-    {"\\parindent", 0.2f},      {"\\parskip", 0.0f},   {"\\textheight", 0.0f},
-    {"\\textwidth", 0.0f},      {"\\topmargin", 0.0f}, {"\\topskip", 0.0f}};
+    {"\\evensidemargin", 0.0f},
+    {"\\fill", 1.0f},
+    {"\\footheight", 0.0f},
+    {"\\headheight", 0.0f},
+    {"\\headsep", 0.0f},
+    {"\\oddsidemargin", 0.0f},
+    {"\\parindent", 0.2f},
+    {"\\parskip", 0.0f},
+    {"\\textheight", 0.0f},
+    {"\\textwidth", 0.0f},
+    {"\\topmargin", 0.0f},
+    {"\\topskip", 0.0f},
+    // Lengths of LaTeX 2e and of plain TeX that documents use as dimensions.
+    {"\\baselineskip", 12.0f},
+    {"\\bigskipamount", 12.0f},
+    {"\\columnsep", 10.0f},
+    {"\\columnwidth", 0.0f},
+    {"\\hsize", 0.0f},
+    {"\\linewidth", 0.0f},
+    {"\\medskipamount", 6.0f},
+    {"\\paperheight", 0.0f},
+    {"\\paperwidth", 0.0f},
+    {"\\smallskipamount", 3.0f},
+    {"\\vsize", 0.0f}};
 
 CommandRecord* findKind(const std::string& name, const char* tmpl, const char* undefined,
                         const char* wrongKind, void (*make)(const std::string&)) {
@@ -198,6 +218,11 @@ void LengthProc(const char* arg) {
     case 'a':
     case 'u': {
       skipBlanks();
+      // \parskip=1ex: the equals sign of an assignment.
+      if (op == 'u' && rd.currentChar == '=') {
+        advance();
+        skipBlanks();
+      }
       bool braced = rd.currentChar == '{';
       // A macro's #1 may stand right after the brace.
       if (braced) advanceWithSubstitution();
@@ -211,11 +236,13 @@ void LengthProc(const char* arg) {
         report("missing/malformed length");
       }
       if (braced) {
+        // The stretch and shrink of a glue are read and ignored; other text is passed over.
+        bool glue = skipStretchTo('}');
         skipBlanks();
-        if (rd.currentChar == '}')
-          advance();
-        else
-          report("missing %c", '}');
+        if (!glue || rd.currentChar != '}') report("missing %c", '}');
+        if (rd.currentChar == '}') advance();
+      } else if (len) {
+        skipGlue(false);
       }
       break;
     }

@@ -28,8 +28,8 @@ constexpr EnvironmentRecord kRows[] = {
     {"eqnarray*", BodyHandler::kGeneric, Interpreter::kMath, R"t(%$(Q))t", R"t(%$(E)%n%L)t", "EquationNoNum", ' ', 'P', kMathArrayMode},
     {"figure", BodyHandler::kFloat, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "FirstBody", ' ', 'P', kParaMode},
     {"figure*", BodyHandler::kFloat, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "FirstBody", ' ', 'P', kParaMode},
-    {"filecontents", BodyHandler::kGeneric, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code", 'P', 'P', kVerbatimMode},
-    {"filecontents*", BodyHandler::kGeneric, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code", 'P', 'P', kVerbatimMode},
+    {"filecontents", BodyHandler::kListing, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code", 'P', 'P', kVerbatimMode},
+    {"filecontents*", BodyHandler::kListing, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code", 'P', 'P', kVerbatimMode},
     {"flushleft", BodyHandler::kGeneric, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "FlushL", 'N', 'P', kParaMode},
     {"flushright", BodyHandler::kGeneric, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "FlushR", 'N', 'P', kParaMode},
     {"*footnote", BodyHandler::kGeneric, Interpreter::kText, R"t(% %T)t", R"t(%n%L)t", "Footnote", 'N', 'H', kParaMode},
@@ -64,6 +64,14 @@ constexpr EnvironmentRecord kRows[] = {
     {"verbatim", BodyHandler::kVerbatim, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"verbatim*", BodyHandler::kVerbatim, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"verse", BodyHandler::kGeneric, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Extract", 'P', 'P', kParaMode},
+    {"BVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
+    {"LVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
+    {"lstlisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
+    {"minted", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
+    {"tcbverbatimwrite", BodyHandler::kListing, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code", 'P', 'P', kVerbatimMode},
+    {"tcblisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
+    {"Verbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
+    {"Verbatim*", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
 };
 // clang-format on
 

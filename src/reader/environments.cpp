@@ -46,6 +46,9 @@ void runBody(const EnvironmentRecord& record, int ending) {
     case BodyHandler::kVerbatim:
       output::verbatimBody(ending);
       break;
+    case BodyHandler::kListing:
+      output::listingBody(ending);
+      break;
     case BodyHandler::kAlltt:
       output::allttBody(ending);
       break;
@@ -79,8 +82,14 @@ const CommandRecord* environmentMacro(const std::string& name) {
   return r && r->tmpl.rfind("%M(", 0) == 0 ? r : nullptr;
 }
 
-// Reads the name after \end and checks it against the name after \begin.
-void closeEnvironment(const std::string& opening, int line) {
+// After an environment's own \end (whose name its loop has read): the rest of the line.
+void closeEnvironment() {
+  skipToLineEnd();
+}
+
+// After the \end of an environment whose body handler reads its content itself (alltt): the name
+// is read here and checked against the name after \begin.
+void closeHandledEnvironment(const std::string& opening, int line) {
   std::optional<std::string> closing = readWord();
   skipToLineEnd();
   if (closing) {
@@ -92,6 +101,26 @@ void closeEnvironment(const std::string& opening, int line) {
   }
 }
 
+// Keeps an environment on the open environments while it runs.
+class OpenEnvironmentEntry {
+ public:
+  OpenEnvironmentEntry(const std::string& name, int line, bool user) {
+    index_ = environments.openEnvironments.size();
+    OpenEnvironment open;
+    open.name = name;
+    open.line = line;
+    open.user = user;
+    environments.openEnvironments.push_back(std::move(open));
+  }
+  ~OpenEnvironmentEntry() { environments.openEnvironments.resize(index_); }
+  OpenEnvironmentEntry(const OpenEnvironmentEntry&) = delete;
+  OpenEnvironmentEntry& operator=(const OpenEnvironmentEntry&) = delete;
+  const OpenEnvironment& get() const { return environments.openEnvironments[index_]; }
+
+ private:
+  std::size_t index_;
+};
+
 void runMacroAs(const std::string& name) {
   if (const CommandRecord* macro = environmentMacro(name)) {
     std::string tmpl = macro->tmpl;
@@ -101,11 +130,14 @@ void runMacroAs(const std::string& name) {
 }
 
 void runUserEnvironment(const std::string& name, int line) {
+  OpenEnvironmentEntry open(name, line, true);
   beginScope();
   runMacroAs("\\" + name);
   parseUntil(kEndCode);
-  closeEnvironment(name, line);
-  runMacroAs("\\end" + name);
+  bool ended = open.get().ended;
+  bool endCodeRun = open.get().endCodeRun;
+  if (ended) closeEnvironment();
+  if (!endCodeRun) runMacroAs("\\end" + name);
   endScope();
 }
 
@@ -275,14 +307,25 @@ void beginEnvironment(const char* name) {
     report("missing argument to \\begin command");
     return;
   }
-  if (environmentMacro("\\end" + *opening) && environmentMacro("\\" + *opening)) {
+  // A verbatim or listing environment is read as one even where a document defines its begin
+  // and end macros, whose code could only run the verbatim lines as commands.
+  const EnvironmentRecord* known = lookupEnvironment(opening->c_str());
+  bool lines =
+      known && (known->body == BodyHandler::kVerbatim || known->body == BodyHandler::kListing);
+  if (!lines && environmentMacro("\\end" + *opening) && environmentMacro("\\" + *opening)) {
     runUserEnvironment(*opening, line);
     return;
   }
   const EnvironmentRecord* record = findEnvironment(opening->c_str());
+  OpenEnvironmentEntry open(*opening, line, false);
   runEnvironment(*record, kEndCode);
-  // The verbatim body has read its \end line itself.
-  if (record->mode != kVerbatimMode) closeEnvironment(*opening, line);
+  // The verbatim body has read its \end line itself; a body that an outer construct's end closed
+  // has no \end of its own.
+  if (record->mode == kVerbatimMode) return;
+  if (open.get().loop < 0)
+    closeHandledEnvironment(*opening, line);
+  else if (open.get().ended)
+    closeEnvironment();
 }
 
 }  // namespace pendra::reader

@@ -51,6 +51,7 @@ enum class BodyHandler : unsigned char {
   kGeneric,
   kList,
   kVerbatim,
+  kListing,
   kAlltt,
   kFloat,
   kNone,
@@ -84,6 +85,28 @@ constexpr int kMaxConstructDepth = 500;
 // Nested template runs (a handler running a template that runs a handler...).
 constexpr int kMaxTemplateNesting = 800;
 
+struct CommandRecord;
+
+// A construct loop that is running: the delimiter code that ends it and, for an environment's
+// body, the index of that environment in the open environments.
+struct OpenLoop {
+  int ending = kNoDelimiter;
+  int environment = -1;
+};
+
+// An environment begun and not yet ended. `loop` is the index of the loop that reads its body
+// (-1 until that loop starts); `ended` is set when its own \end closed that loop, and
+// `endCodeRun` when a user environment's end code has already been read by a construct that its
+// begin code opened.
+struct OpenEnvironment {
+  std::string name;
+  int line = 0;  // of the \begin
+  int loop = -1;
+  bool user = false;
+  bool ended = false;
+  bool endCodeRun = false;
+};
+
 struct EnvironmentState {
   std::vector<const EnvironmentRecord*> buckets[kEnvironmentBuckets];  // head is the back
   std::deque<EnvironmentRecord> madeRecords;                           // records for unknown names
@@ -107,6 +130,15 @@ struct EnvironmentState {
   int constructNesting = 0;
   int templateNesting = 0;
   bool nestingReported = false;
+  // The running construct loops, innermost last, and the environments they read. A closing
+  // delimiter that belongs to an outer loop ends the inner ones: it is kept here as pending and
+  // each loop it passes returns it, until the loop it ends takes it.
+  std::vector<OpenLoop> loops;
+  std::vector<OpenEnvironment> openEnvironments;
+  int pendingClose = kNoDelimiter;
+  const CommandRecord* pendingRecord = nullptr;
+  // The name read after the latest \end (empty when none could be read).
+  std::string endName;
 };
 
 // The environments' state, the one environmentState() returns; declared here so that the

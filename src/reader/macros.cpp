@@ -4,6 +4,7 @@
 
 #include "output/template.h"
 #include "reader/arguments.h"
+#include "reader/environments.h"
 #include "reader/input.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
@@ -104,6 +105,36 @@ std::string readDelimited(int open, int close, bool bracket) {
   return kept;
 }
 
+// Whether `code` holds the control word `prefix` + one of the names of the verbatim and listing
+// environments (\verbatim, \endlstlisting...): the code of an environment defined as one of them.
+bool namesListing(const std::string& code, const char* prefix) {
+  static constexpr const char* kNames[] = {"verbatim",  "Verbatim",   "BVerbatim",
+                                           "LVerbatim", "lstlisting", "minted"};
+  for (const char* name : kNames) {
+    std::string word = std::string(prefix) + name;
+    for (std::size_t at = code.find(word); at != std::string::npos; at = code.find(word, at + 1)) {
+      std::size_t after = at + word.size();
+      char next = after < code.size() ? code[after] : ' ';
+      if (!((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'))) return true;
+    }
+  }
+  return false;
+}
+
+// Makes `name` an environment whose lines are copied as a listing's; an environment defined with
+// other code than a listing's loses a listing record made for it before.
+void defineListingEnvironment(const std::string& name, bool listing) {
+  if (name.empty()) return;
+  if (listing) {
+    if (const EnvironmentRecord* pattern = lookupEnvironment("lstlisting"))
+      defineEnvironment(name.c_str(), *pattern);
+    return;
+  }
+  const EnvironmentRecord* found = lookupEnvironment(name.c_str());
+  if (found && found->body == BodyHandler::kListing && environmentState().made.count(found))
+    defineEnvironment(name.c_str(), kOutermostEnvironment);
+}
+
 }  // namespace
 
 void defineMacro(const std::string& name, int argCount, const std::string& body) {
@@ -152,6 +183,48 @@ void defProc() {
   output::runInCurrentMode(kAfterDefinition);
 }
 
+void letProc() {
+  std::optional<std::string> name = readCommandName();
+  ReaderState& rd = readerState();
+  skipBlanks();
+  if (rd.currentChar == '=') {
+    advance();
+    skipBlanks();
+  }
+  // The meaning copied: a control word's. A control symbol or a character (\let\bgroup={) is
+  // passed over, so that a brace there does not open a group.
+  std::string target;
+  if (rd.currentChar == '\\') {
+    advance();
+    auto isLetter = [](int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (isLetter(rd.currentChar)) {
+      target.assign(1, '\\');
+      while (isLetter(rd.currentChar)) {
+        if (target.size() < kNameBufferMax) target += static_cast<char>(rd.currentChar);
+        advance();
+      }
+      while (rd.currentChar == ' ' || rd.currentChar == '\t') advance();
+    } else if (rd.currentChar != kEndOfInput) {
+      advance();
+    }
+  } else if (rd.currentChar != kEndOfInput) {
+    advance();
+  }
+  if (!name || target.empty() || target == *name) return;
+  const CommandRecord* source = lookup(target);
+  if (!source) return;
+  // Copied before the record of the name may be made (which may move records).
+  CommandRecord copy = *source;
+  CommandRecord* record = lookup(*name);
+  if (!record || symbolState().foundLevel != symbolState().level)
+    record = newLocalRecord(*name, "");
+  record->tmpl = copy.tmpl;
+  record->argCount = copy.argCount;
+  record->length = copy.length;
+  record->counter = copy.counter;
+  record->body = copy.body;
+}
+
 void newEnvironmentProc() {
   ReaderState& rd = readerState();
   skipBlanks();
@@ -180,6 +253,28 @@ void newEnvironmentProc() {
   if (outOfRange) report("Bad number of arguments to environment %s", name.c_str());
   defineMacro("\\" + name, count, begin);
   defineMacro("\\end" + name, 0, end);
+  defineListingEnvironment(name, namesListing(begin, "\\") && namesListing(end, "\\end"));
+  output::runInCurrentMode(kAfterDefinition);
+}
+
+void newListingEnvironmentProc(char kind) {
+  ReaderState& rd = readerState();
+  auto skipOptional = [&rd] {
+    skipBlanks();
+    if (rd.currentChar == '[') readBracketArgument();
+  };
+  if (kind == 't') skipOptional();  // \newtcblisting[init options]{name}
+  std::optional<std::string> name = readWord();
+  if (kind == 'v') {
+    readMacroArgument();  // the environment it is based on
+    readMacroArgument();  // its options
+  } else {
+    skipOptional();                        // the number of arguments
+    skipOptional();                        // the default of the first
+    if (kind == 'l') readMacroArgument();  // begin code
+    readMacroArgument();                   // end code, or the tcolorbox options
+  }
+  if (name) defineListingEnvironment(*name, true);
   output::runInCurrentMode(kAfterDefinition);
 }
 

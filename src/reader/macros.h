@@ -21,8 +21,14 @@ void invokeMacro(const char* name, int argCount);
 void newCommandProc(char kind);
 // %F(\def): \def.
 void defProc();
+// %F(\let): \let, which gives a name the meaning that another command has now (a macro's body
+// and arguments, or a built-in command's template).
+void letProc();
 // %N(n): \newenvironment and \renewenvironment.
 void newEnvironmentProc();
+// %N(l), %N(v), %N(t): \lstnewenvironment, \DefineVerbatimEnvironment and \newtcblisting, which
+// define environments whose lines are a listing's.
+void newListingEnvironmentProc(char kind);
 // A brace-delimited argument read character by character (no expansion).
 std::string readMacroArgument();
 // A bracket-delimited argument, empty when no '[' is current.

@@ -43,6 +43,7 @@ float optionalWidth() {
   if (current() != '[') return 0.0f;
   reader::advance();
   std::optional<float> width = reader::readLength();
+  if (!reader::skipStretchTo(']')) reader::report("missing ']'");
   expectClosingBracket();
   return width ? *width : 0.0f;
 }
@@ -71,11 +72,10 @@ float bracedWidth() {
   }
   reader::advance();
   std::optional<float> width = reader::readLength();
+  bool glue = reader::skipStretchTo('}');
   reader::skipBlanks();
-  if (current() == '}')
-    reader::advanceWithSubstitution();
-  else
-    reader::report("missing `}'");
+  if (!glue || current() != '}') reader::report("missing `}'");
+  if (current() == '}') reader::advanceWithSubstitution();
   return width ? *width : 0.0f;
 }
 

@@ -94,11 +94,10 @@ void readTableWidth() {
     tables.current.width = *width;
   else
     reader::report("malformed table width");
+  bool glue = reader::skipStretchTo('}');
   reader::skipBlanks();
-  if (rd.currentChar == '}')
-    reader::advanceWithSubstitution();
-  else
-    reader::report("missing '}'");
+  if (!glue || rd.currentChar != '}') reader::report("missing '}'");
+  if (rd.currentChar == '}') reader::advanceWithSubstitution();
 }
 
 // A whole number in text such as "2" or " 3 "; nullopt when there is none.

@@ -1,0 +1,208 @@
+// Documents cut down from real ones, each of which once lost the rest of its text after a
+// construct pendra did not read as LaTeX does (tests/e2e/fidelity), and the recovery from
+// mismatched delimiters that keeps a document whole.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/run_command.h"
+
+namespace pendra::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCases = fs::path(PENDRA_SOURCE_DIR) / "tests" / "e2e" / "fidelity";
+
+struct Converted {
+  CommandResult result;
+  std::string mif;
+};
+
+Converted convertCase(const TempDir& dir, const std::string& name) {
+  fs::copy_file(kCases / (name + ".tex"), dir.path / (name + ".tex"),
+                fs::copy_options::overwrite_existing);
+  Converted c;
+  c.result = runPendra("-q -o out.mif " + name + ".tex", dir.path);
+  c.mif = slurp(dir.path / "out.mif");
+  return c;
+}
+
+Converted convertSource(const TempDir& dir, const std::string& source) {
+  std::ofstream(dir.path / "doc.tex") << source;
+  Converted c;
+  c.result = runPendra("-q -o out.mif doc.tex", dir.path);
+  c.mif = slurp(dir.path / "out.mif");
+  return c;
+}
+
+// Whether the MIF text holds `text` (as MIF writes it: a backslash doubled).
+bool hasString(const std::string& mif, const std::string& text) {
+  return mif.find(text) != std::string::npos;
+}
+
+// Verbatim text as the MIF holds it: each space a fixed space (the byte 0x11 and a space).
+std::string verbatim(std::string text) {
+  std::string out;
+  for (char c : text) out += c == ' ' ? std::string("\x11 ") : std::string(1, c);
+  return out;
+}
+
+struct Case {
+  const char* name;
+  std::vector<std::string> texts;  // the last paragraph first, then what else must arrive
+};
+
+TEST(Fidelity, EveryCaseKeepsItsTextToTheLastParagraph) {
+  const std::vector<Case> cases = {
+      {"r01_text_dollar",
+       {"This paragraph and the rest of the document disappear. ", " is an integer. ",
+        "string[\"trees \"]"}},
+      {"r02_shortverb",
+       {"This paragraph and the rest of the document disappear. ", "<String `\\\\mbox",
+        "<String `}"}},
+      {"r03_lstlisting",
+       {"This paragraph and the rest of the document disappear. ",
+        "<String `" + verbatim("\\\\section{Demo} a_b"), "<String `\\\\end{document}"}},
+      {"r04_glue", {"This paragraph and the rest of the document disappear. "}},
+      {"r05_hbox_to",
+       {"This paragraph and the rest of the document disappear. ", "right and more. "}},
+      {"r06_env_split_tabular", {"Text 39. ", "<String `\\\\cmd39", "Text 20. "}},
+      {"r07_self_redefining", {"Body text. ", "Definitions"}},
+      {"r08b_verbatim_redefined_fatal",
+       {"<String `\\\\end{document}", "\\\\AddEnumerateCounter\\\\revcounter"}},
+  };
+  TempDir dir("fidelity");
+  for (const Case& c : cases) {
+    Converted out = convertCase(dir, c.name);
+    EXPECT_EQ(out.result.status, 0) << c.name << "\n" << out.result.err;
+    EXPECT_EQ(out.result.err.find("stack overflow"), std::string::npos) << c.name;
+    for (const std::string& text : c.texts)
+      EXPECT_TRUE(hasString(out.mif, text)) << c.name << ": " << text;
+    // The last paragraph given is the last text of the document.
+    std::size_t last = out.mif.rfind("<String `");
+    ASSERT_NE(last, std::string::npos) << c.name;
+    EXPECT_NE(out.mif.find(c.texts[0], last), std::string::npos) << c.name;
+  }
+}
+
+TEST(Fidelity, MismatchesAreReportedAndTheTextGoesOn) {
+  TempDir dir("fidelity-mismatch");
+  // A stray brace and a stray \end: reported, left out, the text after them kept.
+  Converted out = convertSource(dir,
+                                "\\documentclass{article}\n\\begin{document}\nOne } two.\n"
+                                "\\end{itemize} Three.\n\\begin{quote}Four $x\\end{quote} Five.\n"
+                                "\\end{document}\nAfter the end.\n");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_NE(out.result.err.find("} mismatched with construct started on line"), std::string::npos);
+  EXPECT_NE(out.result.err.find("closing env. name (itemize) != opening name (document)"),
+            std::string::npos);
+  EXPECT_NE(out.result.err.find("\\end mismatched with construct started on line 5"),
+            std::string::npos);
+  EXPECT_TRUE(hasString(out.mif, " two. "));
+  EXPECT_TRUE(hasString(out.mif, "<String `Three. "));
+  // The \end of the quote closes the math left open inside it.
+  EXPECT_TRUE(hasString(out.mif, "<String `Five. "));
+  EXPECT_EQ(out.mif.find("After the end"), std::string::npos);
+
+  // A brace left open before \begin{document} does not end the document's body.
+  out = convertSource(dir,
+                      "\\documentclass{article}\n{\\bfseries\n\\begin{document}\n"
+                      "\\begin{minipage}{\\dimexpr\\linewidth-2cm}In the box.\\end{minipage}\n"
+                      "Last words.\n\\end{document}\n");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(hasString(out.mif, "In the box."));
+  EXPECT_TRUE(hasString(out.mif, "Last words. "));
+
+  // A construct open at the end of input: closed, and the text read before it kept.
+  out = convertSource(dir,
+                      "\\documentclass{article}\n\\begin{document}\n\\begin{itemize}\n"
+                      "\\item {\\em open to the end\n");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_NE(out.result.err.find("construct unclosed when end-of-file reached"), std::string::npos);
+  EXPECT_TRUE(hasString(out.mif, "open to the end"));
+}
+
+TEST(Fidelity, UserEnvironmentsOpenInTheBeginCodeWhatTheEndCodeCloses) {
+  TempDir dir("fidelity-env");
+  std::string source =
+      "\\documentclass{article}\n"
+      "\\newenvironment{syn}{\\begin{center}\\begin{tabular}{l}}{\\end{tabular}\\end{center}}\n"
+      "\\begin{document}\n";
+  for (int i = 0; i < 60; ++i)
+    source +=
+        "\\begin{syn}cell" + std::to_string(i) + "\\end{syn} after" + std::to_string(i) + ".\n\n";
+  source += "\\end{document}\n";
+  Converted out = convertSource(dir, source);
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_EQ(out.result.err.find("closing env. name"), std::string::npos) << out.result.err;
+  EXPECT_TRUE(hasString(out.mif, "cell59"));
+  EXPECT_TRUE(hasString(out.mif, "after59. "));
+}
+
+TEST(Fidelity, RecursionWithoutEndStillStops) {
+  TempDir dir("fidelity-recursion");
+  Converted out = convertSource(
+      dir, "\\documentclass{article}\n\\begin{document}\n\\def\\a{x\\a}\\a\n\\end{document}\n");
+  EXPECT_NE(out.result.status, 0);
+  EXPECT_NE(out.result.err.find("Macro expansion stack overflow"), std::string::npos);
+}
+
+TEST(Fidelity, LetCopiesTheMeaningANameHasNow) {
+  TempDir dir("fidelity-let");
+  Converted out =
+      convertSource(dir,
+                    "\\documentclass{article}\n\\begin{document}\n\\def\\a{First}\\let\\b\\a\n"
+                    "\\def\\a{Second}\\let\\c=\\textbf \\let\\bgroup={\n"
+                    "\\b{} \\a{} \\c{strong} end.\n\\end{document}\n");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(hasString(out.mif, "First Second "));
+  EXPECT_TRUE(hasString(out.mif, "strong"));
+  EXPECT_TRUE(hasString(out.mif, " end. "));
+}
+
+TEST(Fidelity, ListingsAndShortVerbatimAreText) {
+  TempDir dir("fidelity-listings");
+  Converted out = convertSource(
+      dir,
+      "\\documentclass{ltxdoc}\n"
+      "\\lstnewenvironment{py}[1][]{}{}\n\\DefineVerbatimEnvironment{Code}{Verbatim}{}\n"
+      "\\newenvironment{plain}{\\verbatim}{\\endverbatim}\n"
+      "\\begin{filecontents}{x.tex}\nnot in the document\n\\end{filecontents}\n"
+      "\\begin{document}\n"
+      "\\begin{minted}[lines]{python}\nm { 1\n\\end{minted}\n"
+      "\\begin{py}[x]\np } 2\n\\end{py}\n"
+      "\\begin{Code}\nc \\section{3}\n\\end{Code}\n"
+      "\\begin{plain}\nv \\end{document} 4\n\\end{plain}\n"
+      "Short |\\end{x}| verb. \\DeleteShortVerb{\\|}Bar |here.\n"
+      "\\end{document}\n");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  for (const std::string& text : {verbatim("m { 1"), verbatim("p } 2"),
+                                  verbatim("c \\\\section{3}"), verbatim("v \\\\end{document} 4"),
+                                  std::string("<String `\\\\end{x}"), std::string("Bar |here. ")})
+    EXPECT_TRUE(hasString(out.mif, text)) << text;
+  EXPECT_EQ(out.mif.find("not in the document"), std::string::npos);
+  EXPECT_EQ(out.mif.find("lines"), std::string::npos);
+}
+
+TEST(Fidelity, GlueAndBoxSizesAreReadAndIgnored) {
+  TempDir dir("fidelity-glue");
+  Converted out = convertSource(
+      dir,
+      "\\documentclass{article}\n\\setlength{\\parskip}{1ex plus 0.5ex minus 0.2ex}\n"
+      "\\begin{document}\nA\\vspace{1ex plus 1fil}B \\hspace{0pt plus 1fill}C "
+      "\\hbox to \\textwidth{D\\hfil E} \\vbox spread 2pt{F} \\makebox[\\linewidth]{G}\n"
+      "\\vskip 2pt plus 1pt H \\parskip=1ex plus 1pt I.\n\\end{document}\n");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_EQ(out.result.err.find("mismatched"), std::string::npos) << out.result.err;
+  EXPECT_EQ(out.result.err.find("length"), std::string::npos) << out.result.err;
+  for (const char* word : {"plus", "minus", "fil", "to", "spread", "ex"})
+    EXPECT_EQ(out.mif.find(std::string(" ") + word + " "), std::string::npos) << word;
+  EXPECT_TRUE(hasString(out.mif, " I. "));
+}
+
+}  // namespace
+}  // namespace pendra::testing
