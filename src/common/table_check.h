@@ -16,6 +16,9 @@ constexpr bool sameText(const char* a, const char* b) {
   return *a == *b;
 }
 
+// The name of a row whose name is its `name` field, as most tables have it.
+inline constexpr auto rowName = [](const auto& row) -> const char* { return row.name; };
+
 constexpr char lowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }

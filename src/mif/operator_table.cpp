@@ -201,9 +201,6 @@ constexpr MifOperator kMifOperators[kMifOperatorCount] = {
 // clang-format on
 
 namespace {
-constexpr const char* rowName(const MifOperator& row) {
-  return row.name;
-}
 constexpr std::uint32_t rowCode(const MifOperator& row) {
   return row.code;
 }
@@ -212,9 +209,10 @@ constexpr std::uint32_t rowCode(const MifOperator& row) {
 // An operator's row is found by its code, and the codes follow the names' order.
 static_assert(tables::firstMisplacedCode(kMifOperators, rowCode) == kMifOperatorCount,
               "an operator row stands away from its code");
-static_assert(tables::firstOutOfOrder(kMifOperators, rowName) == kMifOperatorCount,
+static_assert(tables::firstOutOfOrder(kMifOperators, tables::rowName) == kMifOperatorCount,
               "operator names out of order");
 // Char, Comment and FNote each name two operators of different kinds, as MIF has them.
-static_assert(tables::duplicateNames(kMifOperators, rowName) == 3, "an operator name stands twice");
+static_assert(tables::duplicateNames(kMifOperators, tables::rowName) == 3,
+              "an operator name stands twice");
 
 }  // namespace pendra::mif

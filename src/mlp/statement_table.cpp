@@ -130,15 +130,10 @@ constexpr StatementRow kBuiltinStatements[kBuiltinStatementCount] = {
     {"!framemath", Code::FrameMath, "cqz"},
 };
 
-namespace {
-constexpr const char* rowName(const StatementRow& row) {
-  return row.name;
-}
-}  // namespace
-
 // The count in the header is the number of rows: none left empty.
-static_assert(tables::unfilledRows(kBuiltinStatements, rowName) == 0,
+static_assert(tables::unfilledRows(kBuiltinStatements, tables::rowName) == 0,
               "kBuiltinStatements has fewer rows than its count");
-static_assert(tables::duplicateNames(kBuiltinStatements, rowName) == 0, "a statement stands twice");
+static_assert(tables::duplicateNames(kBuiltinStatements, tables::rowName) == 0,
+              "a statement stands twice");
 
 }  // namespace pendra::mlp

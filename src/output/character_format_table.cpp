@@ -26,16 +26,10 @@ constexpr CharacterFormat kCharacterFormats[kCharacterFormatCount] = {
     {"vhuge", Family::kTimes, 9, 0},
 };
 
-namespace {
-constexpr const char* rowName(const CharacterFormat& row) {
-  return row.name;
-}
-}  // namespace
-
 // The count in the header is the number of rows: none left empty.
-static_assert(tables::unfilledRows(kCharacterFormats, rowName) == 0,
+static_assert(tables::unfilledRows(kCharacterFormats, tables::rowName) == 0,
               "kCharacterFormats has fewer rows than its count");
-static_assert(tables::duplicateNames(kCharacterFormats, rowName) == 0,
+static_assert(tables::duplicateNames(kCharacterFormats, tables::rowName) == 0,
               "a character format stands twice");
 
 // Rows: 10pt, 11pt, 12pt, slides; columns: size index 0 to 9.

@@ -23,15 +23,10 @@ constexpr ClassOption kClassOptions[kClassOptionCount] = {
     {"twoside", -1, nullptr, nullptr, false, 0, 2, false},
 };
 
-namespace {
-constexpr const char* rowName(const ClassOption& row) {
-  return row.name;
-}
-}  // namespace
-
 // The count in the header is the number of rows: none left empty.
-static_assert(tables::unfilledRows(kClassOptions, rowName) == 0,
+static_assert(tables::unfilledRows(kClassOptions, tables::rowName) == 0,
               "kClassOptions has fewer rows than its count");
-static_assert(tables::duplicateNames(kClassOptions, rowName) == 0, "a class option stands twice");
+static_assert(tables::duplicateNames(kClassOptions, tables::rowName) == 0,
+              "a class option stands twice");
 
 }  // namespace pendra::output

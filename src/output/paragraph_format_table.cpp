@@ -81,16 +81,10 @@ constexpr ParagraphFormat kParagraphFormats[kParagraphFormatCount] = {
     {"Title", "h1", "Center", 1.0f, 1.0f, 1.0f, 6, 0, 18, 0, nullptr, nullptr, nullptr},
 };
 
-namespace {
-constexpr const char* rowName(const ParagraphFormat& row) {
-  return row.name;
-}
-}  // namespace
-
 // The count in the header is the number of rows: none left empty.
-static_assert(tables::unfilledRows(kParagraphFormats, rowName) == 0,
+static_assert(tables::unfilledRows(kParagraphFormats, tables::rowName) == 0,
               "kParagraphFormats has fewer rows than its count");
-static_assert(tables::duplicateNames(kParagraphFormats, rowName) == 0,
+static_assert(tables::duplicateNames(kParagraphFormats, tables::rowName) == 0,
               "a paragraph format stands twice");
 
 }  // namespace pendra::output

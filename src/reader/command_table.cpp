@@ -155,9 +155,6 @@ constexpr BuiltinCommand kSlashRows[] = {
 };
 // clang-format on
 
-constexpr const char* rowName(const BuiltinCommand& row) {
-  return row.name;
-}
 constexpr bool allSlashNames(std::span<const BuiltinCommand> rows) {
   for (const BuiltinCommand& row : rows)
     if (row.name[0] != '\\' || row.name[1] == '\0' || row.name[2] != '\0') return false;
@@ -168,8 +165,9 @@ constexpr bool allSlashNames(std::span<const BuiltinCommand> rows) {
 
 // The character table is indexed by the character and the backslash symbols by the character
 // after the backslash: one row each.
-static_assert(tables::duplicateNames(kCharRows, rowName) == 0, "a character stands twice");
-static_assert(tables::duplicateNames(kSlashRows, rowName) == 0, "a backslash symbol stands twice");
+static_assert(tables::duplicateNames(kCharRows, tables::rowName) == 0, "a character stands twice");
+static_assert(tables::duplicateNames(kSlashRows, tables::rowName) == 0,
+              "a backslash symbol stands twice");
 static_assert(allSlashNames(kSlashRows), "a backslash symbol is a backslash and one character");
 
 constexpr std::span<const BuiltinCommand> kCharCommands{kCharRows};
@@ -763,7 +761,7 @@ constexpr BuiltinCommand kMainRows[] = {
 
 }  // namespace
 
-static_assert(tables::duplicateNames(kMainRows, rowName) == 1, "a command stands twice");
+static_assert(tables::duplicateNames(kMainRows, tables::rowName) == 1, "a command stands twice");
 static_assert(tables::unfilledRows(kSpecialTokens,
                                    [](const BuiltinCommand& row) { return row.tmpl; }) == 0,
               "every special token has its row");

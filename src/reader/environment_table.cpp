@@ -75,11 +75,8 @@ constexpr EnvironmentRecord kRows[] = {
 };
 // clang-format on
 
-constexpr const char* rowName(const EnvironmentRecord& row) {
-  return row.name;
-}
 // The lookup finds one record a name: no name may stand twice.
-static_assert(tables::duplicateNames(kRows, rowName) == 0, "an environment stands twice");
+static_assert(tables::duplicateNames(kRows, tables::rowName) == 0, "an environment stands twice");
 
 }  // namespace
 
