@@ -333,6 +333,9 @@ void writeStatementLine(const char* format, ...) {
 
 void writeInlineStatement(const char* name, const char* format, ...) {
   if (output.suppression > 0) return;
+  // Loose in a picture, outside its objects, a statement of running text has no line to stand in
+  // (the frame holds graphics only; words there are refused too).
+  if (reader::currentMode() == reader::kPictMode) return;
   store('<');
   storeString(name);
   output.statementFlag = true;
