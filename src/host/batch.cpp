@@ -127,7 +127,8 @@ std::string sharedOutput(const std::vector<std::string>& sources,
   std::vector<std::pair<std::string, std::size_t>> keys;
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     std::error_code ec;
-    std::filesystem::path key = std::filesystem::weakly_canonical(outputs[i], ec);
+    std::filesystem::path key =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(outputs[i], ec), ec);
     keys.emplace_back(ec ? outputs[i] : key.string(), i);
   }
   std::sort(keys.begin(), keys.end());
@@ -178,8 +179,8 @@ int runBatch(const std::vector<std::string>& names, int jobs,
       }
       if (pid < 0) {
         if (!running.empty()) break;
-        writeAll(messages, prefix(next) + "cannot start the conversion: " +
-                               std::strerror(error) + "\n");
+        writeAll(messages,
+                 prefix(next) + "cannot start the conversion: " + std::strerror(error) + "\n");
         statuses[next] = kBatchNoDocument;
         endings[next] = "not started";
         ++next;
@@ -215,7 +216,8 @@ int runBatch(const std::vector<std::string>& names, int jobs,
       endings[w.index] = endedText(raw, &status);
       statuses[w.index] = status;
       if (!WIFEXITED(raw))
-        writeAll(messages, prefix(w.index) + "the conversion ended with " + endings[w.index] + "\n");
+        writeAll(messages,
+                 prefix(w.index) + "the conversion ended with " + endings[w.index] + "\n");
       running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
     }
   }
