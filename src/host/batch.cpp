@@ -148,8 +148,16 @@ int runBatch(const std::vector<std::string>& names, int jobs,
   std::vector<int> statuses(names.size(), kBatchOk);
   std::vector<std::string> endings(names.size());
   std::vector<Worker> running;
+  std::vector<char> block(kReadBlock);
   std::size_t next = 0;
   auto prefix = [&](std::size_t i) { return names[i] + ": "; };
+  // A SIGCHLD ignored by whoever started the run would let the system reap the workers, and
+  // their statuses be lost.
+  struct sigaction keptChild;
+  struct sigaction defaultChild;
+  std::memset(&defaultChild, 0, sizeof defaultChild);
+  defaultChild.sa_handler = SIG_DFL;
+  sigaction(SIGCHLD, &defaultChild, &keptChild);
 
   while (next < names.size() || !running.empty()) {
     // Start workers up to the limit. Where the system refuses one (too many processes or open
@@ -195,7 +203,6 @@ int runBatch(const std::vector<std::string>& names, int jobs,
     std::vector<pollfd> polled;
     for (const Worker& w : running) polled.push_back({w.fd, POLLIN, 0});
     if (poll(polled.data(), polled.size(), -1) < 0) continue;  // interrupted: poll again
-    std::vector<char> block(kReadBlock);
     for (std::size_t k = polled.size(); k-- > 0;) {
       if (!polled[k].revents) continue;
       Worker& w = running[k];
@@ -210,8 +217,10 @@ int runBatch(const std::vector<std::string>& names, int jobs,
       passLines(w, prefix(w.index), messages, true);
       close(w.fd);
       int raw = 0;
-      while (waitpid(w.pid, &raw, 0) < 0 && errno == EINTR) {
+      pid_t waited;
+      while ((waited = waitpid(w.pid, &raw, 0)) < 0 && errno == EINTR) {
       }
+      if (waited < 0) raw = W_EXITCODE(kBatchStopped, 0);  // its status is lost: not a success
       int status = kBatchOk;
       endings[w.index] = endedText(raw, &status);
       statuses[w.index] = status;
@@ -221,6 +230,8 @@ int runBatch(const std::vector<std::string>& names, int jobs,
       running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
     }
   }
+
+  sigaction(SIGCHLD, &keptChild, nullptr);
 
   int worst = kBatchOk;
   std::size_t converted = 0;

@@ -275,3 +275,18 @@ TEST(Batch, LinesOfTwoWorkersNeverMix) {
 
 }  // namespace
 }  // namespace pendra::host
+
+namespace pendra::host {
+namespace {
+
+TEST(Batch, StatusesKeptWhenTheCallerIgnoresSIGCHLD) {
+  // With SIGCHLD ignored the system would reap the workers itself and their statuses be lost.
+  void (*kept)(int) = std::signal(SIGCHLD, SIG_IGN);
+  Gathered g = gather({"ok", "no"}, 2, [](std::size_t i) { return i == 0 ? 0 : 3; });
+  EXPECT_EQ(std::signal(SIGCHLD, kept), SIG_IGN);
+  EXPECT_EQ(g.status, 3);
+  EXPECT_EQ(g.text, "pendra: 2 documents, 1 converted, 1 failed: no (status 3)\n");
+}
+
+}  // namespace
+}  // namespace pendra::host
