@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "driver/driver.h"
 #include "fdk/host.h"
 #include "fdk/save_file.h"
+#include "host/batch.h"
 #include "host/standalone_host.h"
 #include "mif/writer.h"
 #include "mlp/translate.h"
@@ -24,13 +26,16 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNoDocument = 3;
 
 const char kUsage[] =
-    "usage: pendra [options] FILE\n"
+    "usage: pendra [options] FILE...\n"
     "  FILE is LaTeX: convert it and save the document beside it as FILE.mif (extension\n"
     "  replaced), or to -o PATH\n"
+    "  With several FILEs each is converted as if alone, its messages prefixed with its name,\n"
+    "  then a summary line; -o names a directory (made if absent); the status is the worst.\n"
     "  --from-mlp     FILE is MLP: translate it and write the MIF file only\n"
     "  --mlp PATH     also keep the intermediate MLP file (prologue + body) at PATH\n"
     "  -o PATH        output path; \"-\" writes to standard output\n"
     "  -q, --quiet    no progress trace\n"
+    "  -j, --jobs N   with several FILEs, convert N at once (default: one per processor)\n"
     "  -v, --verbose  report skipped MLP statements\n"
     "  --restricted   for documents from others: refuse included and EPS files named by absolute\n"
     "                 path, through .., or hidden (beginning with a dot)\n"
@@ -40,6 +45,8 @@ const char kUsage[] =
 
 struct Options {
   std::string file;
+  std::vector<std::string> files;
+  int jobs = 0;
   std::string output;
   std::string keepMlp;
   bool fromMlp = false;
@@ -186,6 +193,31 @@ int convertLatex(const Options& opt) {
   return save(out, [doc](std::FILE* file) { return pendra::host::writeSavedDocument(*doc, file); });
 }
 
+// Several FILEs: each converted by the one-document path in a worker process of its own.
+int convertSeveral(const Options& opt) {
+  if (opt.output == "-") return usageError("-o - holds one document; several FILEs need -o DIR");
+  if (!opt.keepMlp.empty()) return usageError("--mlp keeps the MLP of one FILE only");
+  std::vector<std::string> outputs;
+  for (const std::string& file : opt.files) {
+    std::string out = defaultOutput(file);
+    outputs.push_back(opt.output.empty() ? out : pendra::host::outputInDirectory(opt.output, out));
+  }
+  std::string message = pendra::host::sharedOutput(opt.files, outputs);
+  if (message.empty() && !opt.output.empty())
+    message = pendra::host::prepareOutputDirectory(opt.output);
+  if (!message.empty()) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return kExitUsage;
+  }
+  int jobs = opt.jobs ? opt.jobs : pendra::host::defaultJobs(opt.files.size());
+  return pendra::host::runBatch(opt.files, jobs, [&](std::size_t i) {
+    Options one = opt;
+    one.file = opt.files[i];
+    one.output = outputs[i];
+    return opt.fromMlp ? convertMlp(one) : convertLatex(one);
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,16 +249,26 @@ int main(int argc, char** argv) {
       opt.quiet = true;
     } else if (a == "-v" || a == "--verbose") {
       opt.verbose = true;
+    } else if (a == "-j" || a == "--jobs" || (a.rfind("-j", 0) == 0 && a.size() > 2)) {
+      const char* v = a.size() > 2 && a[1] == 'j' ? argv[i] + 2 : value();
+      char* end = nullptr;
+      long n = v ? std::strtol(v, &end, 10) : 0;
+      if (!v || *end || end == v || n < 1 || n > pendra::host::kMaxJobs)
+        return usageError(
+            ("-j needs a number from 1 to " + std::to_string(pendra::host::kMaxJobs)).c_str());
+      opt.jobs = static_cast<int>(n);
     } else if (a == "--restricted") {
       opt.restricted = true;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       return usageError(("unknown option " + a).c_str());
-    } else if (opt.file.empty()) {
-      opt.file = a;
     } else {
-      return usageError("only one FILE can be converted at a time");
+      opt.files.push_back(a);
     }
   }
-  if (opt.file.empty()) return usageError(nullptr);
-  return opt.fromMlp ? convertMlp(opt) : convertLatex(opt);
+  if (opt.files.empty()) return usageError(nullptr);
+  if (opt.files.size() == 1) {
+    opt.file = opt.files[0];
+    return opt.fromMlp ? convertMlp(opt) : convertLatex(opt);
+  }
+  return convertSeveral(opt);
 }
