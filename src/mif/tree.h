@@ -18,6 +18,7 @@ struct MifNode;
 struct Spill {
   ChannelT channel = nullptr;
   MifNode* parent = nullptr;  // the open group whose children are streamed; none at the top level
+  MifNode* outer = nullptr;   // the stand-in of the enclosing streamed group, for a nested one
   int level = 0;              // the indentation level the nodes were written at
   std::size_t nodes = 0;      // siblings written so far
   std::size_t pending = 0;    // siblings after the stand-in, still in memory
@@ -54,7 +55,9 @@ struct MifNode {
 struct MifTree {
   MifNode* first = nullptr;
   MifNode* cursor = nullptr;
-  MifNode* spillMarker = nullptr;  // set while the tree is streamed
+  // Set while the tree is streamed: the stand-in of the innermost streamed group; the stand-ins
+  // of the groups around it are linked through their spills' `outer`.
+  MifNode* spillMarker = nullptr;
 };
 
 // Resets the builder for one translation (all nodes and trees of the previous one are released),
@@ -98,6 +101,11 @@ void spliceTree(MifTree* tree);
 // released, so that the tree in memory holds little more than the node being built. The tree must
 // be current. The written nodes come back in their place when the tree is written.
 void streamTree(MifTree* tree, int level);
+// Streams the children of the open, empty group at the cursor as well, inside a streamed tree (a
+// table row's cells, a frame's objects), at the level below that group, until the group closes;
+// nothing when the current tree is not streamed. A stand-in nested in a batch of its enclosing
+// group is written out with it.
+void streamGroup();
 // Trees stream only while streaming is on, as it is by default; a caller that looks at a finished
 // tree as a whole turns it off for the translation.
 void setStreaming(bool on);
@@ -112,6 +120,11 @@ std::int32_t newObjectId();
 
 // Releases a node and all its descendants, children first.
 void freeNode(MifNode* node);
+
+// Nodes in use (made and not yet released) and spills made, in this translation: what the tree
+// holds in memory.
+std::size_t liveNodeCount();
+std::size_t spillCount();
 
 // Number of children of a group node.
 std::size_t childCount(const MifNode* group);

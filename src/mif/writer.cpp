@@ -406,6 +406,7 @@ void writeMif(ChannelT channel, bool final) {
   if (final && tree) {
     tree->first = nullptr;
     tree->cursor = nullptr;
+    tree->spillMarker = nullptr;
   }
   if (final) releaseSpills();
 }

@@ -43,6 +43,8 @@ void tableStatement() {
 
 void rowStatement() {
   mif::beginGroup(Op::Row);
+  // A row may hold any number of cells: they are written out as they are completed.
+  mif::streamGroup();
   processStatements(true);
   mif::endGroup(Op::Row);
 }
