@@ -5,7 +5,6 @@
 #include <deque>
 #include <vector>
 
-#include "fdk/host.h"
 #include "mif/fatal.h"
 #include "mif/writer.h"
 
@@ -45,13 +44,13 @@ void collectFreed(MifNode* node, std::vector<MifNode*>& walk, std::vector<MifNod
   }
 }
 
-// Closes the files of spills whose stand-ins are released and keeps the spills for reuse.
+// Releases the packed nodes of spills whose stand-ins are released and keeps the spills for reuse.
 void recycleSpills(std::vector<Spill*>& standIns);
 
-// Writes the batches of complete siblings out (formats them as MIF and hands them to their
-// temporary files) as they come, on the thread that builds the tree, and gives the written nodes
-// back to the pool. (A second thread doing this did not pay: it counted as many instructions, its
-// hand-over of nodes between threads cost what it saved, and it shared the nodes themselves.)
+// Writes the batches of complete siblings out (packs them into their spills) as they come, on
+// the thread that builds the tree, and gives the written nodes back to the pool. (A second thread
+// doing this did not pay: it counted as many instructions, its hand-over of nodes between threads
+// cost what it saved, and it shared the nodes themselves.)
 class SpillWriter {
  public:
   void post(Spill* spill, MifNode* first, MifNode* last, std::vector<MifNode*>& pool) {
@@ -63,8 +62,8 @@ class SpillWriter {
       if (end) break;
       node = following;
     }
-    // A stand-in in a batch is complete, and every batch of its own came before: its file is
-    // done with.
+    // A stand-in in a batch is complete, and every batch of its own came before: its packed
+    // nodes have moved into the batch.
     recycleSpills(standIns_);
   }
 
@@ -81,7 +80,7 @@ struct MifState {
   std::deque<Spill> spills;
   std::vector<Spill*> freeSpills;  // spills whose stand-ins were released, to be taken again
   std::vector<MifNode*> walk;      // freeNode's work list, kept to spare an allocation per call
-  std::vector<Spill*> standIns;    // the stand-ins with a file among the nodes freeNode releases
+  std::vector<Spill*> standIns;    // the stand-ins among the nodes freeNode releases
   MifTree* current = nullptr;
   char piece[kStringPieceLength + 1] = {};
   std::size_t fill = 0;
@@ -119,10 +118,6 @@ MifNode* makeNode(Op op) {
 void insertNode(MifNode* node);
 
 void closeSpills() {
-  for (Spill& spill : mif.spills) {
-    if (spill.channel) F_ChannelCloseTmp(spill.channel);
-    spill.channel = nullptr;
-  }
   mif.spills.clear();
   mif.freeSpills.clear();
 }
@@ -138,17 +133,15 @@ Spill* newSpill() {
 
 void recycleSpills(std::vector<Spill*>& standIns) {
   for (Spill* spill : standIns) {
-    if (spill->channel) F_ChannelCloseTmp(spill->channel);
-    spill->channel = nullptr;
+    std::vector<std::string>().swap(spill->blocks);
     mif.freeSpills.push_back(spill);
   }
   standIns.clear();
 }
 
 // Puts a stand-in for the children of `parent` (none: the top level) at the build position.
-void insertStandIn(MifTree* tree, MifNode* parent, int level) {
+void insertStandIn(MifTree* tree, MifNode* parent) {
   Spill* spill = newSpill();
-  spill->level = level;
   spill->parent = parent;
   spill->outer = tree->spillMarker;
   MifNode* marker = makeNode(kRawTextOp);
@@ -164,11 +157,6 @@ void spillSiblings(MifNode* marker, MifNode* done) {
   for (MifNode* node = marker->next;; node = node->next) {
     ++spill.nodes;
     if (node == done) break;
-  }
-  // The file is made here, where files are registered and closed.
-  if (!spill.channel && !spill.refused) {
-    spill.channel = fdk::makeScratchFile();
-    spill.refused = spill.channel == nullptr;
   }
   mif.writer.post(&spill, marker->next, done, mif.freeNodes);
 }
@@ -382,7 +370,7 @@ void setStreaming(bool on) {
   mif.streaming = on;
 }
 
-void streamTree(MifTree* tree, int level) {
+void streamTree(MifTree* tree) {
   if (!tree || tree != mif.current || tree->spillMarker) fatal("%s", kBadCall);
   if (!mif.streaming) return;
   // The open, empty group at the cursor has its children streamed; an empty tree its top level.
@@ -391,7 +379,7 @@ void streamTree(MifTree* tree, int level) {
     parent = tree->cursor;
     if (!parent || !isGroup(parent) || parent->child) fatal("%s", kBadCall);
   }
-  insertStandIn(tree, parent, level);
+  insertStandIn(tree, parent);
 }
 
 void streamGroup() {
@@ -399,15 +387,7 @@ void streamGroup() {
   if (!tree || !tree->spillMarker) return;
   MifNode* group = tree->cursor;
   if (!group || !isGroup(group) || group->child) fatal("%s", kBadCall);
-  // The group's children stand one level below it: count its depth under the enclosing streamed
-  // group. Open groups are the last of their siblings, so each step up is short.
-  const Spill& enclosing = *tree->spillMarker->spill;
-  int level = enclosing.level;
-  for (MifNode* up = parentOf(group); up != enclosing.parent; up = parentOf(up)) {
-    if (!up) return;  // not inside the streamed group
-    ++level;
-  }
-  insertStandIn(tree, group, level + 1);
+  insertStandIn(tree, group);
 }
 
 void spliceTree(MifTree* tree) {

@@ -22,9 +22,8 @@ void tableStatement() {
   mif::addLeaf(Op::TblTag, kTableFormat);
   mif::addLeaf(Op::TblNumColumns, static_cast<std::int32_t>(columns));
   mif::beginGroup(Op::TblBody);
-  // The rows stand in Tbls, Tbl and TblBody, three levels in; a long table is written out as it
-  // is read.
-  mif::streamTree(table, 3);
+  // A long table is written out as it is read.
+  mif::streamTree(table);
   processStatements(true);
   mif::endGroup(Op::TblBody);
   restoreTextState(saved);

@@ -227,10 +227,10 @@ std::string streamedDocument(bool streaming, std::size_t* bodyNodesHeld,
   MifTree* notes = newMifTree();
   setCurrentTree(notes);
   beginGroup(Op::Notes);
-  streamTree(notes, 2);
+  streamTree(notes);
   MifTree* body = newMifTree();
   setCurrentTree(body);
-  streamTree(body, 1);
+  streamTree(body);
   for (int i = 0; i < paragraphs; ++i) {
     beginGroup(Op::Para);
     addLeaf(Op::PgfTag, "Body");
@@ -296,7 +296,7 @@ TEST_F(WriterTest, DroppingAStreamedTreeWhileItIsWritten) {
     MifTree* dropped = newMifTree();
     setCurrentTree(dropped);
     beginGroup(Op::Notes);
-    streamTree(dropped, 2);
+    streamTree(dropped);
     for (int i = 0; i < 3000; ++i) {
       beginGroup(Op::FNote);
       addLeaf(Op::ID, 100000 + i);
@@ -335,13 +335,13 @@ std::string nestedDocument(bool streaming, const std::vector<int>& cells, int ob
   MifTree* tables = newMifTree();
   setCurrentTree(tables);
   beginGroup(Op::Tbls);
-  streamTree(tables, 1);
+  streamTree(tables);
   MifTree* table = newMifTree();
   setCurrentTree(table);
   beginGroup(Op::Tbl);
   addLeaf(Op::TblID, 1);
   beginGroup(Op::TblBody);
-  streamTree(table, 3);
+  streamTree(table);
   for (std::size_t row = 0; row < cells.size(); ++row) {
     beginGroup(Op::Row);
     streamGroup();
@@ -368,7 +368,7 @@ std::string nestedDocument(bool streaming, const std::vector<int>& cells, int ob
   MifTree* frames = newMifTree();
   setCurrentTree(frames);
   beginGroup(Op::AFrames);
-  streamTree(frames, 1);
+  streamTree(frames);
   auto picture = [&](int count, int depth, auto& self) -> void {
     beginGroup(Op::Frame);
     streamGroup();
@@ -432,6 +432,107 @@ TEST_F(WriterTest, LongRowsAndPicturesHoldABoundedNumberOfNodes) {
   Held whole;
   nestedDocument(false, {40000}, 10, &whole, written);
   EXPECT_GT(whole.nodes, 40000u * 7);
+}
+
+// Nodes of every kind, `count` of them in a streamed group of a streamed tree, with a picture
+// nested in it; with `stopAt` the node there is one that cannot be written.
+std::string everyKind(bool streaming, int count, int stopAt, std::string (*written)(bool)) {
+  setStreaming(streaming);
+  initMif("9.9");
+  MifTree* top = newMifTree();
+  setCurrentTree(top);
+  addLeaf(Op::Units, "Uin");
+  MifTree* body = newMifTree();
+  setCurrentTree(body);
+  streamTree(body);
+  std::string longText(100000, 'w');
+  longText[70000] = '>';
+  for (int round = 0; round < 2; ++round) {
+    beginGroup(Op::Para);
+    streamGroup();
+    for (int i = 0; i < count; ++i) {
+      switch (i % 14) {
+        case 0:
+          addLeaf(Op::TLOrigin, 1.0f, -2.5f);
+          break;
+        case 1:
+          addLeaf(Op::BRect, 0.0f, 0.125f, FLT_MAX, -1e-9f);
+          break;
+        case 2:
+          addLeaf(Op::FSize, 10.05f);
+          break;
+        case 3:
+          addLeaf(Op::ScaleFactor, 0.125f);
+          break;
+        case 4:
+          addLeaf(Op::Pen, -i);
+          break;
+        case 5:
+          addLeaf(Op::XRefEnd);
+          break;
+        case 6:
+          addLeaf(Op::String, (i / 14) % 2 ? "`q'>\\\t\nx\r\xE9y" : longText.c_str());
+          break;
+        case 7:
+          beginString(Op::String);
+          flushString();
+          break;
+        case 8:
+          addLeaf(Op::FTag, (i / 14) % 2 ? "note" : nullptr);
+          break;
+        case 9:
+          addLeaf(Op::Cropped, (i / 14) % 2 ? "Yes" : nullptr);
+          break;
+        case 10:
+          addRawText("<Char Tab>\n");
+          break;
+        case 11:
+          beginGroup(Op::ParaLine);  // with its placeholder
+          addLeaf(Op::String, "line");
+          endGroup(Op::ParaLine);
+          break;
+        case 12:
+          beginGroup(Op::Frame);
+          streamGroup();
+          for (int j = 0; j < i; ++j) addLeaf(Op::Pen, j);
+          endGroup(Op::Frame);
+          break;
+        default:
+          addLeaf(Op::Fill, i);
+          break;
+      }
+      if (i == stopAt) cursorNode()->op = kSentinelOp;
+    }
+    endGroup(Op::Para);
+  }
+  setCurrentTree(top);
+  beginGroup(Op::TextFlow);
+  spliceTree(body);
+  endGroup(Op::TextFlow);
+  std::string text = written(true);
+  setStreaming(true);
+  return text;
+}
+
+// The packed form keeps every value of every kind: each count around the batch boundaries, long
+// strings past the largest block, and a node that stops the writing, inside a nested group or not.
+TEST_F(WriterTest, PackedNodesWriteTheBytesOfTheNodes) {
+  for (int count : {1, 5, 6, 31, 32, 33, 34, 64, 65, 66, 140}) {
+    std::string whole = everyKind(false, count, -1, written);
+    EXPECT_TRUE(everyKind(true, count, -1, written) == whole) << count;
+  }
+  std::string whole = everyKind(false, 140, -1, written);
+  EXPECT_NE(whole.find("<FTag `** NULL **'>"), std::string::npos);
+  EXPECT_NE(whole.find("<String `** NULL **'>"), std::string::npos);
+  EXPECT_NE(whole.find("<Cropped >"), std::string::npos);
+  EXPECT_NE(whole.find(std::string(60000, 'w') + "\\>"), std::string::npos);
+  EXPECT_NE(whole.find("> # end of Frame"), std::string::npos);
+  for (int stopAt : {0, 40, 99}) {
+    std::string stopped = everyKind(false, 140, stopAt, written);
+    EXPECT_TRUE(everyKind(true, 140, stopAt, written) == stopped) << stopAt;
+    EXPECT_LT(stopped.size(), whole.size());
+    EXPECT_NE(stopped.find("<ZZZ\n"), std::string::npos);
+  }
 }
 
 TEST_F(WriterTest, MissingNodeStopsTheWriting) {
