@@ -5,7 +5,6 @@
 #include <deque>
 #include <vector>
 
-#include "fdk/host.h"
 #include "mif/fatal.h"
 #include "mif/writer.h"
 
@@ -22,8 +21,8 @@ bool isGroup(const MifNode* node) {
 }
 
 // Puts a node and its descendants on `freed`, children first (an iterative walk: a deep tree must
-// not exhaust the stack), and the spills of the stand-ins among them that have a file on
-// `standIns`: their nodes are written by now, or never will be.
+// not exhaust the stack), and the spills of the stand-ins among them on `standIns`: their nodes
+// are written by now, or never will be.
 void collectFreed(MifNode* node, std::vector<MifNode*>& walk, std::vector<MifNode*>& freed,
                   std::vector<Spill*>& standIns) {
   walk.clear();
@@ -35,7 +34,7 @@ void collectFreed(MifNode* node, std::vector<MifNode*>& walk, std::vector<MifNod
   }
   for (auto it = walk.rbegin(); it != walk.rend(); ++it) {
     MifNode* gone = *it;
-    if (gone->spill && gone->spill->channel) standIns.push_back(gone->spill);
+    if (gone->spill) standIns.push_back(gone->spill);
     // The node is cleared when it is taken again; a long text is given back now, a short one's
     // buffer is kept for the next String node.
     if (gone->text.capacity() > kKeptTextCapacity) std::string().swap(gone->text);
@@ -45,10 +44,13 @@ void collectFreed(MifNode* node, std::vector<MifNode*>& walk, std::vector<MifNod
   }
 }
 
-// Writes the batches of complete siblings out (formats them as MIF and hands them to their
-// temporary files) as they come, on the thread that builds the tree, and gives the written nodes
-// back to the pool. (A second thread doing this did not pay: it counted as many instructions, its
-// hand-over of nodes between threads cost what it saved, and it shared the nodes themselves.)
+// Releases the packed nodes of spills whose stand-ins are released and keeps the spills for reuse.
+void recycleSpills(std::vector<Spill*>& standIns);
+
+// Writes the batches of complete siblings out (packs them into their spills) as they come, on
+// the thread that builds the tree, and gives the written nodes back to the pool. (A second thread
+// doing this did not pay: it counted as many instructions, its hand-over of nodes between threads
+// cost what it saved, and it shared the nodes themselves.)
 class SpillWriter {
  public:
   void post(Spill* spill, MifNode* first, MifNode* last, std::vector<MifNode*>& pool) {
@@ -60,13 +62,9 @@ class SpillWriter {
       if (end) break;
       node = following;
     }
-    // A stand-in in a batch is complete, and every batch of its own came before: its file is
-    // done with.
-    for (Spill* standIn : standIns_) {
-      F_ChannelCloseTmp(standIn->channel);
-      standIn->channel = nullptr;
-    }
-    standIns_.clear();
+    // A stand-in in a batch is complete, and every batch of its own came before: its packed
+    // nodes have moved into the batch.
+    recycleSpills(standIns_);
   }
 
  private:
@@ -80,8 +78,9 @@ struct MifState {
   std::vector<MifNode*> freeNodes;
   std::deque<MifTree> trees;
   std::deque<Spill> spills;
-  std::vector<MifNode*> walk;    // freeNode's work list, kept to spare an allocation per call
-  std::vector<Spill*> standIns;  // the stand-ins with a file among the nodes freeNode releases
+  std::vector<Spill*> freeSpills;  // spills whose stand-ins were released, to be taken again
+  std::vector<MifNode*> walk;      // freeNode's work list, kept to spare an allocation per call
+  std::vector<Spill*> standIns;    // the stand-ins among the nodes freeNode releases
   MifTree* current = nullptr;
   char piece[kStringPieceLength + 1] = {};
   std::size_t fill = 0;
@@ -116,12 +115,39 @@ MifNode* makeNode(Op op) {
   return node;
 }
 
+void insertNode(MifNode* node);
+
 void closeSpills() {
-  for (Spill& spill : mif.spills) {
-    if (spill.channel) F_ChannelCloseTmp(spill.channel);
-    spill.channel = nullptr;
-  }
   mif.spills.clear();
+  mif.freeSpills.clear();
+}
+
+// A spill for a new stand-in: every row and frame has one, so they are reused rather than kept.
+Spill* newSpill() {
+  if (mif.freeSpills.empty()) return &mif.spills.emplace_back();
+  Spill* spill = mif.freeSpills.back();
+  mif.freeSpills.pop_back();
+  *spill = Spill{};
+  return spill;
+}
+
+void recycleSpills(std::vector<Spill*>& standIns) {
+  for (Spill* spill : standIns) {
+    std::vector<std::string>().swap(spill->blocks);
+    mif.freeSpills.push_back(spill);
+  }
+  standIns.clear();
+}
+
+// Puts a stand-in for the children of `parent` (none: the top level) at the build position.
+void insertStandIn(MifTree* tree, MifNode* parent) {
+  Spill* spill = newSpill();
+  spill->parent = parent;
+  spill->outer = tree->spillMarker;
+  MifNode* marker = makeNode(kRawTextOp);
+  marker->spill = spill;
+  insertNode(marker);
+  tree->spillMarker = marker;
 }
 
 // The siblings after the stand-in up to `done` are complete: they are handed over to be written
@@ -131,11 +157,6 @@ void spillSiblings(MifNode* marker, MifNode* done) {
   for (MifNode* node = marker->next;; node = node->next) {
     ++spill.nodes;
     if (node == done) break;
-  }
-  // The file is made here, where files are registered and closed.
-  if (!spill.channel && !spill.refused) {
-    spill.channel = fdk::makeScratchFile();
-    spill.refused = spill.channel == nullptr;
   }
   mif.writer.post(&spill, marker->next, done, mif.freeNodes);
 }
@@ -251,6 +272,10 @@ void endGroup(Op op) {
   MifNode* open = cursor->next;
   if (open->op != op) fatal("mismatched MIF: %s with %s\n", opName(open->op), opName(op));
   mif.current->cursor = open;
+  // A nested streamed group that closes hands streaming back to the group around it.
+  MifNode* marker = mif.current->spillMarker;
+  if (marker && marker->spill->outer && marker->spill->parent == open)
+    mif.current->spillMarker = marker->spill->outer;
 }
 
 void addLeaf(Op op) {
@@ -341,7 +366,7 @@ void setStreaming(bool on) {
   mif.streaming = on;
 }
 
-void streamTree(MifTree* tree, int level) {
+void streamTree(MifTree* tree) {
   if (!tree || tree != mif.current || tree->spillMarker) fatal("%s", kBadCall);
   if (!mif.streaming) return;
   // The open, empty group at the cursor has its children streamed; an empty tree its top level.
@@ -350,13 +375,15 @@ void streamTree(MifTree* tree, int level) {
     parent = tree->cursor;
     if (!parent || !isGroup(parent) || parent->child) fatal("%s", kBadCall);
   }
-  Spill& spill = mif.spills.emplace_back();
-  spill.level = level;
-  spill.parent = parent;
-  MifNode* marker = makeNode(kRawTextOp);
-  marker->spill = &spill;
-  insertNode(marker);
-  tree->spillMarker = marker;
+  insertStandIn(tree, parent);
+}
+
+void streamGroup() {
+  MifTree* tree = mif.current;
+  if (!tree || !tree->spillMarker) return;
+  MifNode* group = tree->cursor;
+  if (!group || !isGroup(group) || group->child) fatal("%s", kBadCall);
+  insertStandIn(tree, group);
 }
 
 void spliceTree(MifTree* tree) {
@@ -404,19 +431,21 @@ std::int32_t newObjectId() {
 
 void freeNode(MifNode* node) {
   if (!node) return;
-  std::vector<Spill*>& standIns = mif.standIns;
-  standIns.clear();
-  collectFreed(node, mif.walk, mif.freeNodes, standIns);
-  if (standIns.empty()) return;
-  for (Spill* spill : standIns) {
-    F_ChannelCloseTmp(spill->channel);
-    spill->channel = nullptr;
-  }
-  standIns.clear();
+  mif.standIns.clear();
+  collectFreed(node, mif.walk, mif.freeNodes, mif.standIns);
+  recycleSpills(mif.standIns);
 }
 
 void releaseSpills() {
   closeSpills();
+}
+
+std::size_t liveNodeCount() {
+  return mif.nodes.size() - mif.freeNodes.size();
+}
+
+std::size_t spillCount() {
+  return mif.spills.size();
 }
 
 std::size_t childCount(const MifNode* group) {

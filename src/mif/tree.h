@@ -5,24 +5,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "fdk/fdk.h"
 #include "mif/operator_table.h"
 
 namespace pendra::mif {
 
-// The nodes of a streamed tree that were written out early (see streamTree): they wait in a
-// temporary file, already in MIF form, with a NUL byte wherever a line is counted, since their
-// line numbers are known only when the whole file is written.
+// The nodes of a streamed tree that were written out early (see streamTree): they wait in
+// memory in a packed form (an operator byte and its values, see writer.cpp), a fraction of the
+// size of their nodes or of their MIF text, and are formatted into the file when it is written,
+// their line numbers being known only then. The blocks grow in size, so that a short row or
+// picture takes a small one; a packed node never straddles two blocks.
 struct MifNode;
 struct Spill {
-  ChannelT channel = nullptr;
+  std::vector<std::string> blocks;
   MifNode* parent = nullptr;  // the open group whose children are streamed; none at the top level
-  int level = 0;              // the indentation level the nodes were written at
+  MifNode* outer = nullptr;   // the stand-in of the enclosing streamed group, for a nested one
   std::size_t nodes = 0;      // siblings written so far
   std::size_t pending = 0;    // siblings after the stand-in, still in memory
-  bool refused = false;       // no temporary file could be made
-  bool failed = false;        // the temporary file refused bytes (or none could be made)
   bool stopped = false;       // a node that cannot be written ended the output there
 };
 
@@ -54,7 +54,9 @@ struct MifNode {
 struct MifTree {
   MifNode* first = nullptr;
   MifNode* cursor = nullptr;
-  MifNode* spillMarker = nullptr;  // set while the tree is streamed
+  // Set while the tree is streamed: the stand-in of the innermost streamed group; the stand-ins
+  // of the groups around it are linked through their spills' `outer`.
+  MifNode* spillMarker = nullptr;
 };
 
 // Resets the builder for one translation (all nodes and trees of the previous one are released),
@@ -94,10 +96,15 @@ void spliceTree(MifTree* tree);
 
 // Streams a tree that grows long: from now on, whenever a node is added after complete siblings at
 // the streamed level (the children of the open, empty group at the cursor, or the top level of an
-// empty tree), the siblings before it are written out at `level`, a batch at a time, and
+// empty tree), the siblings before it are written out, a batch at a time, and
 // released, so that the tree in memory holds little more than the node being built. The tree must
 // be current. The written nodes come back in their place when the tree is written.
-void streamTree(MifTree* tree, int level);
+void streamTree(MifTree* tree);
+// Streams the children of the open, empty group at the cursor as well, inside a streamed tree (a
+// table row's cells, a frame's objects), until the group closes;
+// nothing when the current tree is not streamed. A stand-in nested in a batch of its enclosing
+// group is written out with it.
+void streamGroup();
 // Trees stream only while streaming is on, as it is by default; a caller that looks at a finished
 // tree as a whole turns it off for the translation.
 void setStreaming(bool on);
@@ -112,6 +119,11 @@ std::int32_t newObjectId();
 
 // Releases a node and all its descendants, children first.
 void freeNode(MifNode* node);
+
+// Nodes in use (made and not yet released) and spills made, in this translation: what the tree
+// holds in memory.
+std::size_t liveNodeCount();
+std::size_t spillCount();
 
 // Number of children of a group node.
 std::size_t childCount(const MifNode* group);

@@ -1,5 +1,6 @@
 #include "mif/writer.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pendra::mif {
 
@@ -30,18 +32,11 @@ struct WriterState {
   char* buffer = nullptr;
   std::size_t fill = 0;
   bool failed = false;
-  bool spilling = false;  // writing nodes out early: lines are marked, not numbered
 };
 
-// One writer for the file and one for nodes written out early; `active` is the one at work.
 char mainBuffer[kBufferSize];
-char spillBuffer[kBufferSize];
 WriterState mainWriter{nullptr, 0, mainBuffer};
-WriterState spillWriter{nullptr, 0, spillBuffer};
 WriterState* active = &mainWriter;
-
-// Marks a counted line in nodes written out early; MIF text never holds a NUL byte.
-constexpr char kLineMark = '\0';
 
 void flushOutput() {
   if (!active->failed && active->fill > 0) {
@@ -255,10 +250,6 @@ std::array<std::string_view, kMifOperatorCount> measureOperatorNames() {
 const std::array<std::string_view, kMifOperatorCount> kOperatorNames = measureOperatorNames();
 
 void countLine() {
-  if (active->spilling) {
-    putChar(kLineMark);
-    return;
-  }
   ++active->line;
   if (active->line % kLineCommentEvery == 0) {
     put(" # line ");
@@ -266,53 +257,252 @@ void countLine() {
   }
 }
 
-// Copies nodes written out early into the output, numbering their lines now; true when one of
-// them ended the output.
-bool copySpill(const Spill& spill) {
-  if (spill.failed) active->failed = true;
-  if (!spill.channel) return spill.stopped;
-  flushOutput();
-  long end = F_ChannelTell(spill.channel);
-  F_ChannelSeek(spill.channel, 0, SEEK_SET);
-  static char block[kBufferSize];
-  std::size_t n;
-  while ((n = F_ChannelRead(block, 1, sizeof block, spill.channel)) > 0) {
-    const char* p = block;
-    const char* stop = block + n;
-    while (p < stop) {
-      const char* mark = static_cast<const char*>(std::memchr(p, kLineMark, stop - p));
-      const char* upto = mark ? mark : stop;
-      putBytes(p, static_cast<std::size_t>(upto - p));
-      if (!mark) break;
-      countLine();
-      p = mark + 1;
+// The packed form of nodes written out early. A node is its operator's byte and its values: C two
+// floats, Q four, D and F one, N a 32-bit integer, as they are in memory; T and raw text a length
+// (a varint) and the bytes with a NUL after them; S and s the same with one more than the length,
+// 0 standing for a string that has no text; a group its children and then kGroupEnd. A
+// placeholder and an operator that cannot be written are the byte alone. Numbers are formatted
+// only when the file is written, from the same values, so the bytes are those of the nodes.
+constexpr unsigned char kGroupEnd = 0xFF;
+static_assert(kMifOperatorCount < kGroupEnd, "an operator's byte must not be the group end");
+// A spill's blocks double from the first size up to the largest.
+constexpr std::size_t kFirstPackedBlock = 1024;
+constexpr std::size_t kLargestPackedBlock = 64 * 1024;
+// A varint of a size_t takes at most this many bytes.
+constexpr std::size_t kMostVarintBytes = 10;
+
+// Room for `n` more bytes at the end of the spill's last block, in one piece.
+char* packRoom(Spill& spill, std::size_t n) {
+  std::vector<std::string>& blocks = spill.blocks;
+  if (blocks.empty() || blocks.back().capacity() - blocks.back().size() < n) {
+    std::size_t size = blocks.empty() ? kFirstPackedBlock
+                                      : std::min(2 * blocks.back().capacity(), kLargestPackedBlock);
+    blocks.emplace_back().reserve(std::max(size, n));
+  }
+  std::string& block = blocks.back();
+  std::size_t at = block.size();
+  block.resize(at + n);  // within the capacity: the block does not move
+  return block.data() + at;
+}
+
+std::size_t packedVarint(char* out, std::size_t value) {
+  std::size_t n = 0;
+  while (value >= 0x80) {
+    out[n++] = static_cast<char>((value & 0x7F) | 0x80);
+    value >>= 7;
+  }
+  out[n++] = static_cast<char>(value);
+  return n;
+}
+
+// Packs a node's operator byte followed by `size` bytes of values.
+void packFixed(Spill& spill, Op op, const void* values, std::size_t size) {
+  char* p = packRoom(spill, 1 + size);
+  p[0] = static_cast<char>(op);
+  if (size > 0) std::memcpy(p + 1, values, size);
+}
+
+// Packs a node's operator byte, `prefix` as a varint, and the text (if any) with its NUL.
+void packText(Spill& spill, Op op, std::size_t prefix, const char* text, std::size_t length) {
+  char head[1 + kMostVarintBytes];
+  head[0] = static_cast<char>(op);
+  std::size_t headLength = 1 + packedVarint(head + 1, prefix);
+  std::size_t textBytes = text ? length + 1 : 0;
+  char* p = packRoom(spill, headLength + textBytes);
+  std::memcpy(p, head, headLength);
+  if (text) {
+    std::memcpy(p + headLength, text, length);
+    p[headLength + length] = '\0';
+  }
+}
+
+// Packs a node and its descendants, as writeNode would write them; true where writeNode would
+// stop.
+bool packNode(Spill& spill, const MifNode* node) {
+  if (node->spill) {
+    // A nested stand-in, complete: its packed nodes move in whole, in their place.
+    std::vector<std::string>& inner = node->spill->blocks;
+    for (std::string& block : inner) spill.blocks.push_back(std::move(block));
+    inner.clear();
+    return node->spill->stopped;
+  }
+  if (node->op == kPlaceholderOp) {
+    packFixed(spill, node->op, nullptr, 0);
+    return false;
+  }
+  if (node->op == kRawTextOp) {
+    const char* text = node->text.c_str();  // up to a NUL byte, as the writer takes it
+    std::size_t length = std::strlen(text);
+    packText(spill, node->op, length, text, length);
+    return false;
+  }
+  switch (mifOperator(node->op).kind) {
+    case 'C':
+      packFixed(spill, node->op, node->number, 2 * sizeof(float));
+      return false;
+    case 'Q':
+      packFixed(spill, node->op, node->number, 4 * sizeof(float));
+      return false;
+    case 'D':
+    case 'F':
+      packFixed(spill, node->op, node->number, sizeof(float));
+      return false;
+    case 'N':
+      packFixed(spill, node->op, &node->integer, sizeof node->integer);
+      return false;
+    case 'O':
+      packFixed(spill, node->op, nullptr, 0);
+      return false;
+    case 'S':
+    case 's': {
+      const char* text =
+          opKind(node->op) == 'S' ? (node->hasText ? node->text.c_str() : nullptr) : node->ref;
+      std::size_t length = text ? std::strlen(text) : 0;
+      packText(spill, node->op, text ? length + 1 : 0, text, length);
+      return false;
+    }
+    case 'T': {
+      const char* text = node->ref ? node->ref : "";
+      std::size_t length = std::strlen(text);
+      packText(spill, node->op, length, text, length);
+      return false;
+    }
+    case 'P':
+      packFixed(spill, node->op, nullptr, 0);
+      for (const MifNode* child = node->child; child; child = child->last ? nullptr : child->next) {
+        if (packNode(spill, child)) return true;
+      }
+      *packRoom(spill, 1) = static_cast<char>(kGroupEnd);
+      return false;
+    default:
+      packFixed(spill, node->op, nullptr, 0);
+      return true;
+  }
+}
+
+// Reads a spill's packed nodes in order; a packed node lies within one block.
+class PackedReader {
+ public:
+  explicit PackedReader(const std::vector<std::string>& blocks) : blocks_(blocks) {}
+  bool atEnd() {
+    settle();
+    return block_ == blocks_.size();
+  }
+  unsigned char peek() {
+    settle();
+    return static_cast<unsigned char>(blocks_[block_][at_]);
+  }
+  const char* take(std::size_t n) {
+    settle();
+    const char* p = blocks_[block_].data() + at_;
+    at_ += n;
+    return p;
+  }
+  std::size_t varint() {
+    std::size_t value = 0;
+    for (int shift = 0;; shift += 7) {
+      auto byte = static_cast<unsigned char>(*take(1));
+      value |= static_cast<std::size_t>(byte & 0x7F) << shift;
+      if (!(byte & 0x80)) return value;
     }
   }
-  F_ChannelSeek(spill.channel, end, SEEK_SET);
+
+ private:
+  void settle() {
+    while (block_ < blocks_.size() && at_ == blocks_[block_].size()) {
+      ++block_;
+      at_ = 0;
+    }
+  }
+  const std::vector<std::string>& blocks_;
+  std::size_t block_ = 0;
+  std::size_t at_ = 0;
+};
+
+bool writeLeaf(Op op, const float* n, std::int32_t integer, const char* text, bool last);
+
+// Formats one packed node at `level`, as writeNode writes the node it was packed from; true when
+// writing must stop.
+bool formatPacked(PackedReader& in, int level) {
+  auto op = static_cast<Op>(static_cast<unsigned char>(*in.take(1)));
+  if (op == kPlaceholderOp) return false;
+  putIndent(level);
+  if (op == kRawTextOp) {
+    std::size_t length = in.varint();
+    putBytes(in.take(length + 1), length);
+    return false;
+  }
+  float n[4] = {};
+  std::int32_t integer = 0;
+  const char* text = nullptr;
+  switch (opKind(op)) {
+    case 'C':
+      std::memcpy(n, in.take(2 * sizeof(float)), 2 * sizeof(float));
+      break;
+    case 'Q':
+      std::memcpy(n, in.take(4 * sizeof(float)), 4 * sizeof(float));
+      break;
+    case 'D':
+    case 'F':
+      std::memcpy(n, in.take(sizeof(float)), sizeof(float));
+      break;
+    case 'N':
+      std::memcpy(&integer, in.take(sizeof integer), sizeof integer);
+      break;
+    case 'S':
+    case 's':
+      if (std::size_t prefix = in.varint(); prefix > 0) text = in.take(prefix);
+      break;
+    case 'T': {
+      std::size_t length = in.varint();
+      text = in.take(length + 1);
+      break;
+    }
+    case 'P': {
+      putChar('<');
+      put(kOperatorNames[static_cast<std::size_t>(op)]);
+      countLine();
+      put("\n");
+      std::size_t children = 0;
+      for (;;) {
+        if (in.atEnd()) return true;  // packing stopped inside the group
+        if (in.peek() == kGroupEnd) break;
+        ++children;
+        if (formatPacked(in, level + 1)) return true;
+      }
+      in.take(1);
+      putIndent(level);
+      put(">");
+      if (children >= kEndCommentChildren) {
+        put(" # end of ");
+        put(kOperatorNames[static_cast<std::size_t>(op)]);
+      }
+      countLine();
+      put("\n");
+      return false;
+    }
+    default:
+      break;
+  }
+  return writeLeaf(op, n, integer, text, false);
+}
+
+// Formats the nodes of a spill into the output in their place; true when one of them ended it.
+bool formatSpill(const Spill& spill, int level) {
+  PackedReader in(spill.blocks);
+  while (!in.atEnd()) {
+    if (formatPacked(in, level)) return true;
+  }
   return spill.stopped;
 }
 
-}  // namespace
-
-bool writeNode(const MifNode* node, int level) {
-  if (node && node->spill) return copySpill(*node->spill);
-  if (!node) {
-    putIndent(level);
-    put("## ** empty subtree **\n");
-    return true;
-  }
-  if (node->op == kPlaceholderOp) return false;
-  putIndent(level);
-  if (node->op == kRawTextOp) {
-    put(std::string_view(node->text.c_str()));  // up to a NUL byte, as C text
-    return false;
-  }
-  const MifOperator& row = mifOperator(node->op);
-  const std::string_view name = kOperatorNames[static_cast<std::size_t>(node->op)];
+// Writes a statement that is not a group, after its indentation: its operator, its numbers or its
+// text (for S and s none stands for a string without text; for T it is the keyword), and the end
+// of its line; true when the operator cannot be written and writing must stop.
+bool writeLeaf(Op op, const float* n, std::int32_t integer, const char* text, bool last) {
   putChar('<');
-  put(name);
-  const float* n = node->number;
-  switch (row.kind) {
+  put(kOperatorNames[static_cast<std::size_t>(op)]);
+  switch (opKind(op)) {
     case 'C':
       putInches(n, 2);
       break;
@@ -328,7 +518,7 @@ bool writeNode(const MifNode* node, int level) {
       break;
     case 'N':
       putChar(' ');
-      putInteger(node->integer);
+      putInteger(integer);
       put(">");
       break;
     case 'O':
@@ -338,9 +528,7 @@ bool writeNode(const MifNode* node, int level) {
       putInches(n, 4);
       break;
     case 'S':
-    case 's': {
-      const char* text =
-          row.kind == 'S' ? (node->hasText ? node->text.c_str() : nullptr) : node->ref;
+    case 's':
       put(" `");
       if (text) {
         putEscaped(text);
@@ -349,13 +537,41 @@ bool writeNode(const MifNode* node, int level) {
       }
       put("'>");
       break;
-    }
     case 'T':
       put(" ");
-      put(node->ref ? node->ref : "");
+      put(text ? text : "");
       put(">");
       break;
+    default:
+      put("\n");
+      return true;
+  }
+  countLine();
+  put(last ? " # [[last node]]\n" : "\n");
+  return false;
+}
+
+}  // namespace
+
+bool writeNode(const MifNode* node, int level) {
+  if (!node) {
+    putIndent(level);
+    put("## ** empty subtree **\n");
+    return true;
+  }
+  if (node->spill) return formatSpill(*node->spill, level);
+  if (node->op == kPlaceholderOp) return false;
+  putIndent(level);
+  if (node->op == kRawTextOp) {
+    put(std::string_view(node->text.c_str()));  // up to a NUL byte, as C text
+    return false;
+  }
+  bool last = node == cursorNode();
+  switch (opKind(node->op)) {
     case 'P': {
+      const std::string_view name = kOperatorNames[static_cast<std::size_t>(node->op)];
+      putChar('<');
+      put(name);
       countLine();
       put("\n");
       std::size_t children = 0;
@@ -369,16 +585,19 @@ bool writeNode(const MifNode* node, int level) {
         put(" # end of ");
         put(name);
       }
-      break;
+      countLine();
+      put(last ? " # [[last node]]\n" : "\n");
+      return false;
     }
+    case 'S':
+      return writeLeaf(node->op, node->number, node->integer,
+                       node->hasText ? node->text.c_str() : nullptr, last);
+    case 's':
+    case 'T':
+      return writeLeaf(node->op, node->number, node->integer, node->ref, last);
     default:
-      put("\n");
-      return true;
+      return writeLeaf(node->op, node->number, node->integer, nullptr, last);
   }
-  countLine();
-  // Nodes written out early are never the last one built.
-  put(!active->spilling && node == cursorNode() ? " # [[last node]]\n" : "\n");
-  return false;
 }
 
 void writeMif(ChannelT channel, bool final) {
@@ -406,27 +625,14 @@ void writeMif(ChannelT channel, bool final) {
   if (final && tree) {
     tree->first = nullptr;
     tree->cursor = nullptr;
+    tree->spillMarker = nullptr;
   }
   if (final) releaseSpills();
 }
 
 void spillNode(Spill& spill, const MifNode* node) {
-  if (spill.stopped || spill.failed) return;
-  if (!spill.channel) {
-    spill.failed = true;  // no file could be made for it
-    return;
-  }
-  WriterState* kept = active;
-  active = &spillWriter;
-  active->channel = spill.channel;
-  active->fill = 0;
-  active->failed = false;
-  active->spilling = true;
-  spill.stopped = writeNode(node, spill.level);
-  flushOutput();
-  if (active->failed) spill.failed = true;
-  active->channel = nullptr;
-  active = kept;
+  if (spill.stopped) return;
+  spill.stopped = packNode(spill, node);
 }
 
 bool mifWriteFailed() {

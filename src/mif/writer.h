@@ -14,7 +14,8 @@ void writeMif(ChannelT channel, bool final);
 // missing node or one of a kind that cannot be written).
 bool writeNode(const MifNode* node, int level);
 
-// Writes a node of a streamed tree out early into its spill, at the spill's level.
+// Writes a node of a streamed tree out early into its spill, packed (a nested stand-in's packed
+// nodes move into it).
 void spillNode(Spill& spill, const MifNode* node);
 
 // True when the channel refused bytes during the last writeMif; writing stopped there.

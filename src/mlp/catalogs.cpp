@@ -79,7 +79,7 @@ void writePgfCatalog() {
   if (!any) return;
   beginGroup(Op::PgfCatalog);
   // A document can define thousands of formats: the catalog is written out as it is built.
-  if (MifTree* tree = currentTree(); tree && !tree->spillMarker) streamTree(tree, 1);
+  if (MifTree* tree = currentTree(); tree && !tree->spillMarker) streamTree(tree);
   for (const PgfRecord& record : pgfRecords()) {
     if (record.inCatalog) writePgf(record.props, record.name.c_str());
   }

@@ -21,6 +21,8 @@ namespace {
 std::int32_t openFrame(float penWidth, float width, float height) {
   std::int32_t id = mif::newObjectId();
   mif::beginGroup(Op::Frame);
+  // A picture may hold any number of objects: they are written out as they are completed.
+  mif::streamGroup();
   mif::addLeaf(Op::ID, id);
   mif::addLeaf(Op::Pen, penWidth == 0 ? 15 : 0);
   mif::addLeaf(Op::Fill, 15);

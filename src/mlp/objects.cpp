@@ -30,7 +30,7 @@ mif::MifTree* enterTree(mif::MifTree*& tree, Op group) {
   if (group != mif::kSentinelOp) {
     mif::beginGroup(group);
     // The group stands at the top level; its objects are written out as they are completed.
-    mif::streamTree(tree, 1);
+    mif::streamTree(tree);
   }
   return previous;
 }

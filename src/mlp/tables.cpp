@@ -22,9 +22,8 @@ void tableStatement() {
   mif::addLeaf(Op::TblTag, kTableFormat);
   mif::addLeaf(Op::TblNumColumns, static_cast<std::int32_t>(columns));
   mif::beginGroup(Op::TblBody);
-  // The rows stand in Tbls, Tbl and TblBody, three levels in; a long table is written out as it
-  // is read.
-  mif::streamTree(table, 3);
+  // A long table is written out as it is read.
+  mif::streamTree(table);
   processStatements(true);
   mif::endGroup(Op::TblBody);
   restoreTextState(saved);
@@ -43,6 +42,8 @@ void tableStatement() {
 
 void rowStatement() {
   mif::beginGroup(Op::Row);
+  // A row may hold any number of cells: they are written out as they are completed.
+  mif::streamGroup();
   processStatements(true);
   mif::endGroup(Op::Row);
 }

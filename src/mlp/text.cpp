@@ -164,8 +164,8 @@ void ensureDocument() {
   writeCatalogs();
   text.body = mif::newMifTree();
   text.top = mif::setCurrentTree(text.body);
-  // The body goes into the text flow, one level in; it is written out as it is built.
-  mif::streamTree(text.body, 1);
+  // The body goes into the text flow; it is written out as it is built.
+  mif::streamTree(text.body);
   text.started = true;
 }
 
@@ -386,8 +386,8 @@ void footnoteStatement() {
     text.footnotes = mif::newMifTree();
     mif::MifTree* previous = mif::setCurrentTree(text.footnotes);
     mif::beginGroup(Op::Notes);
-    // The notes group stands in the text flow, so the notes are two levels in.
-    mif::streamTree(text.footnotes, 2);
+    // The notes are written out as they are completed.
+    mif::streamTree(text.footnotes);
     if (previous) mif::setCurrentTree(previous);
   }
   mif::MifTree* previous = mif::setCurrentTree(text.footnotes);

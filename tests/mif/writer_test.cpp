@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdint>
 #include <cstring>
@@ -223,10 +224,10 @@ std::string streamedDocument(bool streaming, std::size_t* bodyNodesHeld,
   MifTree* notes = newMifTree();
   setCurrentTree(notes);
   beginGroup(Op::Notes);
-  streamTree(notes, 2);
+  streamTree(notes);
   MifTree* body = newMifTree();
   setCurrentTree(body);
-  streamTree(body, 1);
+  streamTree(body);
   for (int i = 0; i < paragraphs; ++i) {
     beginGroup(Op::Para);
     addLeaf(Op::PgfTag, "Body");
@@ -292,7 +293,7 @@ TEST_F(WriterTest, DroppingAStreamedTreeWhileItIsWritten) {
     MifTree* dropped = newMifTree();
     setCurrentTree(dropped);
     beginGroup(Op::Notes);
-    streamTree(dropped, 2);
+    streamTree(dropped);
     for (int i = 0; i < 3000; ++i) {
       beginGroup(Op::FNote);
       addLeaf(Op::ID, 100000 + i);
@@ -306,6 +307,229 @@ TEST_F(WriterTest, DroppingAStreamedTreeWhileItIsWritten) {
   std::string text = written(true);
   EXPECT_EQ(text.find("100000"), std::string::npos);
   EXPECT_NE(text.find("<Units Ucm>"), std::string::npos);
+}
+
+// Tables and pictures built the way the translation builds them: rows of `cells[i]` cells, whose
+// cells are streamed inside the streamed table body, and a picture whose objects (and those of a
+// picture nested in it) are streamed inside the streamed AFrames group. Counts the most nodes held
+// and spills at once while the rows and pictures are built.
+struct Held {
+  std::size_t nodes = 0;
+  std::size_t spills = 0;
+};
+std::string nestedDocument(bool streaming, const std::vector<int>& cells, int objects, Held* peak,
+                           std::string (*written)(bool)) {
+  setStreaming(streaming);
+  initMif("9.9");
+  *peak = Held{};
+  auto measure = [peak] {
+    peak->nodes = std::max(peak->nodes, liveNodeCount());
+    peak->spills = std::max(peak->spills, spillCount());
+  };
+  MifTree* top = newMifTree();
+  setCurrentTree(top);
+  addLeaf(Op::Units, "Uin");
+  MifTree* tables = newMifTree();
+  setCurrentTree(tables);
+  beginGroup(Op::Tbls);
+  streamTree(tables);
+  MifTree* table = newMifTree();
+  setCurrentTree(table);
+  beginGroup(Op::Tbl);
+  addLeaf(Op::TblID, 1);
+  beginGroup(Op::TblBody);
+  streamTree(table);
+  for (std::size_t row = 0; row < cells.size(); ++row) {
+    beginGroup(Op::Row);
+    streamGroup();
+    for (int cell = 0; cell < cells[row]; ++cell) {
+      beginGroup(Op::Cell);
+      if (cell % 9 == 4) addLeaf(Op::CellColumns, 2);
+      beginGroup(Op::CellContent);
+      beginGroup(Op::Para);
+      addLeaf(Op::PgfTag, "CellBody");
+      beginGroup(Op::ParaLine);
+      addLeaf(Op::String, cell % 3 ? "x" : "`cell' > 0");
+      endGroup(Op::ParaLine);
+      endGroup(Op::Para);
+      endGroup(Op::CellContent);
+      endGroup(Op::Cell);
+      measure();
+    }
+    endGroup(Op::Row);
+  }
+  endGroup(Op::TblBody);
+  endGroup(Op::Tbl);
+  setCurrentTree(tables);
+  spliceTree(table);
+  MifTree* frames = newMifTree();
+  setCurrentTree(frames);
+  beginGroup(Op::AFrames);
+  streamTree(frames);
+  auto picture = [&](int count, int depth, auto& self) -> void {
+    beginGroup(Op::Frame);
+    streamGroup();
+    addLeaf(Op::ID, depth);
+    for (int i = 0; i < count; ++i) {
+      if (depth < 3 && i == count / 2) self(count, depth + 1, self);
+      beginGroup(Op::PolyLine);
+      addLeaf(Op::Point, 0.0f, static_cast<float>(i));
+      addLeaf(Op::Point, 1.0f, static_cast<float>(depth));
+      endGroup(Op::PolyLine);
+      measure();
+    }
+    endGroup(Op::Frame);
+  };
+  picture(objects, 1, picture);
+  setCurrentTree(top);
+  spliceTree(tables);
+  spliceTree(frames);
+  std::string text = written(true);
+  setStreaming(true);
+  return text;
+}
+
+// Every row length from one cell to a few batches and one far past them: each batch boundary of a
+// row, and of the rows around it, must leave the file as it is without streaming.
+TEST_F(WriterTest, StreamedRowsAndPicturesWriteTheSameFile) {
+  std::vector<int> cells;
+  for (int n = 1; n <= 3 * static_cast<int>(kSpillBatch) + 2; ++n) cells.push_back(n);
+  cells.push_back(500);
+  Held peakWhole;
+  Held peakStreamed;  // (held nodes: see the next test)
+  std::string whole = nestedDocument(false, cells, 300, &peakWhole, written);
+  std::string streamed = nestedDocument(true, cells, 300, &peakStreamed, written);
+  EXPECT_EQ(streamed.size(), whole.size());
+  EXPECT_TRUE(streamed == whole);
+  EXPECT_NE(whole.find("> # end of Row"), std::string::npos);
+  EXPECT_NE(whole.find("> # end of Frame"), std::string::npos);
+  EXPECT_NE(whole.find("\t\t<Cell\n"), std::string::npos);  // cells four levels in
+}
+
+// One row of many cells and one picture of many objects hold a bounded number of nodes however
+// long they grow, and the spills of finished rows and pictures are used again.
+TEST_F(WriterTest, LongRowsAndPicturesHoldABoundedNumberOfNodes) {
+  auto peakFor = [](int length) {
+    Held peak;
+    std::vector<int> rows(300, 40);
+    rows.push_back(length);
+    nestedDocument(true, rows, length, &peak, written);
+    return peak;
+  };
+  Held shorter = peakFor(2000);
+  Held longer = peakFor(40000);
+  // A completed row waits in its table's batch with its last cells (eight nodes each) until the
+  // batch goes out: at most a batch of rows, each with a batch of cells (seven or eight nodes),
+  // whatever their length.
+  EXPECT_LT(longer.nodes, kSpillBatch * kSpillBatch * 8);
+  EXPECT_LE(longer.nodes, shorter.nodes + 8 * kSpillBatch);
+  // A spill for each completed row in that batch and for each open group: reused, not kept.
+  EXPECT_LT(longer.spills, kSpillBatch + 10);
+  // Without streaming the same rows hold every cell.
+  Held whole;
+  nestedDocument(false, {40000}, 10, &whole, written);
+  EXPECT_GT(whole.nodes, 40000u * 7);
+}
+
+// Nodes of every kind, `count` of them in a streamed group of a streamed tree, with a picture
+// nested in it; with `stopAt` the node there is one that cannot be written.
+std::string everyKind(bool streaming, int count, int stopAt, std::string (*written)(bool)) {
+  setStreaming(streaming);
+  initMif("9.9");
+  MifTree* top = newMifTree();
+  setCurrentTree(top);
+  addLeaf(Op::Units, "Uin");
+  MifTree* body = newMifTree();
+  setCurrentTree(body);
+  streamTree(body);
+  std::string longText(100000, 'w');
+  longText[70000] = '>';
+  for (int round = 0; round < 2; ++round) {
+    beginGroup(Op::Para);
+    streamGroup();
+    for (int i = 0; i < count; ++i) {
+      switch (i % 14) {
+        case 0:
+          addLeaf(Op::TLOrigin, 1.0f, -2.5f);
+          break;
+        case 1:
+          addLeaf(Op::BRect, 0.0f, 0.125f, FLT_MAX, -1e-9f);
+          break;
+        case 2:
+          addLeaf(Op::FSize, 10.05f);
+          break;
+        case 3:
+          addLeaf(Op::ScaleFactor, 0.125f);
+          break;
+        case 4:
+          addLeaf(Op::Pen, -i);
+          break;
+        case 5:
+          addLeaf(Op::XRefEnd);
+          break;
+        case 6:
+          addLeaf(Op::String, (i / 14) % 2 ? "`q'>\\\t\nx\r\xE9y" : longText.c_str());
+          break;
+        case 7:
+          beginString(Op::String);
+          flushString();
+          break;
+        case 8:
+          addLeaf(Op::FTag, (i / 14) % 2 ? "note" : nullptr);
+          break;
+        case 9:
+          addLeaf(Op::Cropped, (i / 14) % 2 ? "Yes" : nullptr);
+          break;
+        case 10:
+          addRawText("<Char Tab>\n");
+          break;
+        case 11:
+          beginGroup(Op::ParaLine);  // with its placeholder
+          addLeaf(Op::String, "line");
+          endGroup(Op::ParaLine);
+          break;
+        case 12:
+          beginGroup(Op::Frame);
+          streamGroup();
+          for (int j = 0; j < i; ++j) addLeaf(Op::Pen, j);
+          endGroup(Op::Frame);
+          break;
+        default:
+          addLeaf(Op::Fill, i);
+          break;
+      }
+      if (i == stopAt) cursorNode()->op = kSentinelOp;
+    }
+    endGroup(Op::Para);
+  }
+  setCurrentTree(top);
+  beginGroup(Op::TextFlow);
+  spliceTree(body);
+  endGroup(Op::TextFlow);
+  std::string text = written(true);
+  setStreaming(true);
+  return text;
+}
+
+// The packed form keeps every value of every kind: each count around the batch boundaries, long
+// strings past the largest block, and a node that stops the writing, inside a nested group or not.
+TEST_F(WriterTest, PackedNodesWriteTheBytesOfTheNodes) {
+  for (int count : {1, 5, 6, 31, 32, 33, 34, 64, 65, 66, 140}) {
+    std::string whole = everyKind(false, count, -1, written);
+    EXPECT_TRUE(everyKind(true, count, -1, written) == whole) << count;
+  }
+  std::string whole = everyKind(false, 140, -1, written);
+  EXPECT_NE(whole.find("<FTag `** NULL **'>"), std::string::npos);
+  EXPECT_NE(whole.find("<String `** NULL **'>"), std::string::npos);
+  EXPECT_NE(whole.find("<Cropped >"), std::string::npos);
+  EXPECT_NE(whole.find(std::string(60000, 'w') + "\\>"), std::string::npos);
+  EXPECT_NE(whole.find("> # end of Frame"), std::string::npos);
+  for (int stopAt : {0, 40, 99}) {
+    std::string stopped = everyKind(false, 140, stopAt, written);
+    EXPECT_TRUE(everyKind(true, 140, stopAt, written) == stopped) << stopAt;
+    EXPECT_LT(stopped.size(), whole.size());
+    EXPECT_NE(stopped.find("<ZZZ\n"), std::string::npos);
+  }
 }
 
 TEST_F(WriterTest, MissingNodeStopsTheWriting) {
