@@ -95,6 +95,24 @@ bool SavedFile::fail(int err) {
   return false;
 }
 
+bool SavedFile::writeThrough(int fd) {
+  if (fd < 0) return fail(errno);
+  out_ = fdopen(fd, "wb");
+  if (!out_) {
+    int err = errno;
+    close(fd);
+    return fail(err);
+  }
+  ownStream_ = true;
+  return true;
+}
+
+bool SavedFile::refuseInput(const std::string& path) {
+  refusedAsInput_ = true;
+  error_ = "pendra: " + path + " is a file this conversion reads; it is not overwritten";
+  return false;
+}
+
 void SavedFile::writeFailed() {
   fail(errno);
 }
@@ -122,41 +140,19 @@ bool SavedFile::open(const std::string& path) {
   if (fd >= 0) {
     // The name of an open descriptor: written through a copy of it, at its own position.
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && sameAsInput(st)) {
-      refusedAsInput_ = true;
-      error_ = "pendra: " + path + " is a file this conversion reads; it is not overwritten";
-      return false;
+      return refuseInput(path);
     }
-    int copy = dup(fd);
-    if (copy < 0) return fail(errno);
-    out_ = fdopen(copy, "wb");
-    if (!out_) {
-      int err = errno;
-      close(copy);
-      return fail(err);
-    }
-    ownStream_ = true;
-    return true;
+    return writeThrough(dup(fd));
   }
   bool exists = stat(path.c_str(), &st) == 0;
   if (!exists && errno != ENOENT) return fail(errno);
   if (exists && S_ISDIR(st.st_mode)) return fail(EISDIR);
   if (exists && sameAsInput(st)) {
-    refusedAsInput_ = true;
-    error_ = "pendra: " + path + " is a file this conversion reads; it is not overwritten";
-    return false;
+    return refuseInput(path);
   }
   if (exists && !S_ISREG(st.st_mode)) {
     // A device, a FIFO or a socket stays what it is: the content is written into it.
-    int dev = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (dev < 0) return fail(errno);
-    out_ = fdopen(dev, "wb");
-    if (!out_) {
-      int err = errno;
-      close(dev);
-      return fail(err);
-    }
-    ownStream_ = true;
-    return true;
+    return writeThrough(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
   }
   // A regular file (or none yet): replaced by a temporary file beside it. A symbolic link keeps
   // pointing where it did and its target gets the new content.

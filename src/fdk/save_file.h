@@ -46,6 +46,10 @@ class SavedFile {
 
  private:
   bool fail(int err);
+  // Writes into the open descriptor `fd` (a device, a FIFO, a copy of an open one), which the
+  // stream then owns; a negative `fd` is the failure in errno.
+  bool writeThrough(int fd);
+  bool refuseInput(const std::string& path);
   std::string path_;
   std::string target_;     // where the temporary file is renamed to
   std::string temporary_;  // empty when writing through
