@@ -10,6 +10,7 @@
 #include "output/xref.h"
 #include "picture/picture.h"
 #include "reader/environments.h"
+#include "reader/packages.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
 #include "table/tables.h"
@@ -27,6 +28,7 @@ void resetLatexStage(const reader::ReadOptions& options, FilePathT sourceDir, Ch
   output::initLayout();
   output::initParagraphFormats();
   reader::initSymbols();
+  reader::initPackages();
   picture::initPicture();
   output::initLists();
   output::initDiversions();

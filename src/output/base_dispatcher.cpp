@@ -16,6 +16,7 @@
 #include "reader/counters.h"
 #include "reader/input.h"
 #include "reader/macros.h"
+#include "reader/packages.h"
 #include "reader/report.h"
 #include "table/tables.h"
 
@@ -108,6 +109,9 @@ bool baseCode(unsigned char code) {
       outputState().afterDisplay = 1;
       return true;
     case 'Z':
+      return true;
+    case 'K':
+      reader::usePackageProc();
       return true;
     case 'o':
       reader::skipArgument('[');

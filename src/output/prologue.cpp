@@ -12,6 +12,7 @@
 #include "reader/counters.h"
 #include "reader/environments.h"
 #include "reader/input.h"
+#include "reader/packages.h"
 
 namespace pendra::output {
 
@@ -208,6 +209,7 @@ void documentClassProc() {
     reader::advance();
     std::string name = collect("}", false);
     if (rd.currentChar == '}') reader::advance();
+    reader::loadClassPackages(name);
     if (name == "slides") fontState().documentSize = kSlidesDocumentSize;
     // The classes of package documentation make | a short-verb character.
     if (name == "ltxdoc" || name == "l3doc" || name == "ltxguide") setShortVerb('|', true);

@@ -30,6 +30,7 @@ namespace pendra::output {
 //  %L     after a display or list: next paragraph is FirstBody-ruled
 //  %O     after a heading
 //  %Z     nothing (the command is known and empty)
+//  %K     \usepackage, \RequirePackage: [options]{names} loads the packages' command rows
 //  %o %x  skip an optional / a braced argument
 //  The codes below take an argument in Base, whether they use it or not.
 //  %B(op) diversion buffers (BufferProc)

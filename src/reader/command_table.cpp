@@ -726,7 +726,7 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\typein", R"t(%o%x)t"},
     {"\\typeout", R"t(%x)t"},
     {"\\usecounter", R"t(%x)t"},
-    {"\\usepackage", R"t(%o%x)t"},
+    {"\\usepackage", R"t(%K)t"},
     {"\\value", R"t(%x)t"},
     {"\\vector", R"t(%P(V))t"},
     {"\\verb", R"t(%V())t"},
@@ -756,6 +756,8 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\vbox", R"t(%q(p)%G(b)%f(T)%s(P)%p%0%@)t"},
     {"\\vfil", R"t(%n%n)t"},
     {"\\vskip", R"t(%G(g))t"},
+    // Packages: their command tables are entered when the document loads them.
+    {"\\RequirePackage", R"t(%K)t"},
 };
 // clang-format on
 

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
+#include <string>
+
 #include "mif/operator_table.h"
 #include "reader/command_table.h"
+#include "reader/package_table.h"
 
 namespace pendra::tables {
 namespace {
@@ -56,10 +61,37 @@ TEST(TableCheck, RowsAwayFromTheirCodeAndEmptyRowsAreFound) {
 
 // The tables are sized from their rows: the counts that code relies on follow from the data.
 TEST(TableCheck, TheBuiltinTablesHoldTheirRows) {
-  EXPECT_EQ(reader::kMainCommands.size(), 557u);
+  EXPECT_EQ(reader::kMainCommands.size(), 558u);
   EXPECT_EQ(reader::kCharCommands.size(), 15u + 95u);
   EXPECT_EQ(mif::kMifOperators[mif::kMifOperatorCount - 1].code,
             static_cast<std::uint32_t>(mif::Op::ZZZ));
+}
+
+// A name stands in one table only: in the main table or in one package's rows (two packages may
+// share a table of rows). Otherwise the row a document gets would follow the order of its
+// \usepackage lines. The classes name only packages that have rows.
+TEST(TableCheck, APackageCommandStandsInNoOtherTable) {
+  std::set<std::string> names;
+  for (const reader::BuiltinCommand& row : reader::kMainCommands) names.insert(row.name);
+  std::set<const reader::BuiltinCommand*> seen;
+  for (const reader::PackageRows& package : reader::kPackages) {
+    if (!seen.insert(package.rows.data()).second) continue;
+    for (const reader::BuiltinCommand& row : package.rows)
+      EXPECT_TRUE(names.insert(row.name).second) << row.name << " of " << package.name;
+  }
+  auto known = [](const std::string& name) {
+    for (const reader::PackageRows& package : reader::kPackages)
+      if (name == package.name) return true;
+    return false;
+  };
+  for (const reader::ClassPackages& row : reader::kClassPackages) {
+    std::stringstream list(row.packages);
+    for (std::string name; std::getline(list, name, ',');) EXPECT_TRUE(known(name)) << name;
+  }
+  for (const reader::PackageRows& package : reader::kPackages) {
+    std::stringstream list(package.alsoLoads);
+    for (std::string name; std::getline(list, name, ',');) EXPECT_TRUE(known(name)) << name;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+// Package command tables: a package's commands exist once the document loads it, whatever the
+// form of the loading command, and a document's own definition of such a name is left alone when
+// the package is not loaded.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "support/run_command.h"
+
+namespace pendra::testing {
+namespace {
+
+std::string convert(const TempDir& dir, const std::string& preamble, const std::string& body) {
+  std::ofstream(dir.path / "doc.tex") << "\\documentclass{article}\n"
+                                      << preamble << "\\begin{document}\n"
+                                      << body << "\n\\end{document}\n";
+  CommandResult r = runPendra("-q -o out.mif doc.tex", dir.path);
+  EXPECT_EQ(r.status, 0) << r.err;
+  return slurp(dir.path / "out.mif");
+}
+
+TEST(Packages, CommandsExistOnceTheirPackageIsLoaded) {
+  TempDir dir("packages");
+  const std::string body = "\\setlist{nosep}\\setitemize[1]{label=-}See text.";
+  // Not loaded: the names are unknown and written, so that the user sees them.
+  std::string mif = convert(dir, "", body);
+  EXPECT_NE(mif.find("setlist"), std::string::npos);
+  // Options, a list with blanks and a comment, a version date, \RequirePackage.
+  for (const char* preamble :
+       {"\\usepackage{enumitem}\n", "\\usepackage[shortlabels]{amsmath, % maths\n  enumitem}\n",
+        "\\usepackage{enumitem}[2016/01/01]\n", "\\RequirePackage{enumitem}\n"}) {
+    mif = convert(dir, preamble, body);
+    EXPECT_NE(mif.find("<String `See text. '>"), std::string::npos) << preamble;
+    EXPECT_EQ(mif.find("set"), std::string::npos) << preamble;
+  }
+}
+
+TEST(Packages, ADocumentsOwnDefinitionStandsWhenThePackageIsNotLoaded) {
+  TempDir dir("packages");
+  std::string mif = convert(dir, "\\newcommand{\\setlist}[2]{[#1:#2]}\n", "A \\setlist{x}{y}.");
+  EXPECT_NE(mif.find("<String `A [x:y]. '>"), std::string::npos);
+  // Defined first and then loaded: the document's definition is kept.
+  mif = convert(dir, "\\newcommand{\\setlist}[2]{[#1:#2]}\n\\usepackage{enumitem}\n",
+                "A \\setlist{x}{y}.");
+  EXPECT_NE(mif.find("<String `A [x:y]. '>"), std::string::npos);
+}
+
+TEST(Packages, AMalformedLoadingCommandLosesNoText) {
+  TempDir dir("packages");
+  std::string mif = convert(dir, "\\usepackage\n", "Kept text.");
+  EXPECT_NE(mif.find("Kept text."), std::string::npos);
+  mif = convert(dir, "\\usepackage[unclosed]{enumitem\n\n", "Kept text.");
+  EXPECT_NE(mif.find("Kept text."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pendra::testing
