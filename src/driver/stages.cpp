@@ -9,7 +9,9 @@
 #include "output/prologue.h"
 #include "output/xref.h"
 #include "picture/picture.h"
+#include "reader/conditionals.h"
 #include "reader/environments.h"
+#include "reader/macros.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
 #include "table/tables.h"
@@ -27,6 +29,8 @@ void resetLatexStage(const reader::ReadOptions& options, FilePathT sourceDir, Ch
   output::initLayout();
   output::initParagraphFormats();
   reader::initSymbols();
+  reader::initDefinitions();
+  reader::initConditionals();
   picture::initPicture();
   output::initLists();
   output::initDiversions();
