@@ -20,9 +20,9 @@ ConditionalState conditionals;
 
 // Names beginning with "if" that are commands with arguments, not conditionals closed by \fi.
 constexpr const char* kNotConditionals[] = {
-    "iff",     "ifthenelse", "ifblank",  "ifstrequal", "ifdef",     "ifundef",
-    "ifdefempty", "ifstrempty", "ifcsdef", "ifcsundef", "ifboolexpr", "ifnumcomp",
-    "ifdefstring", "ifbool", "iftoggle", "ifdefmacro"};
+    "iff",         "ifthenelse", "ifblank",  "ifstrequal", "ifdef",      "ifundef",
+    "ifdefempty",  "ifstrempty", "ifcsdef",  "ifcsundef",  "ifboolexpr", "ifnumcomp",
+    "ifdefstring", "ifbool",     "iftoggle", "ifdefmacro"};
 
 int& current() {
   return readerState().currentChar;
@@ -108,10 +108,12 @@ void beginConditional(bool value, const char* name) {
   int line = readerState().lineCounter;
   int end = skipBranch(true);
   if (end == 'e') push('e');
-  if (end == 0) report("%s on line %d is not closed by \\fi before the end of the input", name, line);
+  if (end == 0)
+    report("%s on line %d is not closed by \\fi before the end of the input", name, line);
 }
 
 void elseProc() {
+  skipSpaces();
   if (conditionals.open.empty()) {
     report("\\else without a conditional ignored");
     return;
@@ -128,12 +130,12 @@ void elseProc() {
 }
 
 void fiProc() {
+  skipSpaces();
   if (conditionals.open.empty()) {
     report("unbalanced \\fi ignored");
     return;
   }
   conditionals.open.pop_back();
-  skipSpaces();
 }
 
 // The next token, unexpanded: a control sequence ("\\name", a \csname's name with `csname` set)
@@ -368,10 +370,11 @@ class TestParser {
       return false;
     }
     std::size_t end = relation + 1;
-    while (end < s_.size() && !(s_[end] == '\\' && end + 1 < s_.size() &&
-                                (s_[end + 1] == ')' || s_.compare(end, 4, "\\and") == 0 ||
-                                 s_.compare(end, 3, "\\or") == 0 ||
-                                 s_.compare(end, 4, "\\AND") == 0 || s_.compare(end, 3, "\\OR") == 0)))
+    while (end < s_.size() &&
+           !(s_[end] == '\\' && end + 1 < s_.size() &&
+             (s_[end + 1] == ')' || s_.compare(end, 4, "\\and") == 0 ||
+              s_.compare(end, 3, "\\or") == 0 || s_.compare(end, 4, "\\AND") == 0 ||
+              s_.compare(end, 3, "\\OR") == 0)))
       ++end;
     std::optional<long long> a = number(s_.substr(i_, relation - i_));
     std::optional<long long> b = number(s_.substr(relation + 1, end - relation - 1));
@@ -389,24 +392,15 @@ class TestParser {
   bool failed_ = false;
 };
 
-// Passes the \? that ends a macro's body when nothing follows it there: \@ifstar and
-// \@ifnextchar look at the text after the call.
-void passBodyEnds() {
-  ReaderState& rd = readerState();
-  for (std::size_t n = 0; n < kMaxStrings; ++n) {
-    if (rd.currentChar != '\\' || !rd.pending || rd.pending[0] != kMacroBodyEndChar ||
-        rd.pending[1] != 0)
-      return;
-    advance();
-    advance();
-  }
-}
-
 // An argument of \@ifstar, \@ifnextchar and kin: braced, or one token.
 std::string readBranch() {
   skipBlanks();
   if (current() == '{') return readMacroArgument();
-  return readOperand();
+  std::string op = readOperand();
+  // A name with '@' read again where '@' may be no letter.
+  if (op.size() > 2 && op.find('@') != std::string::npos)
+    op = "\\csname " + op.substr(1) + "\\endcsname";
+  return op;
 }
 
 void readChosen(bool value) {
@@ -509,7 +503,8 @@ bool conditionalProc(const char* kind) {
     std::string value = trimmed(readMacroArgument());
     for (char& c : value) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     if (!conditionals.booleans.count(name)) report("undefined boolean %s", name.c_str());
-    if (value != "true" && value != "false") report("a boolean is true or false, not %s", value.c_str());
+    if (value != "true" && value != "false")
+      report("a boolean is true or false, not %s", value.c_str());
     conditionals.booleans[name] = value == "true";
   } else if (k == "\\ifthenelse") {
     std::string test = readMacroArgument();

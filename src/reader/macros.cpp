@@ -178,6 +178,35 @@ void defineListingEnvironment(const std::string& name, bool listing) {
     defineEnvironment(name.c_str(), kOutermostEnvironment);
 }
 
+// A body defined between \makeatletter and \makeatother keeps the names with '@' it had there,
+// although it is read again later: each such name is written as \csname name\endcsname.
+std::string protectAtNames(const std::string& body) {
+  if (body.find('@') == std::string::npos) return body;
+  std::string out;
+  for (std::size_t i = 0; i < body.size();) {
+    if (body[i] != '\\') {
+      out += body[i++];
+      continue;
+    }
+    std::size_t end = i + 1;
+    bool at = false;
+    while (end < body.size() && isNameLetter(static_cast<unsigned char>(body[end]))) {
+      at = at || body[end] == '@';
+      ++end;
+    }
+    if (at && end - i > 2) {
+      out += "\\csname ";
+      out.append(body, i + 1, end - i - 1);
+      out += "\\endcsname";
+    } else {
+      out.append(body, i, std::max<std::size_t>(end - i, 2));
+      if (end == i + 1) ++end;  // a control symbol
+    }
+    i = std::min(end, body.size());
+  }
+  return out;
+}
+
 // The records that a definition of `name` fills: the one of the current level (made when the
 // name has none there); for a global definition the one found, whatever its level, and one at
 // level 0.
@@ -356,6 +385,11 @@ std::string readUntilDelimiter(const std::string& delimiter, bool isLong, const 
 std::vector<std::string> readShapedArguments(const MacroShape& shape, const char* name) {
   ReaderState& rd = readerState();
   std::vector<std::string> args;
+  passBodyEnds();
+  // The blanks after the name (and one line end) are no part of the arguments.
+  while (rd.currentChar == ' ' || rd.currentChar == '\t') advance();
+  if (rd.currentChar == '\n') advance();
+  while (rd.currentChar == ' ' || rd.currentChar == '\t') advance();
   if (!shape.prefix.empty()) {
     skipBlanks();
     for (char p : shape.prefix) {
@@ -434,7 +468,11 @@ bool readParameterText(const std::string& name, MacroShape& shape) {
   skipBlanks();
   for (;;) {
     int c = rd.currentChar;
-    if (c == '{') return true;
+    if (c == '{') {
+      for (MacroParam& param : shape.params)
+        if (!param.text.empty()) param.kind = ParamKind::kDelimited;
+      return true;
+    }
     if (c == kEndOfInput || c == '}' || ++read > kNameBufferMax) {
       report("missing { after the parameters of %s", name.c_str());
       return false;
@@ -596,7 +634,8 @@ void expandInto(std::string& out, const std::string& text, int depth) {
 
 void defineMacro(const std::string& name, int argCount, const std::string& body,
                  std::shared_ptr<const MacroShape> shape, bool global) {
-  auto text = std::make_shared<const std::string>(body + kMacroBodyEnd);
+  auto text = std::make_shared<const std::string>(
+      (definitionState().atLetter ? protectAtNames(body) : body) + kMacroBodyEnd);
   for (CommandRecord* record : recordsToDefine(name, global)) {
     record->argCount = argCount;
     record->tmpl = macroTemplate(argCount);
@@ -819,6 +858,17 @@ std::string readBracketArgument() {
   return readDelimited('[', ']', true);
 }
 
+void passBodyEnds() {
+  ReaderState& rd = readerState();
+  for (std::size_t n = 0; n < kMaxStrings; ++n) {
+    if (rd.currentChar != '\\' || !rd.pending || rd.pending[0] != kMacroBodyEndChar ||
+        rd.pending[1] != 0)
+      return;
+    advance();
+    advance();
+  }
+}
+
 void substituteParameterHere() {
   ReaderState& rd = readerState();
   if (rd.currentChar != '#' || currentFrame() <= 0) return;
@@ -832,6 +882,7 @@ void substituteParameterHere() {
 std::string readCsnameText() {
   ReaderState& rd = readerState();
   std::string text;
+  while (rd.currentChar == ' ' || rd.currentChar == '\t') advance();
   for (;;) {
     int c = rd.currentChar;
     if (c == kEndOfInput) {

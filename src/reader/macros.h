@@ -90,6 +90,9 @@ void newListingEnvironmentProc(char kind);
 std::string readMacroArgument();
 // At #1..#9 within a macro's body: reads that argument next (nothing elsewhere).
 void substituteParameterHere();
+// Passes the \? that ends a macro's body when nothing follows it there: a macro called at the end
+// of a body reads its arguments, and \@ifstar looks, in the text after that body.
+void passBodyEnds();
 // A bracket-delimited argument, empty when no '[' is current.
 std::string readBracketArgument();
 // The text between \csname (already read) and \endcsname, macros in it expanded.
