@@ -9,7 +9,9 @@
 #include "output/prologue.h"
 #include "output/xref.h"
 #include "picture/picture.h"
+#include "reader/conditionals.h"
 #include "reader/environments.h"
+#include "reader/macros.h"
 #include "reader/packages.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
@@ -29,6 +31,8 @@ void resetLatexStage(const reader::ReadOptions& options, FilePathT sourceDir, Ch
   output::initParagraphFormats();
   reader::initSymbols();
   reader::initPackages();
+  reader::initDefinitions();
+  reader::initConditionals();
   picture::initPicture();
   output::initLists();
   output::initDiversions();

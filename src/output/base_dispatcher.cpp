@@ -12,6 +12,7 @@
 #include "output/template.h"
 #include "output/xref.h"
 #include "reader/arguments.h"
+#include "reader/conditionals.h"
 #include "reader/construct.h"
 #include "reader/counters.h"
 #include "reader/input.h"
@@ -136,10 +137,7 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       reader::beginEnvironment(argument);
       return true;
     case 'F':
-      if (std::strcmp(argument, "\\let") == 0)
-        reader::letProc();
-      else
-        reader::defProc();
+      if (!reader::conditionalProc(argument)) reader::definitionProc(argument);
       return true;
     case 'H':
       horizontalSpace();
@@ -161,7 +159,7 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       if (argument[0] == 'l' || argument[0] == 'v' || argument[0] == 't')
         reader::newListingEnvironmentProc(argument[0]);
       else
-        reader::newEnvironmentProc();
+        reader::newEnvironmentProc(argument[0]);
       return true;
     case 'P':
       table::boxProc(argument);

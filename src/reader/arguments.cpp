@@ -48,7 +48,7 @@ void expectCloser(int closer) {
 
 std::string letters(std::size_t max) {
   std::string s;
-  while (isLetter(current())) {
+  while (isNameLetter(current())) {
     if (s.size() < max) s += static_cast<char>(current());
     advance();
   }
@@ -153,9 +153,20 @@ std::optional<std::string> readCommandName() {
   int closer = takeOpener();
   skipBlanks();
   if (current() == kEndOfInput) return std::nullopt;
+  substituteParameterHere();
   if (current() != '\\') report("argument must begin with \\");
   advance();
   std::string name = controlWordName();
+  // \def\expandafter\x\csname..: the \expandafter chain is passed, and the name after it taken.
+  for (std::size_t n = 0; (name == "\\expandafter" || name == "\\noexpand") && n < kNameBufferMax;
+       ++n) {
+    skipBlanks();
+    substituteParameterHere();
+    if (current() != '\\') break;
+    advance();
+    name = controlWordName();
+  }
+  if (name == "\\csname") name = std::string(1, '\\').append(readCsnameText());
   if (closer) {
     skipToLineEnd();
     if (current() == closer)

@@ -68,6 +68,8 @@ constexpr EnvironmentRecord kRows[] = {
     {"LVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"lstlisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"minted", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
+    // The comment package's environment: its text is left out.
+    {"comment", BodyHandler::kComment, Interpreter::kText, "", "", nullptr, ' ', ' ', kVerbatimMode},
     {"tcbverbatimwrite", BodyHandler::kListing, Interpreter::kText, R"t(%x%+)t", R"t(%-)t", "Code", 'P', 'P', kVerbatimMode},
     {"tcblisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"Verbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},

@@ -10,6 +10,7 @@
 #include "output/verbatim.h"
 #include "picture/picture.h"
 #include "reader/arguments.h"
+#include "reader/conditionals.h"
 #include "reader/construct.h"
 #include "reader/input.h"
 #include "reader/report.h"
@@ -65,6 +66,9 @@ void runBody(const EnvironmentRecord& record, int ending) {
       break;
     case BodyHandler::kPicture:
       picture::pictureBody(ending);
+      break;
+    case BodyHandler::kComment:
+      commentBody(ending);
       break;
   }
 }
@@ -311,7 +315,8 @@ void beginEnvironment(const char* name) {
   // and end macros, whose code could only run the verbatim lines as commands.
   const EnvironmentRecord* known = lookupEnvironment(opening->c_str());
   bool lines =
-      known && (known->body == BodyHandler::kVerbatim || known->body == BodyHandler::kListing);
+      known && (known->body == BodyHandler::kVerbatim || known->body == BodyHandler::kListing ||
+                known->body == BodyHandler::kComment);
   if (!lines && environmentMacro("\\end" + *opening) && environmentMacro("\\" + *opening)) {
     runUserEnvironment(*opening, line);
     return;

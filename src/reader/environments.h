@@ -58,6 +58,7 @@ enum class BodyHandler : unsigned char {
   kMinipage,
   kTabular,
   kPicture,
+  kComment,  // the comment package's: the lines up to the \end are left out
 };
 
 struct EnvironmentRecord {

@@ -32,9 +32,9 @@ constexpr ClassPackages kClassRows[] = {
 
 // clang-format on
 
-static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0, "a command stands twice");
-static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0,
-              "a package stands twice");
+static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0,
+              "a command stands twice");
+static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0, "a package stands twice");
 static_assert(tables::duplicateNames(kClassRows, tables::rowName) == 0, "a class stands twice");
 
 }  // namespace

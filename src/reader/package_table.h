@@ -14,9 +14,9 @@
 namespace pendra::reader {
 
 struct PackageRows {
-  const char* name;                       // the package's name, as \usepackage gives it
-  std::span<const BuiltinCommand> rows;   // two packages may share one table of rows
-  const char* alsoLoads;                  // packages it loads in turn, comma-separated, or ""
+  const char* name;                      // the package's name, as \usepackage gives it
+  std::span<const BuiltinCommand> rows;  // two packages may share one table of rows
+  const char* alsoLoads;                 // packages it loads in turn, comma-separated, or ""
 };
 
 // The packages a class loads itself, comma-separated.

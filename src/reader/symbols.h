@@ -15,6 +15,8 @@ namespace pendra::reader {
 
 constexpr std::size_t kSymbolBuckets = 512;
 
+struct MacroShape;  // macros.h
+
 // One command: its name (with the backslash; a single character for the character table; the bare
 // name for counters), its action template, and for run-time kinds their value. The kind follows
 // from the template: "%L(u)" a length, "%c(e)" a counter, "%M(0)".."%M(9)" a macro.
@@ -25,6 +27,7 @@ struct CommandRecord {
   float length = 0.0f;
   std::int32_t counter = 0;
   std::shared_ptr<const std::string> body;  // a macro's body; shared with the reader while read
+  std::shared_ptr<const MacroShape> shape;  // how a macro reads its arguments, when not braced
 };
 
 struct SymbolEntry {

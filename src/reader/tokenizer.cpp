@@ -4,6 +4,7 @@
 
 #include "common/chars.h"
 #include "reader/input.h"
+#include "reader/macros.h"
 #include "reader/report.h"
 
 namespace pendra::reader {
@@ -46,7 +47,7 @@ CommandRecord* characterToken(TokenText& token, int c, bool backslash) {
 CommandRecord* controlWord(TokenText& token) {
   ReaderState& rd = readerState();
   std::size_t letters = 0;
-  while (isLetter(rd.currentChar)) {
+  while (isNameLetter(rd.currentChar)) {
     if (letters < kMaxControlLetters) {
       token.put(rd.currentChar);
       ++letters;
@@ -163,7 +164,7 @@ CommandRecord* nextToken() {
         continue;
       case '\\': {
         int next = rd.currentChar;
-        if (!isLetter(next)) {
+        if (!isNameLetter(next)) {
           if (next != kEndOfInput) advance();
           return characterToken(token, next, true);
         }

@@ -74,6 +74,13 @@ TEST(Fidelity, EveryCaseKeepsItsTextToTheLastParagraph) {
       {"r07_self_redefining", {"Body text. ", "Definitions"}},
       {"r08b_verbatim_redefined_fatal",
        {"<String `\\\\end{document}", "\\\\AddEnumerateCounter\\\\revcounter"}},
+      {"r09_def_params", {"<String `The pair (a, b) is ordered. "}},
+      {"r10_star_forms",
+       {"<String `. ", "<String `Load '", "<String `hyperref'", "<String `; write to '",
+        "<String `me@example.org'"}},
+      {"r11_let", {"<String `. ", "<String `This is '", "<String `important'"}},
+      {"r12_optarg", {"<String `A lemma (see) and a theorem (cf.). "}},
+      {"r18_comment_iffalse", {"<String `Visible. "}},
   };
   TempDir dir("fidelity");
   for (const Case& c : cases) {
@@ -87,6 +94,38 @@ TEST(Fidelity, EveryCaseKeepsItsTextToTheLastParagraph) {
     ASSERT_NE(last, std::string::npos) << c.name;
     EXPECT_NE(out.mif.find(c.texts[0], last), std::string::npos) << c.name;
   }
+}
+
+// What the definitions' cases must not show: a command's name, its arguments' text as written,
+// or the text that a comment or an \iffalse holds.
+TEST(Fidelity, DefinitionCasesLeakNothing) {
+  TempDir dir("fidelity-definitions");
+  const std::vector<std::pair<const char*, std::vector<std::string>>> absent = {
+      {"r09_def_params", {"\\", "#"}},
+      {"r10_star_forms", {"\\", "pkg", "email", "*"}},
+      {"r11_let", {"\\", "emph"}},
+      {"r12_optarg", {"\\", "term", "[", "#"}},
+      {"r18_comment_iffalse", {"\\", "Draft", "Old text", "iffalse"}},
+  };
+  for (const auto& [name, words] : absent) {
+    Converted out = convertCase(dir, name);
+    EXPECT_EQ(out.result.status, 0) << name << "\n" << out.result.err;
+    for (std::size_t at = out.mif.find("<String `"); at != std::string::npos;
+         at = out.mif.find("<String `", at + 1)) {
+      std::string text = out.mif.substr(at, out.mif.find("'>", at) - at);
+      for (const std::string& word : words)
+        EXPECT_EQ(text.find(word), std::string::npos) << name << ": " << text;
+    }
+  }
+  // r11: the redefined \emph is bold and keeps the old one's italic.
+  Converted out = convertCase(dir, "r11_let");
+  std::size_t important = out.mif.find("<String `important'");
+  ASSERT_NE(important, std::string::npos);
+  std::size_t font = out.mif.rfind("<Font", important);
+  ASSERT_NE(font, std::string::npos);
+  std::string before = out.mif.substr(font, important - font);
+  EXPECT_NE(before.find("<FItalic Yes>"), std::string::npos) << before;
+  EXPECT_NE(before.find("<FBold Yes>"), std::string::npos) << before;
 }
 
 TEST(Fidelity, MismatchesAreReportedAndTheTextGoesOn) {

@@ -129,14 +129,12 @@ TEST_F(MacrosTest, NewcommandForms) {
   EXPECT_NE(err.find("Illegal number of macro arguments"), std::string::npos);
 }
 
-TEST_F(MacrosTest, DefaultValueIsNotRecognised) {
-  ::testing::internal::CaptureStderr();
-  feedTokens("{\\d}[1][def]{body}");
+TEST_F(MacrosTest, OptionalFirstArgumentTakesItsDefault) {
+  feedTokens("{\\d}[2][def]{<#1|#2>}\\d{x}\\d[y]{z}\\d [w] {v}.");
   newCommandProc('n');
-  EXPECT_NE(::testing::internal::GetCapturedStderr().find("missing argument to macro"),
-            std::string::npos);
-  EXPECT_EQ(*lookup("\\d")->body, "\\?");
-  EXPECT_EQ(readerState().currentChar, '[');
+  EXPECT_EQ(*lookup("\\d")->body, "<#1|#2>\\?");
+  EXPECT_EQ(lookup("\\d")->tmpl, "%M(2)");
+  EXPECT_EQ(expanded(), "<def|x><y|z><w|v>.");
 }
 
 TEST_F(MacrosTest, DefAndNewenvironment) {
