@@ -10,6 +10,7 @@
 #include "reader/report.h"
 #include "reader/symbols.h"
 #include "reader/tokenizer.h"
+#include "reader/unicode.h"
 
 namespace pendra::reader {
 
@@ -80,6 +81,18 @@ void load(std::string_view name, int depth) {
   }
 }
 
+// inputenc's option names the encoding of the rest of the document (the last one known counts).
+void declareEncoding(std::string_view options) {
+  forEachListed(options, [](std::string_view option) {
+    Encoding encoding;
+    if (encodingOfOption(option, encoding))
+      declareInputEncoding(encoding);
+    else
+      report("input encoding %.*s is not known: the encoding stays as it was",
+             static_cast<int>(option.size()), option.data());
+  });
+}
+
 }  // namespace
 
 void initPackages() {
@@ -101,7 +114,10 @@ void usePackageProc() {
   std::string names = readNameList();
   skipWhiteSpace();
   readBracketArgument();  // the version date
-  forEachListed(names, [](std::string_view name) { load(name, 0); });
+  forEachListed(names, [&options](std::string_view name) {
+    if (name == "inputenc") declareEncoding(options);
+    load(name, 0);
+  });
 }
 
 void loadPackage(std::string_view name) {
