@@ -91,9 +91,10 @@ void reportStandIn(char32_t code, const char* standIn) {
   if (const UnicodeRow* row = findUnicodeRow(code); !row) {
     if (const Script* script = scriptOf(code)) {
       if (!rd.reportedCharacters.insert(script->first).second) return;
-      report("%s characters (U+%04X and others) have no character in a MIF document: each is "
-             "written as %s",
-             script->name, static_cast<unsigned>(code), standIn);
+      report(
+          "%s characters (U+%04X and others) have no character in a MIF document: each is "
+          "written as %s",
+          script->name, static_cast<unsigned>(code), standIn);
       return;
     }
   }
@@ -111,8 +112,9 @@ void reportInvalid(int lead) {
 
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 
-// Reads the continuation bytes after `lead` from the reader, moving on with `step`; kInvalid when they do not complete
-// a UTF-8 sequence (`consumed` says whether any byte after the lead was taken).
+// Reads the continuation bytes after `lead` from the reader, moving on with `step`; kInvalid when
+// they do not complete a UTF-8 sequence (`consumed` says whether any byte after the lead was
+// taken).
 char32_t readSequence(int lead, bool& consumed, void (*step)()) {
   consumed = false;
   int more = 0;
@@ -180,7 +182,8 @@ const char* plainText(std::string_view tmpl, char* buffer) {
                   chars::isHexDigit(tmpl[i + 2]) && chars::isHexDigit(tmpl[i + 3]) &&
                   tmpl[i + 4] == ' ';
     if (escape) {
-      buffer[n++] = static_cast<char>(chars::hexValue(tmpl[i + 2]) * 16 + chars::hexValue(tmpl[i + 3]));
+      buffer[n++] =
+          static_cast<char>(chars::hexValue(tmpl[i + 2]) * 16 + chars::hexValue(tmpl[i + 3]));
       i += 4;
     } else {
       buffer[n++] = tmpl[i];
@@ -222,9 +225,9 @@ bool encodingOfOption(std::string_view option, Encoding& encoding) {
   };
   static constexpr Name kNames[] = {
       {"utf8", Encoding::kUtf8},         {"utf8x", Encoding::kUtf8},
-      {"latin1", Encoding::kLatin1},
-      {"latin9", Encoding::kLatin9},     {"cp1252", Encoding::kCp1252},
-      {"ansinew", Encoding::kCp1252},    {"applemac", Encoding::kAppleMac},
+      {"latin1", Encoding::kLatin1},     {"latin9", Encoding::kLatin9},
+      {"cp1252", Encoding::kCp1252},     {"ansinew", Encoding::kCp1252},
+      {"applemac", Encoding::kAppleMac},
   };
   for (const Name& name : kNames) {
     if (name.option == option) {
