@@ -51,7 +51,9 @@ constexpr const char* kDefaultTexInputs = ".:/public/lib/tex/inputs";
 // How the bytes above 127 of a file are read. UTF-8 passes them on as they are; the others are
 // 8-bit encodings whose bytes the reader turns into UTF-8 as it reads them, so that all text past
 // the file (macro bodies, arguments, names) is UTF-8.
-enum class Encoding : unsigned char { kUtf8, kLatin1, kLatin9, kCp1252, kAppleMac };
+// kUnknown: an encoding declared that this reader does not know; its bytes above 127 become the
+// replacement character.
+enum class Encoding : unsigned char { kUtf8, kLatin1, kLatin9, kCp1252, kAppleMac, kUnknown };
 
 // How a conversion reads its sources; set by the driver for each conversion.
 struct ReadOptions {

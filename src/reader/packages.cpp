@@ -85,11 +85,13 @@ void load(std::string_view name, int depth) {
 void declareEncoding(std::string_view options) {
   forEachListed(options, [](std::string_view option) {
     Encoding encoding;
-    if (encodingOfOption(option, encoding))
+    if (encodingOfOption(option, encoding)) {
       declareInputEncoding(encoding);
-    else
-      report("input encoding %.*s is not known: the encoding stays as it was",
-             static_cast<int>(option.size()), option.data());
+      return;
+    }
+    report("input encoding %.*s is not known: its characters beyond ASCII are written as %s",
+           static_cast<int>(option.size()), option.data(), kPlaceholder);
+    declareInputEncoding(Encoding::kUnknown);
   });
 }
 
@@ -112,12 +114,13 @@ void usePackageProc() {
     return;
   }
   std::string names = readNameList();
-  skipWhiteSpace();
-  readBracketArgument();  // the version date
+  // The encoding holds from the byte after the list on, before the line end is read.
   forEachListed(names, [&options](std::string_view name) {
     if (name == "inputenc") declareEncoding(options);
-    load(name, 0);
   });
+  skipWhiteSpace();
+  readBracketArgument();  // the version date
+  forEachListed(names, [](std::string_view name) { load(name, 0); });
 }
 
 void loadPackage(std::string_view name) {

@@ -173,15 +173,19 @@ std::optional<std::string_view> literalText(const char* tmpl) {
   return inner;
 }
 
-// The text of a literal template as bytes: its escapes ("\x8e ") made the FrameRoman bytes they
-// stand for.
+// The text of a literal template as bytes: its escapes (a FrameRoman byte "\\x8e ", a markup
+// character "\\<") made the bytes they stand for.
 const char* plainText(std::string_view tmpl, char* buffer) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < tmpl.size() && n + 1 < kStandInTextSize; ++i) {
     bool escape = i + 4 < tmpl.size() && tmpl[i] == '\\' && tmpl[i + 1] == 'x' &&
                   chars::isHexDigit(tmpl[i + 2]) && chars::isHexDigit(tmpl[i + 3]) &&
                   tmpl[i + 4] == ' ';
-    if (escape) {
+    bool markup = tmpl[i] == '\\' && i + 1 < tmpl.size() &&
+                  (tmpl[i + 1] == '<' || tmpl[i + 1] == '>' || tmpl[i + 1] == '\\');
+    if (markup) {
+      buffer[n++] = tmpl[++i];
+    } else if (escape) {
       buffer[n++] =
           static_cast<char>(chars::hexValue(tmpl[i + 2]) * 16 + chars::hexValue(tmpl[i + 3]));
       i += 4;
@@ -211,6 +215,8 @@ char32_t eightBitCodePoint(Encoding encoding, unsigned char byte) {
       return kCp1252High[i];
     case Encoding::kAppleMac:
       return kAppleMacHigh[i];
+    case Encoding::kUnknown:
+      return kReplacementCharacter;
     case Encoding::kUtf8:
     case Encoding::kLatin1:
       break;
@@ -326,7 +332,12 @@ CommandRecord* unicodeToken(char* tokenText, int lead) {
       return r;
     }
   }
-  if (row->fidelity == Fidelity::kStandIn) reportStandIn(code, row->tmpl);
+  if (row->fidelity == Fidelity::kStandIn) {
+    // The message shows a stand-in of plain letters as it stands.
+    std::string_view t(row->tmpl);
+    bool plain = t.find_first_of("%\\") == t.npos;
+    reportStandIn(code, plain ? row->tmpl : "the nearest character");
+  }
   return &unicodeRecords()[static_cast<std::size_t>(row - kUnicodeRows.data())];
 }
 

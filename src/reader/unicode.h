@@ -14,6 +14,7 @@ namespace pendra::reader {
 
 constexpr std::size_t kEightBitHalf = 128;  // bytes 128..255 of an 8-bit encoding
 constexpr char32_t kLastCodePoint = 0x10FFFF;
+constexpr char32_t kReplacementCharacter = 0xFFFD;
 // The visible stand-in written for a character that a MIF document cannot hold.
 constexpr const char* kPlaceholder = "?";
 

@@ -353,7 +353,7 @@ constexpr UnicodeRow kRows[] = {
     {0x2192, R"t(%f(S)\xae %0)t", R"t(\rightarrow)t", kExact},  // rightwards arrow
     {0x2193, R"t(%f(S)\xaf %0)t", R"t(\downarrow)t", kExact},  // downwards arrow
     {0x2194, R"t(%f(S)\xab %0)t", R"t(\leftrightarrow)t", kExact},  // left right arrow
-    {0x21A6, R"t(|->)t", R"t(\mapsto)t", kStandIn},  // rightwards arrow from bar
+    {0x21A6, R"t(%f(S)\xae %0)t", R"t(\mapsto)t", kStandIn},  // rightwards arrow from bar
     {0x21B5, R"t(%f(S)\xbf %0)t", nullptr, kExact},  // downwards arrow with corner leftwards
     {0x21D0, R"t(%f(S)\xdc %0)t", R"t(\Leftarrow)t", kExact},  // leftwards double arrow
     {0x21D1, R"t(%f(S)\xdd %0)t", R"t(\Uparrow)t", kExact},  // upwards double arrow
@@ -397,8 +397,8 @@ constexpr UnicodeRow kRows[] = {
     {0x2261, R"t(%f(S)\xba %0)t", R"t(\equiv)t", kExact},  // identical to
     {0x2264, R"t(%f(S)\xa3 %0)t", R"t(\le)t", kExact},  // less-than or equal to
     {0x2265, R"t(%f(S)\xb3 %0)t", R"t(\ge)t", kExact},  // greater-than or equal to
-    {0x226A, R"t(<<)t", R"t(\ll)t", kStandIn},  // much less-than
-    {0x226B, R"t(>>)t", R"t(\gg)t", kStandIn},  // much greater-than
+    {0x226A, R"t(\<\<)t", R"t(\ll)t", kStandIn},  // much less-than
+    {0x226B, R"t(\>\>)t", R"t(\gg)t", kStandIn},  // much greater-than
     {0x2282, R"t(%f(S)\xcc %0)t", R"t(\subset)t", kExact},  // subset of
     {0x2283, R"t(%f(S)\xc9 %0)t", R"t(\supset)t", kExact},  // superset of
     {0x2284, R"t(%f(S)\xcb %0)t", nullptr, kExact},  // not a subset of
@@ -428,10 +428,11 @@ constexpr UnicodeRow kRows[] = {
     {0x27F8, R"t(%f(S)\xdc %0)t", R"t(\Longleftarrow)t", kExact},  // long leftwards double arrow
     {0x27F9, R"t(%f(S)\xde %0)t", R"t(\Longrightarrow)t", kExact},  // long rightwards double arrow
     {0x27FA, R"t(%f(S)\xdb %0)t", R"t(\Longleftrightarrow)t", kExact},  // long left right double ar
-    {0x27FC, R"t(|->)t", R"t(\mapsto)t", kStandIn},  // long rightwards arrow from bar
+    {0x27FC, R"t(%f(S)\xae %0)t", R"t(\mapsto)t", kStandIn},  // long rightwards arrow from bar
     {0xFB01, R"t(\xde )t", nullptr, kExact},  // latin small ligature fi
     {0xFB02, R"t(\xdf )t", nullptr, kExact},  // latin small ligature fl
     {0xFEFF, R"t()t", nullptr, kExact},  // zero width no-break space
+    {0xFFFD, R"t(?)t", nullptr, kExact},  // replacement character (reported where it arises)
 };
 // clang-format on
 
