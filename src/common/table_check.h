@@ -79,4 +79,13 @@ constexpr std::size_t firstMisplacedCode(const Row (&rows)[N], Code code) {
   return N;
 }
 
+// The index of the first row whose code is not above the code of the row before it, or N when
+// the codes rise strictly from row to row (as a binary search over them needs).
+template <typename Row, std::size_t N, typename Code>
+constexpr std::size_t firstCodeOutOfOrder(const Row (&rows)[N], Code code) {
+  for (std::size_t i = 1; i < N; ++i)
+    if (!(code(rows[i - 1]) < code(rows[i]))) return i;
+  return N;
+}
+
 }  // namespace pendra::tables

@@ -14,6 +14,7 @@
 #include "reader/report.h"
 #include "reader/symbols.h"
 #include "reader/tokenizer.h"
+#include "reader/unicode.h"
 
 namespace pendra::output {
 
@@ -119,13 +120,19 @@ void verbProc() {
       rd.lineCounter = now;
       break;
     }
-    if (c == '\n')
-      endParagraph();
-    else if (c == ' ')
-      starred ? writeTextChar('_') : writeRawString("\\x11  ");
-    else
-      writeTextChar(static_cast<unsigned char>(c));
-    reader::advance();
+    if (c >= 0x80) {
+      // A character beyond ASCII: its bytes are read with it.
+      reader::advance();
+      writeTextString(reader::unicodeText(c));
+    } else {
+      if (c == '\n')
+        endParagraph();
+      else if (c == ' ')
+        starred ? writeTextChar('_') : writeRawString("\\x11  ");
+      else
+        writeTextChar(static_cast<unsigned char>(c));
+      reader::advance();
+    }
     if (rd.currentChar == delimiter) {
       reader::advance();
       break;

@@ -6,6 +6,7 @@
 #include "reader/input.h"
 #include "reader/report.h"
 #include "reader/tokenizer.h"
+#include "reader/unicode.h"
 
 namespace pendra::output {
 
@@ -44,6 +45,12 @@ void indexTextProc() {
       // makeindex's quote character, common in German entries: kept, escaped for the string.
       writeRawString("\\\"");
       afterSpace = false;
+    } else if (c >= 0x80) {
+      // A character beyond ASCII, its bytes read with it.
+      reader::advanceWithSubstitution();
+      writeTextString(reader::unicodeText(c, reader::advanceWithSubstitution));
+      afterSpace = false;
+      continue;
     } else if (c < ' ') {
       // Other control bytes have no place in a marker's text (a NUL would end the MLP line).
     } else {

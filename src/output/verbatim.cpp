@@ -9,6 +9,7 @@
 #include "reader/report.h"
 #include "reader/symbols.h"
 #include "reader/tokenizer.h"
+#include "reader/unicode.h"
 
 namespace pendra::output {
 
@@ -82,7 +83,12 @@ void copyVerbatimLines(const std::string& unclosed, int line) {
       endParagraph();
     else if (c == ' ')
       writeRawString(kFixedSpace);
-    else
+    else if (c >= 0x80) {
+      // A character beyond ASCII: its bytes are read with it.
+      reader::advance();
+      writeTextString(reader::unicodeText(c));
+      continue;
+    } else
       writeTextChar(static_cast<unsigned char>(c));
     reader::advance();
   }
@@ -170,7 +176,12 @@ void allttBody(int) {
       endParagraph();
     else if (c == ' ')
       writeRawString(kFixedSpace);
-    else
+    else if (c >= 0x80) {
+      // A character beyond ASCII: its bytes are read with it.
+      reader::advance();
+      writeTextString(reader::unicodeText(c));
+      continue;
+    } else
       writeTextChar(static_cast<unsigned char>(c));
     reader::advance();
   }

@@ -8,6 +8,7 @@
 
 #include "common/chars.h"
 #include "reader/report.h"
+#include "reader/unicode.h"
 
 namespace pendra::reader {
 
@@ -19,6 +20,71 @@ ReaderState& reader = theReader;
 
 constexpr std::size_t kNameBufferSize = 256;
 constexpr const char* kTexExtension = ".tex";
+constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+
+// Whether the bytes above 127 of the file that `channel` reads from its current position form
+// UTF-8; the channel is left where it was. A channel that cannot go back is taken as UTF-8 (its
+// bytes that form no UTF-8 are then read as Latin-1 one by one).
+bool readsAsUtf8(ChannelT channel) {
+  long start = F_ChannelTell(channel);
+  if (start < 0 || F_ChannelSeek(channel, start, SEEK_SET) != 0) return true;
+  unsigned char block[kFileBlockSize + kMaxQueuedBytes];
+  std::size_t carried = 0;  // the start of a sequence that the last block cut
+  std::uint64_t scanned = 0;
+  bool valid = true;
+  while (valid && scanned < kEncodingScanLimit) {
+    std::size_t n = F_ChannelRead(block + carried, 1, kFileBlockSize, channel);
+    if (n == 0) {
+      valid = carried == 0;
+      break;
+    }
+    scanned += n;
+    std::size_t length = carried + n;
+    std::size_t i = 0;
+    carried = 0;
+    while (i < length) {
+      if (block[i] < 0x80) {
+        ++i;
+        continue;
+      }
+      int sequence = utf8SequenceLength(block + i, length - i);
+      if (sequence == 0) {
+        valid = false;
+        break;
+      }
+      if (sequence < 0) {
+        carried = length - i;
+        std::memmove(block, block + i, carried);
+        break;
+      }
+      i += static_cast<std::size_t>(sequence);
+    }
+  }
+  F_ChannelSeek(channel, start, SEEK_SET);
+  return valid;
+}
+
+// Sets the encoding in force: the declared one, else the file's own.
+void settleEncoding() {
+  reader.encoding = reader.encodingDeclared ? reader.declaredEncoding : reader.fileEncoding;
+  reader.passHighBytes = reader.encoding == Encoding::kUtf8;
+}
+
+// A byte above 127 of an 8-bit file: its character as UTF-8, the first byte now and the others
+// queued behind it.
+int transcode(int byte) {
+  if (reader.encoding == Encoding::kLatin1 && !reader.encodingDeclared && !reader.latin1Reported) {
+    reader.latin1Reported = true;
+    report("this file is not valid UTF-8: it is read as Latin-1");
+  }
+  char bytes[kMaxUtf8Length];
+  std::size_t n =
+      encodeUtf8(eightBitCodePoint(reader.encoding, static_cast<unsigned char>(byte)), bytes);
+  for (std::size_t i = n - 1; i >= 2; --i)
+    reader.queued[reader.queuedCount++] = static_cast<unsigned char>(bytes[i]);
+  if (n > 1) reader.putBack = static_cast<unsigned char>(bytes[1]);
+  return static_cast<unsigned char>(bytes[0]);
+}
 
 void closeFrame() {
   MacroFrame& frame = reader.frames[reader.frameDepth - 1];
@@ -62,10 +128,17 @@ int rawChar() {
   for (;;) {
     if (reader.putBack != kNoPutBack) {
       int c = reader.putBack;
-      reader.putBack = kNoPutBack;
+      reader.putBack = reader.queuedCount > 0 ? reader.queued[--reader.queuedCount] : kNoPutBack;
       return c;
     }
     if (reader.readPos < reader.bufferLength) {
+      if (reader.atFileStart) {
+        reader.atFileStart = false;
+        if (reader.bufferLength >= sizeof kByteOrderMark &&
+            std::memcmp(reader.fileBuffer, kByteOrderMark, sizeof kByteOrderMark) == 0)
+          reader.readPos = sizeof kByteOrderMark;
+        continue;
+      }
       int c = static_cast<unsigned char>(reader.fileBuffer[reader.readPos++]);
       if (c == '\r') {
         reader.lastRaw = '\r';
@@ -74,6 +147,7 @@ int rawChar() {
       bool folded = c == '\n' && reader.lastRaw == '\r';
       reader.lastRaw = c;
       if (folded) continue;
+      if (c >= 0x80 && !reader.passHighBytes) return transcode(c);
       return c;
     }
     if (!reader.channel || !outputWithinBudget()) return kEndOfInput;
@@ -96,6 +170,15 @@ int rawChar() {
     reader.fileName = std::move(saved.fileName);
     reader.hasFileName = saved.hasFileName;
     reader.channel = saved.channel;
+    reader.fileEncoding = saved.encoding;
+    reader.invalidUtf8Reported = saved.invalidUtf8Reported;
+    reader.latin1Reported = saved.latin1Reported;
+    reader.atFileStart = false;
+    settleEncoding();
+    // What was put back in front of the outer file follows the character that was current.
+    reader.putBack = saved.putBack;
+    std::memcpy(reader.queued, saved.queued, sizeof reader.queued);
+    reader.queuedCount = saved.queuedCount;
     std::memcpy(reader.fileBuffer, saved.rest.data(), saved.rest.size());
     reader.bufferLength = saved.rest.size();
     reader.fileBuffer[reader.bufferLength] = 0;
@@ -180,6 +263,11 @@ const char* currentFileName() {
 }
 
 void startInput(ChannelT channel, const char* name) {
+  reader.fileEncoding = readsAsUtf8(channel) ? Encoding::kUtf8 : Encoding::kLatin1;
+  reader.atFileStart = true;
+  reader.invalidUtf8Reported = false;
+  reader.latin1Reported = false;
+  settleEncoding();
   reader.channel = channel;
   reader.fileName = name ? name : "";
   reader.hasFileName = name != nullptr;
@@ -275,8 +363,14 @@ void pushInputFile(const char* name) {
   saved.channel = reader.channel;
   saved.fileName = std::move(reader.fileName);
   saved.hasFileName = reader.hasFileName;
-  if (reader.putBack != kNoPutBack) saved.rest.push_back(static_cast<char>(reader.putBack));
+  saved.putBack = reader.putBack;
+  std::memcpy(saved.queued, reader.queued, sizeof saved.queued);
+  saved.queuedCount = reader.queuedCount;
   reader.putBack = kNoPutBack;
+  reader.queuedCount = 0;
+  saved.encoding = reader.fileEncoding;
+  saved.invalidUtf8Reported = reader.invalidUtf8Reported;
+  saved.latin1Reported = reader.latin1Reported;
   saved.rest.append(reader.fileBuffer + reader.readPos, reader.bufferLength - reader.readPos);
   saved.lineCounter = reader.lineCounter;
   saved.currentChar = reader.currentChar;
@@ -313,6 +407,7 @@ void finishReading() {
   reader.stringCount = 0;
   reader.pending = nullptr;
   reader.putBack = kNoPutBack;
+  reader.queuedCount = 0;
   closeFiles();
   reader.bufferLength = reader.readPos = 0;
   reader.currentChar = kEndOfInput;
@@ -339,7 +434,16 @@ void advanceSlow() {
 }
 
 void putBackChar(int c) {
+  // A character put back in front of one whose bytes wait: they follow it.
+  if (reader.putBack != kNoPutBack && reader.queuedCount < kMaxQueuedBytes)
+    reader.queued[reader.queuedCount++] = reader.putBack;
   reader.putBack = c;
+}
+
+void declareInputEncoding(Encoding encoding) {
+  reader.encodingDeclared = true;
+  reader.declaredEncoding = encoding;
+  settleEncoding();
 }
 
 void advanceWithSubstitution() {

@@ -40,7 +40,20 @@ constexpr int kNoProgressMark = 999999;
 // each other thirty times over) and reading stops.
 constexpr std::uint64_t kExpansionAllowance = std::uint64_t{1} << 24;
 constexpr std::uint64_t kExpansionPerInputByte = 16;
+// Bytes of a file looked at to decide whether it is UTF-8; past them the decision stands on what
+// was seen.
+constexpr std::uint64_t kEncodingScanLimit = std::uint64_t{1} << 24;
+// Bytes of a character made from one byte of an 8-bit file, waiting to be read after its first.
+constexpr std::size_t kMaxQueuedBytes = 4;
+constexpr std::size_t kMaxUtf8Length = 4;
 constexpr const char* kDefaultTexInputs = ".:/public/lib/tex/inputs";
+
+// How the bytes above 127 of a file are read. UTF-8 passes them on as they are; the others are
+// 8-bit encodings whose bytes the reader turns into UTF-8 as it reads them, so that all text past
+// the file (macro bodies, arguments, names) is UTF-8.
+// kUnknown: an encoding declared that this reader does not know; its bytes above 127 become the
+// replacement character.
+enum class Encoding : unsigned char { kUtf8, kLatin1, kLatin9, kCp1252, kAppleMac, kUnknown };
 
 // How a conversion reads its sources; set by the driver for each conversion.
 struct ReadOptions {
@@ -58,6 +71,13 @@ struct SavedInput {
   int lineCounter = 0;
   int currentChar = 0;
   bool firstReading = false;
+  Encoding encoding = Encoding::kUtf8;  // found for the file when it was opened
+  bool invalidUtf8Reported = false;
+  bool latin1Reported = false;
+  // What was put back in front of the file (see ReaderState).
+  int putBack = -2;
+  int queued[kMaxQueuedBytes] = {};
+  std::size_t queuedCount = 0;
 };
 
 // A string that the reader reads through instead of the file (a macro body or argument).
@@ -89,6 +109,22 @@ struct ReaderState {
   // A character put back in front of the file while a string is pushed; -2 (kNoPutBack) when
   // none.
   int putBack = -2;
+  // Bytes of the current character still to be read after the put-back character, the next last
+  // (see putBackChar).
+  int queued[kMaxQueuedBytes] = {};
+  std::size_t queuedCount = 0;
+  // The encoding of the current file: found when it was opened (UTF-8 when its bytes above 127
+  // form UTF-8, else Latin-1), or the one declared (\usepackage[enc]{inputenc}), which holds for
+  // the rest of the document.
+  Encoding fileEncoding = Encoding::kUtf8;
+  bool encodingDeclared = false;
+  Encoding declaredEncoding = Encoding::kUtf8;
+  Encoding encoding = Encoding::kUtf8;  // the one in force
+  bool passHighBytes = true;            // encoding is UTF-8: bytes above 127 pass as they are
+  bool atFileStart = true;              // a byte order mark is skipped here
+  bool invalidUtf8Reported = false;     // per file
+  bool latin1Reported = false;          // per file
+  std::unordered_set<char32_t> reportedCharacters;  // and scripts, by their first code point
   std::vector<SavedInput> inputStack;
   // String input stack and macro frames.
   StringEntry strings[kMaxStrings];
@@ -159,7 +195,7 @@ inline void advance() {
   } else if (r.putBack == kNoPutBack && r.readPos < r.bufferLength &&
              !(r.currentFromFile && r.currentChar == '\n')) {
     auto c = static_cast<unsigned char>(r.fileBuffer[r.readPos]);
-    if (c != '\r' && c != '\n') {
+    if (c != '\r' && c != '\n' && (c < 0x80 || r.passHighBytes)) {
       ++r.readPos;
       r.lastRaw = c;
       r.currentChar = c;
@@ -179,6 +215,9 @@ inline void countOutput(std::size_t n) {
 }
 // Puts a character back into the file buffer (used when a string is pushed while the file is read).
 void putBackChar(int c);
+// \usepackage[enc]{inputenc}: the encoding holds from the next byte of the current file on, and
+// for every file read after it.
+void declareInputEncoding(Encoding encoding);
 
 // Skipping routines shared by the argument readers.
 void advanceWithSubstitution();

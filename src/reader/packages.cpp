@@ -10,6 +10,7 @@
 #include "reader/report.h"
 #include "reader/symbols.h"
 #include "reader/tokenizer.h"
+#include "reader/unicode.h"
 
 namespace pendra::reader {
 
@@ -80,6 +81,20 @@ void load(std::string_view name, int depth) {
   }
 }
 
+// inputenc's option names the encoding of the rest of the document (the last one known counts).
+void declareEncoding(std::string_view options) {
+  forEachListed(options, [](std::string_view option) {
+    Encoding encoding;
+    if (encodingOfOption(option, encoding)) {
+      declareInputEncoding(encoding);
+      return;
+    }
+    report("input encoding %.*s is not known: its characters beyond ASCII are written as %s",
+           static_cast<int>(option.size()), option.data(), kPlaceholder);
+    declareInputEncoding(Encoding::kUnknown);
+  });
+}
+
 }  // namespace
 
 void initPackages() {
@@ -99,6 +114,10 @@ void usePackageProc() {
     return;
   }
   std::string names = readNameList();
+  // The encoding holds from the byte after the list on, before the line end is read.
+  forEachListed(names, [&options](std::string_view name) {
+    if (name == "inputenc") declareEncoding(options);
+  });
   skipWhiteSpace();
   readBracketArgument();  // the version date
   forEachListed(names, [](std::string_view name) { load(name, 0); });

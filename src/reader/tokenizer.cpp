@@ -6,6 +6,7 @@
 #include "reader/input.h"
 #include "reader/macros.h"
 #include "reader/report.h"
+#include "reader/unicode.h"
 
 namespace pendra::reader {
 
@@ -35,6 +36,13 @@ CommandRecord* characterToken(TokenText& token, int c, bool backslash) {
   token.clear();
   if (c == kEndOfInput) return specialToken(backslash ? kDefaultSlashToken : kTextToken);
   unsigned char byte = static_cast<unsigned char>(c);
+  // Above ASCII the bytes are UTF-8 (the reader turns 8-bit files into it): a whole character,
+  // the same after a backslash.
+  if (byte >= 0x80) {
+    CommandRecord* r = unicodeToken(token.text, byte);
+    token.length = std::strlen(token.text);
+    return r;
+  }
   token.put(byte);
   if (CommandRecord* r = backslash ? slashRecord(byte) : charRecord(byte)) return r;
   if (byte > 127) {

@@ -81,6 +81,8 @@ TEST(Fidelity, EveryCaseKeepsItsTextToTheLastParagraph) {
       {"r11_let", {"<String `. ", "<String `This is '", "<String `important'"}},
       {"r12_optarg", {"<String `A lemma (see) and a theorem (cf.). "}},
       {"r18_comment_iffalse", {"<String `Visible. "}},
+      // Every accented letter, the dash and the quotes as FrameRoman characters.
+      {"r14_utf8", {"<String `Caf\\x8e  na\\x95 ve \\xd1  \\xd2 quoted\\xd3  M\\x9f ller. '>"}},
   };
   TempDir dir("fidelity");
   for (const Case& c : cases) {
@@ -241,6 +243,59 @@ TEST(Fidelity, GlueAndBoxSizesAreReadAndIgnored) {
   for (const char* word : {"plus", "minus", "fil", "to", "spread", "ex"})
     EXPECT_EQ(out.mif.find(std::string(" ") + word + " "), std::string::npos) << word;
   EXPECT_TRUE(hasString(out.mif, " I. "));
+}
+
+}  // namespace
+}  // namespace pendra::testing
+
+namespace pendra::testing {
+namespace {
+
+// Each file of a document is read in its own encoding: a UTF-8 main file that includes a Latin-1
+// file (by a name beyond ASCII) and a file declared cp1252; characters in math, verbatim text and
+// index entries.
+TEST(Fidelity, EachFileIsReadInItsEncoding) {
+  TempDir dir("fidelity-encodings");
+  std::ofstream(dir.path / "kapitel-\xC3\xBC.tex", std::ios::binary) << "Gr\xFC\xDF"
+                                                                        "e aus M\xFCnchen.\n";
+  std::ofstream(dir.path / "win.tex", std::ios::binary)
+      << "\\usepackage[cp1252]{inputenc}\n\x93Zitat\x94 \x96 \x80 5.\n";
+  Converted out =
+      convertSource(dir,
+                    "\xEF\xBB\xBF\\documentclass{article}\n\\begin{document}\n"
+                    "Caf\xC3\xA9 \\input{kapitel-\xC3\xBC} na\xC3\xAFve.\n\n"
+                    "$\xCE\xB1 \xE2\x89\xA4 \xE2\x86\x92$ and $\\alpha \\le \\rightarrow$\n\n"
+                    "$\\frac{\xCE\xB1}{2} \xE2\x89\xA4 x$ or $\\frac{\\alpha}{2} \\le x$\n\n"
+                    "\\verb|\xC3\xA9\xE2\x80\x94| \\index{M\xC3\xBCller}\n\n"
+                    "\\input{win} \xC3\xA9\n\\end{document}\n");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(hasString(out.mif, "Caf\\x8e  ")) << out.mif;
+  EXPECT_TRUE(hasString(out.mif, "Gr\\x9f \\xa7 e aus M\\x9f nchen. "));
+  EXPECT_TRUE(hasString(out.mif, "na\\x95 ve. "));
+  // The Latin-1 file is reported as such; the UTF-8 one and the declared one are not.
+  EXPECT_NE(out.result.err.find("kapitel-\xC3\xBC.tex: 1: this file is not valid UTF-8"),
+            std::string::npos)
+      << out.result.err;
+  EXPECT_EQ(out.result.err.find("doc.tex: 3: this file"), std::string::npos);
+  // Greek and relations in math: the same formula as the commands give (one this short is
+  // written as text in the Symbol font).
+  std::size_t first = out.mif.find("<String `a\\xa3 \\xae ");
+  ASSERT_NE(first, std::string::npos) << out.mif;
+  EXPECT_NE(out.mif.find("<String `a\\xa3 \\xae ", first + 1), std::string::npos);
+  first = out.mif.find("<MathFullForm `");
+  ASSERT_NE(first, std::string::npos);
+  std::size_t second = out.mif.find("<MathFullForm `", first + 1);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(out.mif.substr(first, out.mif.find('\n', first) - first),
+            out.mif.substr(second, out.mif.find('\n', second) - second));
+  EXPECT_NE(out.mif.find("alpha", first), std::string::npos);
+  // Verbatim text and index entries hold FrameRoman characters.
+  EXPECT_TRUE(hasString(out.mif, "<String `\\x8e \\xd1 '>"));
+  EXPECT_TRUE(hasString(out.mif, "<MText `M\\x9f ller'>"));
+  // The declaration in win.tex holds from there on, for the main file too: its UTF-8 e-acute is
+  // read as two cp1252 characters.
+  EXPECT_TRUE(hasString(out.mif, "\\xd2 Zitat\\xd3  \\xd0  \\xdb  5."));
+  EXPECT_TRUE(hasString(out.mif, "\\xcc \\xa9 "));
 }
 
 }  // namespace
