@@ -340,23 +340,27 @@ static_assert(kMifOperatorCount < kGroupEnd, "an operator's byte must not be the
 // A spill's blocks double from the first size up to the largest.
 constexpr std::size_t kFirstPackedBlock = 1024;
 constexpr std::size_t kLargestPackedBlock = 64 * 1024;
-// A varint of a size_t takes at most this many bytes.
-constexpr std::size_t kMostVarintBytes = 10;
+
+// Starts a block with room for at least `n` bytes: the blocks double from the first size up to
+// the largest.
+PackedBlock& newPackedBlock(Spill& spill, std::size_t n) {
+  std::vector<PackedBlock>& blocks = spill.blocks;
+  std::size_t size = blocks.empty() ? kFirstPackedBlock
+                                    : std::min(2 * blocks.back().capacity, kLargestPackedBlock);
+  size = std::max(size, n);
+  PackedBlock& block = blocks.emplace_back();
+  block.bytes.reset(new char[size]);
+  block.capacity = size;
+  return block;
+}
 
 // Room for `n` more bytes at the end of the spill's last block, in one piece.
-char* packRoom(Spill& spill, std::size_t n) {
+inline char* packRoom(Spill& spill, std::size_t n) {
   std::vector<PackedBlock>& blocks = spill.blocks;
-  if (blocks.empty() || blocks.back().capacity - blocks.back().size < n) {
-    std::size_t size = blocks.empty() ? kFirstPackedBlock
-                                      : std::min(2 * blocks.back().capacity, kLargestPackedBlock);
-    size = std::max(size, n);
-    PackedBlock& block = blocks.emplace_back();
-    block.bytes.reset(new char[size]);
-    block.capacity = size;
-  }
-  PackedBlock& block = blocks.back();
-  char* room = block.bytes.get() + block.size;
-  block.size += n;
+  PackedBlock* block = blocks.empty() ? nullptr : &blocks.back();
+  if (!block || block->capacity - block->size < n) block = &newPackedBlock(spill, n);
+  char* room = block->bytes.get() + block->size;
+  block->size += n;
   return room;
 }
 
@@ -379,12 +383,12 @@ void packFixed(Spill& spill, Op op, const void* values, std::size_t size) {
 
 // Packs a node's operator byte, `prefix` as a varint, and the text (if any) with its NUL.
 void packText(Spill& spill, Op op, std::size_t prefix, const char* text, std::size_t length) {
-  char head[1 + kMostVarintBytes];
-  head[0] = static_cast<char>(op);
-  std::size_t headLength = 1 + packedVarint(head + 1, prefix);
+  std::size_t headLength = 2;  // the operator and the varint's last byte
+  for (std::size_t rest = prefix; rest >= 0x80; rest >>= 7) ++headLength;
   std::size_t textBytes = text ? length + 1 : 0;
   char* p = packRoom(spill, headLength + textBytes);
-  std::memcpy(p, head, headLength);
+  p[0] = static_cast<char>(op);
+  packedVarint(p + 1, prefix);
   if (text) {
     std::memcpy(p + headLength, text, length);
     p[headLength + length] = '\0';
