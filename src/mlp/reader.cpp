@@ -1,5 +1,6 @@
 #include "mlp/reader.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cstdio>
@@ -157,7 +158,9 @@ constexpr FoldTable kLowerFold = makeLowerFold();
 
 // A word up to white space or `>`, folded to small letters (in FrameRoman with `frameRoman`);
 // `tooLong` is reported at the character after the limit.
-std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
+// With `hash`, the name's hash (see nameHashStep) is taken as it is read.
+std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong,
+                     std::size_t* hash = nullptr) {
   // Both limits fit the buffer; the word is gathered there and made a string once.
   static_assert(kMaxTagLength <= kMaxWordLength && kMaxNameLength <= kMaxWordLength);
   char word[kMaxWordLength];
@@ -167,18 +170,29 @@ std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
   // The cursor is read into locals and stored back once: the stores into the word would
   // otherwise make the compiler reload it for every character.
   CharCursor c = cur;
+  std::uint64_t h = kNameHashStart;
   while (c.current != kEndOfInput && c.current != '>' && !isWhite(c.current)) {
     if (length == limit) {
       cur = c;
       fatal("%s", tooLong);
     }
     word[length++] = static_cast<char>(fold[static_cast<unsigned char>(c.current)]);
+    if (hash) h = nameHashStep(h, static_cast<unsigned char>(word[length - 1]));
     // The rest of the word within the same text is taken in one run, the cursor's checks
     // apart; the run stops before the byte that ends the word, the text or the limit.
     const auto* bytes = reinterpret_cast<const unsigned char*>(c.data);
     std::size_t at = c.pos;
-    while (at < c.size && length < limit && !kWordEnds.on[bytes[at]])
-      word[length++] = static_cast<char>(fold[bytes[at++]]);
+    const std::size_t stop = std::min(c.size, at + (limit - length));
+    if (hash) {
+      while (at < stop && !kWordEnds.on[bytes[at]]) {
+        unsigned char folded = fold[bytes[at++]];
+        word[length++] = static_cast<char>(folded);
+        h = nameHashStep(h, folded);
+      }
+    } else {
+      while (at < stop && !kWordEnds.on[bytes[at]])
+        word[length++] = static_cast<char>(fold[bytes[at++]]);
+    }
     if (at > c.pos) c.current = bytes[at - 1];
     c.pos = at;
     if (c.pos < c.size && c.data[c.pos] != 0) {
@@ -190,6 +204,7 @@ std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
     }
   }
   cur = c;
+  if (hash) *hash = nameHashEnd(h);
   return std::string(word, length);
 }
 
@@ -291,6 +306,10 @@ void skipWhite() {
 
 std::string readTagName() {
   return readWord(kMaxTagLength, true, "Overlong tagname");
+}
+
+std::string readTagName(std::size_t* hash) {
+  return readWord(kMaxTagLength, true, "Overlong tagname", hash);
 }
 
 std::uint32_t readInteger() {
