@@ -188,29 +188,36 @@ void putf(const char* format, ...) {
 }
 
 // Level L is 2L columns: a tab for every four, spaces for the rest.
+constexpr char kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+constexpr std::size_t kMostTabs = sizeof kTabs - 1;
+
 void putIndent(int level) {
-  static constexpr char kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
-  constexpr std::size_t kMostTabs = sizeof kTabs - 1;
   std::size_t tabs = static_cast<std::size_t>(level) / 2;
-  if (tabs <= kMostTabs) {
-    // The usual depth: a whole row of tabs is copied and the output ends where it should.
-    char* out = room(kMostTabs + 2);
-    std::memcpy(out, kTabs, kMostTabs);
-    out += tabs;
-    if (level % 2) {
-      out[0] = ' ';
-      out[1] = ' ';
-      out += 2;
-    }
-    commit(out);
-    return;
-  }
   while (tabs > kMostTabs) {
     putBytes(kTabs, kMostTabs);
     tabs -= kMostTabs;
   }
   putBytes(kTabs, tabs);
   if (level % 2) putBytes("  ", 2);
+}
+
+// Room for a line's indentation at `level` and `n` bytes after it, the indentation written: the
+// usual depth copies a whole row of tabs and the output ends where it should.
+inline char* indentedRoom(int level, std::size_t n) {
+  std::size_t tabs = static_cast<std::size_t>(level) / 2;
+  if (tabs > kMostTabs) {
+    putIndent(level);
+    return room(n);
+  }
+  char* out = room(n + kMostTabs + 2);
+  std::memcpy(out, kTabs, kMostTabs);
+  out += tabs;
+  if (level % 2) {
+    out[0] = ' ';
+    out[1] = ' ';
+    out += 2;
+  }
+  return out;
 }
 
 // Bytes that a string holds as they are: printable ASCII and the control characters other than
@@ -310,17 +317,17 @@ char* lineEndAt(char* out, bool last) {
   return out;
 }
 
-// The first line of a group: '<' and its name.
-void openGroup(Op op) {
-  char* out = room(kMostLineBytes);
+// The first line of a group at `level`: '<' and its name.
+void openGroup(Op op, int level) {
+  char* out = indentedRoom(level, kMostLineBytes);
   *out++ = '<';
   out = nameAt(out, op);
   commit(lineEndAt(out, false));
 }
 
-// The last line of a group of `children` children, after its indentation.
-void closeGroup(Op op, std::size_t children, bool last) {
-  char* out = room(kMostLineBytes);
+// The last line of a group at `level` of `children` children.
+void closeGroup(Op op, int level, std::size_t children, bool last) {
+  char* out = indentedRoom(level, kMostLineBytes);
   *out++ = '>';
   if (children >= kEndCommentChildren) {
     std::memcpy(out, " # end of ", 10);
@@ -504,15 +511,15 @@ class PackedReader {
   const char* end_ = nullptr;
 };
 
-bool writeLeaf(Op op, const float* n, std::int32_t integer, const char* text, bool last);
+bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const char* text, bool last);
 
 // Formats one packed node at `level`, as writeNode writes the node it was packed from; true when
 // writing must stop.
 bool formatPacked(PackedReader& in, int level) {
   auto op = static_cast<Op>(static_cast<unsigned char>(*in.take(1)));
   if (op == kPlaceholderOp) return false;
-  putIndent(level);
   if (op == kRawTextOp) {
+    putIndent(level);
     std::size_t length = in.varint();
     putBytes(in.take(length + 1), length);
     return false;
@@ -544,7 +551,7 @@ bool formatPacked(PackedReader& in, int level) {
       break;
     }
     case 'P': {
-      openGroup(op);
+      openGroup(op, level);
       std::size_t children = 0;
       for (;;) {
         if (in.atEnd()) return true;  // packing stopped inside the group
@@ -553,14 +560,13 @@ bool formatPacked(PackedReader& in, int level) {
         if (formatPacked(in, level + 1)) return true;
       }
       in.take(1);
-      putIndent(level);
-      closeGroup(op, children, false);
+      closeGroup(op, level, children, false);
       return false;
     }
     default:
       break;
   }
-  return writeLeaf(op, n, integer, text, false);
+  return writeLeaf(op, level, n, integer, text, false);
 }
 
 // Formats the nodes of a spill into the output in their place; true when one of them ended it.
@@ -572,11 +578,12 @@ bool formatSpill(const Spill& spill, int level) {
   return spill.stopped;
 }
 
-// Writes a statement that is not a group, after its indentation: its operator, its numbers or its
-// text (for S and s none stands for a string without text; for T it is the keyword), and the end
-// of its line; true when the operator cannot be written and writing must stop.
-bool writeLeaf(Op op, const float* n, std::int32_t integer, const char* text, bool last) {
-  char* out = room(kMostLineBytes);
+// Writes a statement that is not a group at `level`: its indentation, its operator, its numbers or
+// its text (for S and s none stands for a string without text; for T it is the keyword), and the
+// end of its line; true when the operator cannot be written and writing must stop.
+bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const char* text,
+               bool last) {
+  char* out = indentedRoom(level, kMostLineBytes);
   *out++ = '<';
   out = nameAt(out, op);
   switch (opKind(op)) {
@@ -646,32 +653,31 @@ bool writeNode(const MifNode* node, int level) {
   }
   if (node->spill) return formatSpill(*node->spill, level);
   if (node->op == kPlaceholderOp) return false;
-  putIndent(level);
   if (node->op == kRawTextOp) {
+    putIndent(level);
     put(std::string_view(node->text.c_str()));  // up to a NUL byte, as C text
     return false;
   }
   bool last = node == cursorNode();
   switch (opKind(node->op)) {
     case 'P': {
-      openGroup(node->op);
+      openGroup(node->op, level);
       std::size_t children = 0;
       for (const MifNode* child = node->child; child; child = child->last ? nullptr : child->next) {
         children += child->spill ? child->spill->nodes : 1;
         if (writeNode(child, level + 1)) return true;
       }
-      putIndent(level);
-      closeGroup(node->op, children, last);
+      closeGroup(node->op, level, children, last);
       return false;
     }
     case 'S':
-      return writeLeaf(node->op, node->number, node->integer,
+      return writeLeaf(node->op, level, node->number, node->integer,
                        node->hasText ? node->text.c_str() : nullptr, last);
     case 's':
     case 'T':
-      return writeLeaf(node->op, node->number, node->integer, node->ref, last);
+      return writeLeaf(node->op, level, node->number, node->integer, node->ref, last);
     default:
-      return writeLeaf(node->op, node->number, node->integer, nullptr, last);
+      return writeLeaf(node->op, level, node->number, node->integer, nullptr, last);
   }
 }
 
