@@ -133,7 +133,7 @@ Spill* newSpill() {
 
 void recycleSpills(std::vector<Spill*>& standIns) {
   for (Spill* spill : standIns) {
-    std::vector<std::string>().swap(spill->blocks);
+    std::vector<PackedBlock>().swap(spill->blocks);
     mif.freeSpills.push_back(spill);
   }
   standIns.clear();

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,13 @@ namespace pendra::mif {
 // their line numbers being known only then. The blocks grow in size, so that a short row or
 // picture takes a small one; a packed node never straddles two blocks.
 struct MifNode;
+struct PackedBlock {
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;      // bytes packed
+  std::size_t capacity = 0;  // bytes allocated
+};
 struct Spill {
-  std::vector<std::string> blocks;
+  std::vector<PackedBlock> blocks;
   MifNode* parent = nullptr;  // the open group whose children are streamed; none at the top level
   MifNode* outer = nullptr;   // the stand-in of the enclosing streamed group, for a nested one
   std::size_t nodes = 0;      // siblings written so far

@@ -64,6 +64,16 @@ inline void putChar(char c) {
   active->buffer[active->fill++] = c;
 }
 
+// Room for `n` bytes at the end of the output, which the caller writes and then commits.
+inline char* room(std::size_t n) {
+  if (active->fill + n > kBufferSize) flushOutput();
+  return active->buffer + active->fill;
+}
+
+inline void commit(const char* end) {
+  active->fill = static_cast<std::size_t>(end - active->buffer);
+}
+
 void putf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 inline void put(std::string_view text) {
@@ -105,12 +115,20 @@ bool scaledDigits(float value, int precision, std::uint64_t* scaled) {
   return true;
 }
 
-// A number as printf's "%.Nf" writes it, `precision` being 1 or 2.
-void putFixed(float value, int precision) {
+// The longest number fixedAt writes: the digits of the largest float, a point, two decimals and
+// a sign fit with room to spare.
+constexpr std::size_t kMostNumberBytes = 64;
+
+// Writes a number at `out` as printf's "%.Nf" writes it, `precision` being 1 or 2; returns the end.
+char* fixedAt(char* out, float value, int precision) {
   std::uint64_t scaled;
   if (scaledDigits(value, precision, &scaled)) {
-    char text[40];
-    char* end = text + sizeof text;
+    if (std::signbit(value)) *out++ = '-';
+    // The integer part has one digit more for every power of ten below it.
+    std::size_t digits = static_cast<std::size_t>(precision) + 1;
+    for (std::uint64_t rest = scaled / (precision == 1 ? 10u : 100u); rest >= 10; rest /= 10)
+      ++digits;
+    char* end = out + digits + 1;
     char* p = end;
     for (int i = 0; i < precision; ++i) {
       *--p = static_cast<char>('0' + scaled % 10);
@@ -121,39 +139,30 @@ void putFixed(float value, int precision) {
       *--p = static_cast<char>('0' + scaled % 10);
       scaled /= 10;
     } while (scaled > 0);
-    if (std::signbit(value)) *--p = '-';
-    putBytes(p, static_cast<std::size_t>(end - p));
-    return;
+    return end;
   }
-  char text[64];
+  char text[kMostNumberBytes];
   auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<double>(value),
                                  std::chars_format::fixed, precision);
+  std::size_t length = static_cast<std::size_t>(end - text);
   if (ec != std::errc()) {
-    if (precision == 1) {
-      putf("%.1f", static_cast<double>(value));
-    } else {
-      putf("%.2f", static_cast<double>(value));
-    }
-    return;
+    int printed = std::snprintf(text, sizeof text, precision == 1 ? "%.1f" : "%.2f",
+                                static_cast<double>(value));
+    length = printed < 0 ? 0 : std::min(static_cast<std::size_t>(printed), sizeof text - 1);
   }
-  putBytes(text, static_cast<std::size_t>(end - text));
-}
-
-void putInteger(std::int32_t value) {
-  char text[16];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  (void)ec;  // sixteen characters hold every 32-bit integer
-  putBytes(text, static_cast<std::size_t>(end - text));
+  std::memcpy(out, text, length);
+  return out + length;
 }
 
 // " X\"" for each of the numbers, then ">": a point or a rectangle in inches.
-void putInches(const float* n, int count) {
+char* inchesAt(char* out, const float* n, int count) {
   for (int i = 0; i < count; ++i) {
-    putChar(' ');
-    putFixed(n[i], 2);
-    putChar('"');
+    *out++ = ' ';
+    out = fixedAt(out, n[i], 2);
+    *out++ = '"';
   }
-  put(">");
+  *out++ = '>';
+  return out;
 }
 
 void putf(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -179,9 +188,10 @@ void putf(const char* format, ...) {
 }
 
 // Level L is 2L columns: a tab for every four, spaces for the rest.
+constexpr char kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+constexpr std::size_t kMostTabs = sizeof kTabs - 1;
+
 void putIndent(int level) {
-  static constexpr char kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
-  constexpr std::size_t kMostTabs = sizeof kTabs - 1;
   std::size_t tabs = static_cast<std::size_t>(level) / 2;
   while (tabs > kMostTabs) {
     putBytes(kTabs, kMostTabs);
@@ -189,6 +199,25 @@ void putIndent(int level) {
   }
   putBytes(kTabs, tabs);
   if (level % 2) putBytes("  ", 2);
+}
+
+// Room for a line's indentation at `level` and `n` bytes after it, the indentation written: the
+// usual depth copies a whole row of tabs and the output ends where it should.
+inline char* indentedRoom(int level, std::size_t n) {
+  std::size_t tabs = static_cast<std::size_t>(level) / 2;
+  if (tabs > kMostTabs) {
+    putIndent(level);
+    return room(n);
+  }
+  char* out = room(n + kMostTabs + 2);
+  std::memcpy(out, kTabs, kMostTabs);
+  out += tabs;
+  if (level % 2) {
+    out[0] = ' ';
+    out[1] = ' ';
+    out += 2;
+  }
+  return out;
 }
 
 // Bytes that a string holds as they are: printable ASCII and the control characters other than
@@ -241,20 +270,70 @@ void putEscaped(const char* text) {
   }
 }
 
-// The operators' names, measured once: every statement written starts with one.
-std::array<std::string_view, kMifOperatorCount> measureOperatorNames() {
-  std::array<std::string_view, kMifOperatorCount> names;
-  for (std::size_t i = 0; i < kMifOperatorCount; ++i) names[i] = kMifOperators[i].name;
+// The operators' names, each in a row of fixed size with its length: every statement written
+// starts with one, copied whole and cut to its length.
+constexpr std::size_t kNameRow = 24;
+struct NameRow {
+  char text[kNameRow];
+  std::size_t length;
+};
+std::array<NameRow, kMifOperatorCount> measureOperatorNames() {
+  std::array<NameRow, kMifOperatorCount> names{};
+  for (std::size_t i = 0; i < kMifOperatorCount; ++i) {
+    std::string_view name = kMifOperators[i].name;
+    if (name.size() > kNameRow) name = {};  // never so: the longest name has 19 letters
+    std::memcpy(names[i].text, name.data(), name.size());
+    names[i].length = name.size();
+  }
   return names;
 }
-const std::array<std::string_view, kMifOperatorCount> kOperatorNames = measureOperatorNames();
+const std::array<NameRow, kMifOperatorCount> kOperatorNames = measureOperatorNames();
 
-void countLine() {
+inline char* nameAt(char* out, Op op) {
+  const NameRow& row = kOperatorNames[static_cast<std::size_t>(op)];
+  std::memcpy(out, row.text, kNameRow);
+  return out + row.length;
+}
+
+// The most a statement's line holds besides its strings and its indentation: '<', the name, four
+// numbers, the closing bytes, a line comment and the end of the line.
+constexpr std::size_t kMostLineBytes = 1 + kNameRow + 4 * (kMostNumberBytes + 2) + 64;
+static_assert(kMostLineBytes < kBufferSize);
+
+// The end of a line: the line is counted, every twentieth carries its number.
+char* lineEndAt(char* out, bool last) {
   ++active->line;
   if (active->line % kLineCommentEvery == 0) {
-    put(" # line ");
-    putInteger(active->line);
+    std::memcpy(out, " # line ", 8);
+    out += 8;
+    out = std::to_chars(out, out + 16, active->line).ptr;
   }
+  if (last) {
+    static constexpr std::string_view kLast = " # [[last node]]\n";
+    std::memcpy(out, kLast.data(), kLast.size());
+    return out + kLast.size();
+  }
+  *out++ = '\n';
+  return out;
+}
+
+// The first line of a group at `level`: '<' and its name.
+void openGroup(Op op, int level) {
+  char* out = indentedRoom(level, kMostLineBytes);
+  *out++ = '<';
+  out = nameAt(out, op);
+  commit(lineEndAt(out, false));
+}
+
+// The last line of a group at `level` of `children` children.
+void closeGroup(Op op, int level, std::size_t children, bool last) {
+  char* out = indentedRoom(level, kMostLineBytes);
+  *out++ = '>';
+  if (children >= kEndCommentChildren) {
+    std::memcpy(out, " # end of ", 10);
+    out = nameAt(out + 10, op);
+  }
+  commit(lineEndAt(out, last));
 }
 
 // The packed form of nodes written out early. A node is its operator's byte and its values: C two
@@ -268,21 +347,28 @@ static_assert(kMifOperatorCount < kGroupEnd, "an operator's byte must not be the
 // A spill's blocks double from the first size up to the largest.
 constexpr std::size_t kFirstPackedBlock = 1024;
 constexpr std::size_t kLargestPackedBlock = 64 * 1024;
-// A varint of a size_t takes at most this many bytes.
-constexpr std::size_t kMostVarintBytes = 10;
+
+// Starts a block with room for at least `n` bytes: the blocks double from the first size up to
+// the largest.
+PackedBlock& newPackedBlock(Spill& spill, std::size_t n) {
+  std::vector<PackedBlock>& blocks = spill.blocks;
+  std::size_t size = blocks.empty() ? kFirstPackedBlock
+                                    : std::min(2 * blocks.back().capacity, kLargestPackedBlock);
+  size = std::max(size, n);
+  PackedBlock& block = blocks.emplace_back();
+  block.bytes.reset(new char[size]);
+  block.capacity = size;
+  return block;
+}
 
 // Room for `n` more bytes at the end of the spill's last block, in one piece.
-char* packRoom(Spill& spill, std::size_t n) {
-  std::vector<std::string>& blocks = spill.blocks;
-  if (blocks.empty() || blocks.back().capacity() - blocks.back().size() < n) {
-    std::size_t size = blocks.empty() ? kFirstPackedBlock
-                                      : std::min(2 * blocks.back().capacity(), kLargestPackedBlock);
-    blocks.emplace_back().reserve(std::max(size, n));
-  }
-  std::string& block = blocks.back();
-  std::size_t at = block.size();
-  block.resize(at + n);  // within the capacity: the block does not move
-  return block.data() + at;
+inline char* packRoom(Spill& spill, std::size_t n) {
+  std::vector<PackedBlock>& blocks = spill.blocks;
+  PackedBlock* block = blocks.empty() ? nullptr : &blocks.back();
+  if (!block || block->capacity - block->size < n) block = &newPackedBlock(spill, n);
+  char* room = block->bytes.get() + block->size;
+  block->size += n;
+  return room;
 }
 
 std::size_t packedVarint(char* out, std::size_t value) {
@@ -304,12 +390,12 @@ void packFixed(Spill& spill, Op op, const void* values, std::size_t size) {
 
 // Packs a node's operator byte, `prefix` as a varint, and the text (if any) with its NUL.
 void packText(Spill& spill, Op op, std::size_t prefix, const char* text, std::size_t length) {
-  char head[1 + kMostVarintBytes];
-  head[0] = static_cast<char>(op);
-  std::size_t headLength = 1 + packedVarint(head + 1, prefix);
+  std::size_t headLength = 2;  // the operator and the varint's last byte
+  for (std::size_t rest = prefix; rest >= 0x80; rest >>= 7) ++headLength;
   std::size_t textBytes = text ? length + 1 : 0;
   char* p = packRoom(spill, headLength + textBytes);
-  std::memcpy(p, head, headLength);
+  p[0] = static_cast<char>(op);
+  packedVarint(p + 1, prefix);
   if (text) {
     std::memcpy(p + headLength, text, length);
     p[headLength + length] = '\0';
@@ -321,8 +407,8 @@ void packText(Spill& spill, Op op, std::size_t prefix, const char* text, std::si
 bool packNode(Spill& spill, const MifNode* node) {
   if (node->spill) {
     // A nested stand-in, complete: its packed nodes move in whole, in their place.
-    std::vector<std::string>& inner = node->spill->blocks;
-    for (std::string& block : inner) spill.blocks.push_back(std::move(block));
+    std::vector<PackedBlock>& inner = node->spill->blocks;
+    for (PackedBlock& block : inner) spill.blocks.push_back(std::move(block));
     inner.clear();
     return node->spill->stopped;
   }
@@ -383,18 +469,20 @@ bool packNode(Spill& spill, const MifNode* node) {
 // Reads a spill's packed nodes in order; a packed node lies within one block.
 class PackedReader {
  public:
-  explicit PackedReader(const std::vector<std::string>& blocks) : blocks_(blocks) {}
+  explicit PackedReader(const std::vector<PackedBlock>& blocks) : blocks_(blocks) {
+    if (!blocks_.empty()) enter(0);
+  }
   bool atEnd() {
     settle();
-    return block_ == blocks_.size();
+    return at_ == end_;
   }
   unsigned char peek() {
     settle();
-    return static_cast<unsigned char>(blocks_[block_][at_]);
+    return static_cast<unsigned char>(*at_);
   }
   const char* take(std::size_t n) {
     settle();
-    const char* p = blocks_[block_].data() + at_;
+    const char* p = at_;
     at_ += n;
     return p;
   }
@@ -408,26 +496,30 @@ class PackedReader {
   }
 
  private:
-  void settle() {
-    while (block_ < blocks_.size() && at_ == blocks_[block_].size()) {
-      ++block_;
-      at_ = 0;
-    }
+  void enter(std::size_t block) {
+    block_ = block;
+    at_ = blocks_[block].bytes.get();
+    end_ = at_ + blocks_[block].size;
   }
-  const std::vector<std::string>& blocks_;
+  // Moves on to the next block with bytes left when the current one is read whole.
+  void settle() {
+    while (at_ == end_ && block_ + 1 < blocks_.size()) enter(block_ + 1);
+  }
+  const std::vector<PackedBlock>& blocks_;
   std::size_t block_ = 0;
-  std::size_t at_ = 0;
+  const char* at_ = nullptr;
+  const char* end_ = nullptr;
 };
 
-bool writeLeaf(Op op, const float* n, std::int32_t integer, const char* text, bool last);
+bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const char* text, bool last);
 
 // Formats one packed node at `level`, as writeNode writes the node it was packed from; true when
 // writing must stop.
 bool formatPacked(PackedReader& in, int level) {
   auto op = static_cast<Op>(static_cast<unsigned char>(*in.take(1)));
   if (op == kPlaceholderOp) return false;
-  putIndent(level);
   if (op == kRawTextOp) {
+    putIndent(level);
     std::size_t length = in.varint();
     putBytes(in.take(length + 1), length);
     return false;
@@ -459,10 +551,7 @@ bool formatPacked(PackedReader& in, int level) {
       break;
     }
     case 'P': {
-      putChar('<');
-      put(kOperatorNames[static_cast<std::size_t>(op)]);
-      countLine();
-      put("\n");
+      openGroup(op, level);
       std::size_t children = 0;
       for (;;) {
         if (in.atEnd()) return true;  // packing stopped inside the group
@@ -471,20 +560,13 @@ bool formatPacked(PackedReader& in, int level) {
         if (formatPacked(in, level + 1)) return true;
       }
       in.take(1);
-      putIndent(level);
-      put(">");
-      if (children >= kEndCommentChildren) {
-        put(" # end of ");
-        put(kOperatorNames[static_cast<std::size_t>(op)]);
-      }
-      countLine();
-      put("\n");
+      closeGroup(op, level, children, false);
       return false;
     }
     default:
       break;
   }
-  return writeLeaf(op, n, integer, text, false);
+  return writeLeaf(op, level, n, integer, text, false);
 }
 
 // Formats the nodes of a spill into the output in their place; true when one of them ended it.
@@ -496,58 +578,68 @@ bool formatSpill(const Spill& spill, int level) {
   return spill.stopped;
 }
 
-// Writes a statement that is not a group, after its indentation: its operator, its numbers or its
-// text (for S and s none stands for a string without text; for T it is the keyword), and the end
-// of its line; true when the operator cannot be written and writing must stop.
-bool writeLeaf(Op op, const float* n, std::int32_t integer, const char* text, bool last) {
-  putChar('<');
-  put(kOperatorNames[static_cast<std::size_t>(op)]);
+// Writes a statement that is not a group at `level`: its indentation, its operator, its numbers or
+// its text (for S and s none stands for a string without text; for T it is the keyword), and the
+// end of its line; true when the operator cannot be written and writing must stop.
+bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const char* text,
+               bool last) {
+  char* out = indentedRoom(level, kMostLineBytes);
+  *out++ = '<';
+  out = nameAt(out, op);
   switch (opKind(op)) {
     case 'C':
-      putInches(n, 2);
+      out = inchesAt(out, n, 2);
       break;
     case 'D':
-      putChar(' ');
-      putFixed(n[0], 1);
-      put(" pt>");
+      *out++ = ' ';
+      out = fixedAt(out, n[0], 1);
+      std::memcpy(out, " pt>", 4);
+      out += 4;
       break;
     case 'F':
-      putChar(' ');
-      putFixed(n[0], 2);
-      put(">");
+      *out++ = ' ';
+      out = fixedAt(out, n[0], 2);
+      *out++ = '>';
       break;
     case 'N':
-      putChar(' ');
-      putInteger(integer);
-      put(">");
+      *out++ = ' ';
+      out = std::to_chars(out, out + 16, integer).ptr;  // sixteen hold every 32-bit integer
+      *out++ = '>';
       break;
     case 'O':
-      put(">");
+      *out++ = '>';
       break;
     case 'Q':
-      putInches(n, 4);
+      out = inchesAt(out, n, 4);
       break;
     case 'S':
     case 's':
-      put(" `");
+      out[0] = ' ';
+      out[1] = '`';
+      commit(out + 2);
       if (text) {
         putEscaped(text);
       } else {
         put("** NULL **");
       }
-      put("'>");
+      out = room(kMostLineBytes);
+      out[0] = '\'';
+      out[1] = '>';
+      out += 2;
       break;
     case 'T':
-      put(" ");
+      *out++ = ' ';
+      commit(out);
       put(text ? text : "");
-      put(">");
+      out = room(kMostLineBytes);
+      *out++ = '>';
       break;
     default:
-      put("\n");
+      *out++ = '\n';
+      commit(out);
       return true;
   }
-  countLine();
-  put(last ? " # [[last node]]\n" : "\n");
+  commit(lineEndAt(out, last));
   return false;
 }
 
@@ -561,42 +653,31 @@ bool writeNode(const MifNode* node, int level) {
   }
   if (node->spill) return formatSpill(*node->spill, level);
   if (node->op == kPlaceholderOp) return false;
-  putIndent(level);
   if (node->op == kRawTextOp) {
+    putIndent(level);
     put(std::string_view(node->text.c_str()));  // up to a NUL byte, as C text
     return false;
   }
   bool last = node == cursorNode();
   switch (opKind(node->op)) {
     case 'P': {
-      const std::string_view name = kOperatorNames[static_cast<std::size_t>(node->op)];
-      putChar('<');
-      put(name);
-      countLine();
-      put("\n");
+      openGroup(node->op, level);
       std::size_t children = 0;
       for (const MifNode* child = node->child; child; child = child->last ? nullptr : child->next) {
         children += child->spill ? child->spill->nodes : 1;
         if (writeNode(child, level + 1)) return true;
       }
-      putIndent(level);
-      put(">");
-      if (children >= kEndCommentChildren) {
-        put(" # end of ");
-        put(name);
-      }
-      countLine();
-      put(last ? " # [[last node]]\n" : "\n");
+      closeGroup(node->op, level, children, last);
       return false;
     }
     case 'S':
-      return writeLeaf(node->op, node->number, node->integer,
+      return writeLeaf(node->op, level, node->number, node->integer,
                        node->hasText ? node->text.c_str() : nullptr, last);
     case 's':
     case 'T':
-      return writeLeaf(node->op, node->number, node->integer, node->ref, last);
+      return writeLeaf(node->op, level, node->number, node->integer, node->ref, last);
     default:
-      return writeLeaf(node->op, node->number, node->integer, nullptr, last);
+      return writeLeaf(node->op, level, node->number, node->integer, nullptr, last);
   }
 }
 

@@ -1,9 +1,14 @@
 #include "mlp/reader.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cstdio>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "common/chars.h"
 #include "mif/fatal.h"
@@ -57,6 +62,23 @@ void refreshSource() {
   cur.size = text.size();
 }
 
+// The first line feed or carriage return in [p, end), or `end`; sixteen bytes at a time.
+const char* findLineEnd(const char* p, const char* end) {
+#ifdef __SSE2__
+  constexpr std::ptrdiff_t kVectorBytes = 16;
+  const __m128i lineFeed = _mm_set1_epi8('\n');
+  const __m128i carriageReturn = _mm_set1_epi8('\r');
+  while (end - p >= kVectorBytes) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, lineFeed), _mm_cmpeq_epi8(v, carriageReturn));
+    if (int bits = _mm_movemask_epi8(hit)) return p + __builtin_ctz(static_cast<unsigned>(bits));
+    p += kVectorBytes;
+  }
+#endif
+  while (p < end && *p != '\n' && *p != '\r') ++p;
+  return p;
+}
+
 // Reads one line with its line feed into the line buffer; a carriage return (alone or before a
 // line feed) ends the line as a line feed. False when the channel has nothing more.
 bool readLine() {
@@ -88,8 +110,7 @@ bool readLine() {
     // The bytes up to the next line end are taken at once.
     const char* from = rd.block + rd.blockPos;
     const char* to = rd.block + rd.blockFill;
-    const char* end = from;
-    while (end < to && *end != '\n' && *end != '\r') ++end;
+    const char* end = findLineEnd(from, to);
     rd.line.append(from, end);
     rd.blockPos += static_cast<std::size_t>(end - from);
     if (end == to) continue;
@@ -115,29 +136,65 @@ int peekAhead(std::size_t k) {
   return at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
 }
 
-// A word up to white space or `>`, folded by `fold`; `tooLong` is reported at the character
-// after the limit.
-std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
+// Bytes that end a word: white space, `>` and the NUL that ends a text.
+struct ByteTable {
+  bool on[256];
+};
+constexpr ByteTable makeWordEnds() {
+  ByteTable t{};
+  for (int c = 0; c < 256; ++c) t.on[c] = c == 0 || c == '>' || chars::isMarkupSpace(c);
+  return t;
+}
+constexpr ByteTable kWordEnds = makeWordEnds();
+
+// ASCII capitals folded to small letters, every other byte as it is.
+constexpr FoldTable makeLowerFold() {
+  FoldTable t{};
+  for (int c = 0; c < 256; ++c)
+    t.fold[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return t;
+}
+constexpr FoldTable kLowerFold = makeLowerFold();
+
+// A word up to white space or `>`, folded to small letters (in FrameRoman with `frameRoman`);
+// `tooLong` is reported at the character after the limit.
+// With `hash`, the name's hash (see nameHashStep) is taken as it is read.
+std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong,
+                     std::size_t* hash = nullptr) {
   // Both limits fit the buffer; the word is gathered there and made a string once.
   static_assert(kMaxTagLength <= kMaxWordLength && kMaxNameLength <= kMaxWordLength);
   char word[kMaxWordLength];
   std::size_t length = 0;
   if (limit > kMaxWordLength) limit = kMaxWordLength;
+  const unsigned char* fold = frameRoman ? kFrameRomanFold.fold : kLowerFold.fold;
   // The cursor is read into locals and stored back once: the stores into the word would
   // otherwise make the compiler reload it for every character.
   CharCursor c = cur;
+  std::uint64_t h = kNameHashStart;
   while (c.current != kEndOfInput && c.current != '>' && !isWhite(c.current)) {
     if (length == limit) {
       cur = c;
       fatal("%s", tooLong);
     }
-    auto b = static_cast<unsigned char>(c.current);
-    if (frameRoman) {
-      b = foldFrameRoman(b);
-    } else if (b >= 'A' && b <= 'Z') {
-      b = static_cast<unsigned char>(b - 'A' + 'a');
+    word[length++] = static_cast<char>(fold[static_cast<unsigned char>(c.current)]);
+    if (hash) h = nameHashStep(h, static_cast<unsigned char>(word[length - 1]));
+    // The rest of the word within the same text is taken in one run, the cursor's checks
+    // apart; the run stops before the byte that ends the word, the text or the limit.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(c.data);
+    std::size_t at = c.pos;
+    const std::size_t stop = std::min(c.size, at + (limit - length));
+    if (hash) {
+      while (at < stop && !kWordEnds.on[bytes[at]]) {
+        unsigned char folded = fold[bytes[at++]];
+        word[length++] = static_cast<char>(folded);
+        h = nameHashStep(h, folded);
+      }
+    } else {
+      while (at < stop && !kWordEnds.on[bytes[at]])
+        word[length++] = static_cast<char>(fold[bytes[at++]]);
     }
-    word[length++] = static_cast<char>(b);
+    if (at > c.pos) c.current = bytes[at - 1];
+    c.pos = at;
     if (c.pos < c.size && c.data[c.pos] != 0) {
       c.current = static_cast<unsigned char>(c.data[c.pos++]);
     } else {
@@ -147,6 +204,7 @@ std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong) {
     }
   }
   cur = c;
+  if (hash) *hash = nameHashEnd(h);
   return std::string(word, length);
 }
 
@@ -248,6 +306,10 @@ void skipWhite() {
 
 std::string readTagName() {
   return readWord(kMaxTagLength, true, "Overlong tagname");
+}
+
+std::string readTagName(std::size_t* hash) {
+  return readWord(kMaxTagLength, true, "Overlong tagname", hash);
 }
 
 std::uint32_t readInteger() {

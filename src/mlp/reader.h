@@ -85,8 +85,20 @@ inline bool isWhite(int c) {
   return chars::isMarkupSpace(c);
 }
 
-// Reads a statement name after `<`, folded to lower case.
+// The hash by which the statement table finds a name: FNV-1a over the folded bytes, mixed at the
+// end. The reader takes it of a statement's name as it reads the name.
+constexpr std::uint64_t kNameHashStart = 14695981039346656037ull;
+constexpr std::uint64_t kNameHashPrime = 1099511628211ull;
+inline std::uint64_t nameHashStep(std::uint64_t h, unsigned char c) {
+  return (h ^ c) * kNameHashPrime;
+}
+inline std::size_t nameHashEnd(std::uint64_t h) {
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+// Reads a statement name after `<`, folded to lower case; the second form gives its hash too.
 std::string readTagName();
+std::string readTagName(std::size_t* hash);
 
 std::uint32_t readInteger();
 std::string readName();

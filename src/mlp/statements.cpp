@@ -31,12 +31,17 @@ class NameIndex {
     used_ = 0;
   }
 
-  StatementEntry* find(std::string_view name) const {
+  StatementEntry* find(std::string_view name) const { return find(name, hash(name)); }
+
+  // `nameHash` is hash(name), taken as the name was read.
+  StatementEntry* find(std::string_view name, std::size_t nameHash) const {
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash(name) & mask; slots_[i]; i = (i + 1) & mask)
+    for (std::size_t i = nameHash & mask; slots_[i]; i = (i + 1) & mask)
       if (slots_[i]->name == name) return slots_[i];
     return nullptr;
   }
+
+  static std::size_t hashOf(std::string_view name) { return hash(name); }
 
   // Adds an entry whose name is not in the index yet. An entry that is replaced in place keeps
   // its name and so its slot.
@@ -49,11 +54,12 @@ class NameIndex {
  private:
   static constexpr std::size_t kFirstSize = 512;
 
-  // Statement names are short: a simple multiplicative hash does.
+  // Statement names are short: a simple multiplicative hash does (the reader's, see
+  // nameHashStep).
   static std::size_t hash(std::string_view name) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : name) h = (h ^ c) * 1099511628211ull;
-    return static_cast<std::size_t>(h ^ (h >> 29));
+    std::uint64_t h = kNameHashStart;
+    for (unsigned char c : name) h = nameHashStep(h, c);
+    return nameHashEnd(h);
   }
 
   static void place(std::vector<StatementEntry*>& slots, StatementEntry* entry) {
@@ -355,7 +361,11 @@ void defineMacro(const std::string& name, const std::string& text) {
 }
 
 void dispatchStatement(const std::string& name) {
-  const StatementEntry* entry = lookup(name);
+  dispatchStatement(name, statements.byName.hashOf(name));
+}
+
+void dispatchStatement(const std::string& name, std::size_t hash) {
+  const StatementEntry* entry = statements.byName.find(name, hash);
   if (!entry) {
     skipOperation(name.c_str());
     return;
@@ -384,9 +394,10 @@ void processStatements(bool skipTrailingWhite) {
       continue;
     }
     nextChar();
-    std::string tag = readTagName();
+    std::size_t hash = 0;
+    std::string tag = readTagName(&hash);
     skipWhite();
-    dispatchStatement(tag);
+    dispatchStatement(tag, hash);
     skipWhite();
     if (currentChar() != '>') fatal("Missing '>' after %s tag", tag.c_str());
     nextChar();

@@ -47,6 +47,8 @@ void defineStatement(const std::string& name, Code code);
 void defineMacro(const std::string& name, const std::string& text);
 
 void dispatchStatement(const std::string& name);
+// The same for a name whose hash the reader took (readTagName).
+void dispatchStatement(const std::string& name, std::size_t hash);
 
 // Reads running text and statements until the end of input or a `>` that closes the enclosing
 // statement, which stays current.

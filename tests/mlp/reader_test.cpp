@@ -84,6 +84,21 @@ TEST_F(ReaderTest, PushedTextsNestSixteenDeep) {
   EXPECT_EQ(readAllChars(), "5432109876543210rest>");
 }
 
+TEST_F(ReaderTest, ATagNameIsHashedWholeAsItIsReadAcrossTexts) {
+  // The name runs from a pushed text into the line under it; the hash is the one the statement
+  // table takes of the folded name.
+  open("X\x83Par>");
+  pushInput(std::make_shared<const std::string>("efine\xCB"));
+  setCurrentChar('D');
+  std::size_t hash = 0;
+  const std::string folded = "define\x88\x8Epar";
+  EXPECT_EQ(readTagName(&hash), folded);
+  std::uint64_t expected = kNameHashStart;
+  for (unsigned char c : folded) expected = nameHashStep(expected, c);
+  EXPECT_EQ(hash, nameHashEnd(expected));
+  EXPECT_EQ(currentChar(), '>');
+}
+
 TEST_F(ReaderTest, TagNamesFoldCaseAndStopAtSixtyThreeCharacters) {
   open("!DefinePar\xCB\x83x>");
   EXPECT_EQ(readTagName(), "!definepar\x88\x8Ex");
