@@ -234,7 +234,15 @@ void endParagraph() {
     channelWrite("\n");
     output.statementOpen = false;
     output.lastTextChar = 0;
-    if (env.paragraphKind == 'P' && env.paragraphTag) setParagraphTag(env.paragraphTag);
+    if (env.paragraphKind == 'P' && env.paragraphTag) {
+      setParagraphTag(env.paragraphTag);
+    } else if (output.aligned) {
+      if (env.paragraphTag && *env.paragraphTag)
+        setTagFromEnvironment();
+      else
+        setParagraphTag(kDefaultTag);
+    }
+    output.aligned = false;
     output.afterDisplay = 0;
   } else if (!output.statementFlag) {
     int before = output.blankLines++;
@@ -268,6 +276,12 @@ void setParagraphTag(const char* name) {
     font = formatFont(*row);
   fontState().current = font;
   fontState().lastWritten = font;
+}
+
+void alignFollowingParagraphs(const char* name) {
+  if (output.length > 0) return;
+  setParagraphTag(name);
+  output.aligned = true;
 }
 
 void newParagraphWithTag(const char* name) {
