@@ -807,6 +807,8 @@ constexpr BuiltinCommand kMainRows[] = {
     // Document furniture read and dropped.
     {"\\PassOptionsToPackage", R"t(%x%x)t"},
     {"\\bibliographystyle", R"t(%x)t"},
+    // The blocks of an entry of thebibliography (the .bbl files BibTeX writes).
+    {"\\newblock", R"t(% )t"},
 };
 // clang-format on
 

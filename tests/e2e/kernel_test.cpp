@@ -233,7 +233,7 @@ TEST(Kernel, BibliographyReadsTheBblFileBesideTheSource) {
          "\\end{thebibliography}\n";
   out = convertBody(dir, "", body);
   EXPECT_FALSE(has(out.result.err, "bbl")) << out.result.err;
-  EXPECT_TRUE(has(out.mif, "The Book.")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "D. Knuth, The Book.")) << out.mif;
   EXPECT_TRUE(has(out.mif, "<MText `Ref:k'>")) << out.mif;
   // The main file's own .bbl comes first, as BibTeX names it after the document.
   std::ofstream(dir.path / "doc.bbl")
