@@ -42,10 +42,11 @@ bool has(const std::string& text, const std::string& part) {
 
 TEST(Kernel, UnknownNamesAreWrittenAndSummedUpMostFrequentFirst) {
   TempDir dir("kernel-unknown");
-  Converted out = convertBody(dir, "",
-                              "\\zork \\blip{} \\zork\\zork $\\blip$ \\qux\n"
-                              "\\begin{odd}x\\end{odd}\\begin{odd}y\\end{odd}\\begin{rare}z\\end{rare}"
-                              "\\newenvironment{mine}{}{}\\begin{mine}w\\end{mine}");
+  Converted out =
+      convertBody(dir, "",
+                  "\\zork \\blip{} \\zork\\zork $\\blip$ \\qux\n"
+                  "\\begin{odd}x\\end{odd}\\begin{odd}y\\end{odd}\\begin{rare}z\\end{rare}"
+                  "\\newenvironment{mine}{}{}\\begin{mine}w\\end{mine}");
   EXPECT_EQ(out.result.status, 0) << out.result.err;
   // The name of an unknown command is still written, so that the user sees it in the text.
   EXPECT_TRUE(has(out.mif, "\\\\zork")) << out.mif;
@@ -118,8 +119,8 @@ TEST(Kernel, TextCommandsGiveTheirCharacters) {
   EXPECT_FALSE(has(out.result.err, "Unknown")) << out.result.err;
   std::string text = strings(out.mif);
   // The MIF's own escapes: \\ a backslash, \> and \xNN for the rest.
-  for (const char* part : {"a\\\\", "b|", "c<", "d\\>", "\\xd0 ", "\\xd1 ", "\\xd2 ",
-                           "\\xd3 ", "\\xa5 ", "x\\xc9 ", "y\\xc9 ", "z\\xc9 "})
+  for (const char* part : {"a\\\\", "b|", "c<", "d\\>", "\\xd0 ", "\\xd1 ", "\\xd2 ", "\\xd3 ",
+                           "\\xa5 ", "x\\xc9 ", "y\\xc9 ", "z\\xc9 "})
     EXPECT_TRUE(has(text, part)) << part << " in " << text;
   // An ellipsis in text no longer underlines the word after it.
   EXPECT_FALSE(has(out.mif, "FSingle")) << text;
@@ -267,11 +268,12 @@ TEST(Kernel, ListOptionsAreReadAndDescriptionLabelsKeepTheirFormatting) {
 
 TEST(Kernel, ProofsAndUnnumberedTheoremsOfAmsthm) {
   TempDir dir("kernel-amsthm");
-  Converted out = convertBody(
-      dir, "\\usepackage{amsthm}\n\\theoremstyle{plain}\\newtheorem{thm}{Theorem}\n"
-      "\\newtheorem*{rem}{Remark}\n",
-      "\\begin{thm}T1.\\end{thm}\\begin{rem}R.\\end{rem}\\begin{thm}T2.\\end{thm}\n"
-      "\\begin{proof}Easy.\\end{proof}\n\\begin{proof}[Sketch]Hard.\\end{proof}");
+  Converted out =
+      convertBody(dir,
+                  "\\usepackage{amsthm}\n\\theoremstyle{plain}\\newtheorem{thm}{Theorem}\n"
+                  "\\newtheorem*{rem}{Remark}\n",
+                  "\\begin{thm}T1.\\end{thm}\\begin{rem}R.\\end{rem}\\begin{thm}T2.\\end{thm}\n"
+                  "\\begin{proof}Easy.\\end{proof}\n\\begin{proof}[Sketch]Hard.\\end{proof}");
   EXPECT_EQ(out.result.status, 0) << out.result.err;
   EXPECT_FALSE(has(out.result.err, "Unknown")) << out.result.err;
   // The remark's number format has its caption and no counter; the theorems count on.
