@@ -236,17 +236,13 @@ void endParagraph() {
     output.lastTextChar = 0;
     if (env.paragraphKind == 'P' && env.paragraphTag) {
       setParagraphTag(env.paragraphTag);
-    } else if (output.aligned) {
-      if (env.paragraphTag && *env.paragraphTag)
-        setTagFromEnvironment();
-      else
-        setParagraphTag(kDefaultTag);
+      output.aligned = false;
     }
-    output.aligned = false;
     output.afterDisplay = 0;
   } else if (!output.statementFlag) {
     int before = output.blankLines++;
     if (before == 0) {
+      bool ended = output.tagLineWritten;
       if (output.tagLineWritten) {
         channelWrite("\n");
       } else if (env.paragraphKind == 'N') {
@@ -254,6 +250,14 @@ void endParagraph() {
         writeTagLine(output.currentTag.c_str(), false);
       } else {
         channelWrite("\n");
+      }
+      // The paragraph that \centering began has ended: the next takes the environment's tag.
+      if (ended && output.aligned) {
+        output.aligned = false;
+        if (env.paragraphTag && *env.paragraphTag)
+          setTagFromEnvironment();
+        else
+          setParagraphTag(kDefaultTag);
       }
     } else {
       output.tagLineWritten = false;

@@ -294,7 +294,7 @@ TEST(Kernel, ProofsAndUnnumberedTheoremsOfAmsthm) {
 TEST(Kernel, CenteringTagsTheParagraphItBegins) {
   TempDir dir("kernel-center");
   Converted out = convertBody(dir, "",
-                              "Before.\n\n{\\centering Middle.\\par}\n\nAfter.\n\n"
+                              "Before.\n\n{\\centering Middle.\nLine two.\\par}\n\nAfter.\n\n"
                               "\\begin{tabular}{>{\\raggedright}p{2cm}}cell\\end{tabular}");
   EXPECT_EQ(out.result.status, 0) << out.result.err;
   EXPECT_FALSE(has(out.result.err, "unknown")) << out.result.err;
@@ -302,6 +302,10 @@ TEST(Kernel, CenteringTagsTheParagraphItBegins) {
   ASSERT_NE(middle, std::string::npos) << out.mif;
   std::size_t tag = out.mif.rfind("<PgfTag `", middle);
   EXPECT_EQ(out.mif.compare(tag, 17, "<PgfTag `center'>"), 0) << out.mif.substr(tag, 30);
+  // The paragraph's second source line is still in it.
+  std::size_t two = out.mif.find("Line two.");
+  ASSERT_NE(two, std::string::npos);
+  EXPECT_EQ(out.mif.find("<Para", middle), out.mif.find("<Para", two)) << out.mif;
   std::size_t after = out.mif.find("<String `After. '>");
   ASSERT_NE(after, std::string::npos);
   tag = out.mif.rfind("<PgfTag `", after);
