@@ -165,6 +165,7 @@ void runConversion(ConStringT sparm) {
   // rather than a copy of the body behind the prologue.
   output::writePrologue(run.mlp, 0);
   reader::summariseMessages();
+  reader::summariseUnknowns();
   F_Printf(nullptr, "\nLatex->MLP Done\n");
 
   F_ChannelSeek(run.mlp, 0, SEEK_SET);

@@ -50,7 +50,11 @@ void theoremNote() {
 
 // %k outside math: closing quotes, or an underlined argument.
 void quoteOrUnderline(const char* argument) {
-  if (argument[0] == '\'')
+  // An ellipsis (\ldots, \dots, \cdots) in text is the ellipsis character.
+  if (std::strcmp(argument, "0,ldots") == 0 ||
+      (argument[0] == '0' && std::strcmp(reader::readerState().tokenText, "\\ldots") == 0))
+    runInCurrentMode(R"(%f(T)\xc9 %0)");
+  else if (argument[0] == '\'')
     runInCurrentMode(R"(%f(T)\xd5 %0)");
   else if (argument[0] == '"')
     runInCurrentMode(R"(%f(T)\xd3 %0)");
@@ -110,6 +114,9 @@ bool baseCode(unsigned char code) {
       outputState().afterDisplay = 1;
       return true;
     case 'Z':
+      return true;
+    case 'J':
+      generatedListProc();
       return true;
     case 'K':
       reader::usePackageProc();
@@ -202,8 +209,10 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
     case 'r':
       ruleProc();
       return true;
+    case 'e':  // paragraph alignment: only paragraph text has any
+      return true;
     case 't':
-      newTheoremProc();
+      newTheoremProc(argument[0] == '*');
       return true;
     case 'u':
       specialProc();

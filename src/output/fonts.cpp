@@ -104,6 +104,12 @@ void applyStyleCodes(const char* codes) {
       case 'V':
         style &= ~(kItalic | kOblique);
         break;
+      case 'E':  // emphasis: upright inside italic or slanted text, italic elsewhere
+        if (style & (kItalic | kOblique))
+          style &= ~(kItalic | kOblique);
+        else
+          style |= kItalic;
+        break;
       case 'U':
         style |= kUnderline;
         break;

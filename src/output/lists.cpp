@@ -62,6 +62,7 @@ std::string captionText(const std::string& caption) {
   return text;
 }
 
+// Slot 0: a theorem without a number (\newtheorem*).
 void defineTheorem(const std::string& name, int slot, const std::string& caption) {
   const reader::EnvironmentRecord* pattern = reader::lookupEnvironment("*theorem");
   if (!pattern) return;
@@ -78,9 +79,11 @@ void defineTheorem(const std::string& name, int slot, const std::string& caption
   std::string number = "Z:";
   number += captionText(caption);
   number += ' ';
-  for (int position = 1; position <= kTheoremCounterPositions; ++position)
-    number += position == slot ? kCounterPosition : kIdlePosition;
-  number += ' ';
+  if (slot > 0) {
+    for (int position = 1; position <= kTheoremCounterPositions; ++position)
+      number += position == slot ? kCounterPosition : kIdlePosition;
+    number += ' ';
+  }
   format.numberFormat = number;
   format.numberFont = "bf";
   registerFormat(std::move(format));
@@ -125,7 +128,21 @@ void listItemProc(const char* levels) {
 
 // The environment and its format are made only when every argument is there: a half-read
 // command leaves no theorem whose paragraphs name a format that was never registered.
-void newTheoremProc() {
+void proofProc(char part) {
+  if (part == 'e') {
+    runInCurrentMode(R"(%)"
+                     "\x08"
+                     R"( %f(T)\xd7 %0)");
+    return;
+  }
+  skipWhiteSpace();
+  if (reader::readerState().currentChar == '[')
+    runInCurrentMode("%s(I)%q.%0 ");
+  else
+    runInCurrentMode("%s(I)Proof.%0 ");
+}
+
+void newTheoremProc(bool unnumbered) {
   std::optional<std::string> name = reader::readWord();
   if (!name) {
     reader::report("%s", kMalformedTheorem);
@@ -133,7 +150,7 @@ void newTheoremProc() {
   }
   skipWhiteSpace();
   std::optional<int> slot;
-  if (reader::readerState().currentChar == '[') {
+  if (!unnumbered && reader::readerState().currentChar == '[') {
     std::optional<std::string> counter = reader::readWord();
     if (!counter) {
       reader::report("%s", kMalformedTheorem);
@@ -156,7 +173,7 @@ void newTheoremProc() {
   }
   skipWhiteSpace();
   if (reader::readerState().currentChar == '[') reader::readBracketArgument();
-  defineTheorem(*name, slot ? *slot : newTheoremSlot(), *caption);
+  defineTheorem(*name, unnumbered ? 0 : slot ? *slot : newTheoremSlot(), *caption);
 }
 
 }  // namespace pendra::output

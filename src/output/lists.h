@@ -35,7 +35,11 @@ const ItemTagRow* itemTagRow(const char* environment, int depth);
 
 // %I: \item (levels ""), \subitem ("+"), \subsubitem ("++").
 void listItemProc(const char* levels);
-// %t: \newtheorem{name}[counter]{caption}[within].
-void newTheoremProc();
+// %t: \newtheorem{name}[counter]{caption}[within]; %t(*) \newtheorem*{name}{caption}, which
+// has no number.
+void newTheoremProc(bool unnumbered);
+
+// %l(b): the proof's heading ("Proof." or the optional title, in italics); %l(e): the end mark.
+void proofProc(char part);
 
 }  // namespace pendra::output

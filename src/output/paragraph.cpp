@@ -234,11 +234,15 @@ void endParagraph() {
     channelWrite("\n");
     output.statementOpen = false;
     output.lastTextChar = 0;
-    if (env.paragraphKind == 'P' && env.paragraphTag) setParagraphTag(env.paragraphTag);
+    if (env.paragraphKind == 'P' && env.paragraphTag) {
+      setParagraphTag(env.paragraphTag);
+      output.aligned = false;
+    }
     output.afterDisplay = 0;
   } else if (!output.statementFlag) {
     int before = output.blankLines++;
     if (before == 0) {
+      bool ended = output.tagLineWritten;
       if (output.tagLineWritten) {
         channelWrite("\n");
       } else if (env.paragraphKind == 'N') {
@@ -246,6 +250,14 @@ void endParagraph() {
         writeTagLine(output.currentTag.c_str(), false);
       } else {
         channelWrite("\n");
+      }
+      // The paragraph that \centering began has ended: the next takes the environment's tag.
+      if (ended && output.aligned) {
+        output.aligned = false;
+        if (env.paragraphTag && *env.paragraphTag)
+          setTagFromEnvironment();
+        else
+          setParagraphTag(kDefaultTag);
       }
     } else {
       output.tagLineWritten = false;
@@ -268,6 +280,12 @@ void setParagraphTag(const char* name) {
     font = formatFont(*row);
   fontState().current = font;
   fontState().lastWritten = font;
+}
+
+void alignFollowingParagraphs(const char* name) {
+  if (output.length > 0) return;
+  setParagraphTag(name);
+  output.aligned = true;
 }
 
 void newParagraphWithTag(const char* name) {

@@ -32,6 +32,9 @@ struct OutputState {
   // The channel's last line holds an inline statement whose ">" waits at the start of the buffer:
   // no tag line may come between them.
   bool statementOpen = false;
+  // The paragraph being written took its tag from \centering or kin; the next one takes the
+  // environment's again.
+  bool aligned = false;
 };
 
 // The paragraph state that an environment saves and restores.
@@ -60,6 +63,9 @@ void releaseOutput();
 void endParagraph();
 void setParagraphTag(const char* name);
 void newParagraphWithTag(const char* name);
+// %e(t): \centering and kin: the paragraph about to begin takes tag t (a paragraph already begun
+// keeps its own); the one after it takes the environment's tag again.
+void alignFollowingParagraphs(const char* name);
 void writeTagLine(const char* name, bool inlineTag);
 void startParagraphIfNeeded();
 void hardReturn();

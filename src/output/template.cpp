@@ -1,7 +1,10 @@
 #include "output/template.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string>
 
 #include "math/parser.h"
 #include "output/char_commands.h"
@@ -21,6 +24,9 @@
 namespace pendra::output {
 
 namespace {
+
+// Bytes of the date \today writes ("September 30, 2026" and room to spare).
+constexpr std::size_t kTodayTextSize = 64;
 
 // "%", code, "(", argument, ")" and a terminating zero.
 constexpr std::size_t kOneCodeTemplateSize = kTemplateArgumentMax + 6;
@@ -84,9 +90,32 @@ void paragraphTagFromEnvironment() {
   if (tag && *tag) setParagraphTag(reader::listAdjustedTag(tag).c_str());
 }
 
+// \today: the date SOURCE_DATE_EPOCH gives, as LaTeX writes it, when it is set; else the
+// document's current date variable, which FrameMaker keeps up to date.
+void writeToday() {
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  char* end = nullptr;
+  long long seconds = epoch ? std::strtoll(epoch, &end, 10) : 0;
+  std::tm parts{};
+  std::time_t t = static_cast<std::time_t>(seconds);
+  char text[kTodayTextSize];
+  if (epoch && *epoch && end && *end == 0 && gmtime_r(&t, &parts) &&
+      std::strftime(text, sizeof text, "%B %d, %Y", &parts) != 0) {
+    // "%d" is two digits; LaTeX writes the day without a leading zero.
+    std::string date = text;
+    std::size_t day = date.find(' ') + 1;
+    if (date[day] == '0') date.erase(day, 1);
+    writeTextString(date.c_str());
+  } else {
+    writeInlineStatement("!Variable", "%s", "\"Current Date (Long)\"");
+  }
+}
+
 void writeDateVariable(const char* argument) {
   if (std::strcmp(argument, "D") == 0)
     writeInlineStatement("!Variable", "%s", "\"Current Date (Long)\"");
+  else if (std::strcmp(argument, "T") == 0)
+    writeToday();
 }
 
 void writeTokenText(const RunState& run) {
@@ -195,6 +224,12 @@ bool textArgumentCode(unsigned char code, const char* argument) {
   switch (code) {
     case 'C':
       captionProc();
+      return true;
+    case 'e':
+      alignFollowingParagraphs(argument);
+      return true;
+    case 'l':
+      proofProc(argument[0]);
       return true;
     case 'I':
       listItemProc(argument);

@@ -32,6 +32,7 @@ namespace pendra::output {
 //  %Z     nothing (the command is known and empty)
 //  %K     \usepackage, \RequirePackage: [options]{names} loads the packages' command rows
 //  %o %x  skip an optional / a braced argument
+//  %J     \tableofcontents and kin: no text, the first use of each reported
 //  The codes below take an argument in Base, whether they use it or not.
 //  %B(op) diversion buffers (BufferProc)
 //  %D(d)  a delimiter: ends or opens a construct        Math: \left \right and brackets;
@@ -47,17 +48,22 @@ namespace pendra::output {
 //  %k(a)  closing quotes ' or ", else underline         Math: an operator (class, name, format)
 //  %m     \mbox                 %q(m) set the mode by letter (m i p t f)
 //  %r     \rule                 %t  \newtheorem         %u  \special
+//  %t(*)  \newtheorem* (no number)                     %e(t) nothing (Text: see below)
 //  Text and Box (text interpreters; Math and Put run the ones marked *):
 //  %0*    back to the font of the run's start     %b*  the token's text in the run's font
 //  %p*    process one argument                    %q   optional text
 //  %\x08* trim trailing blanks                    %h   a non-breaking space (Text, Box)
 //  %f(F)* %h(s)* %s(S)  family, size, style       %A(c) accent    %V  \verb    %#(D) date
+//  %#(T)  \today: the date of SOURCE_DATE_EPOCH as text when set, else as %#(D)
+//  %s(E)  emphasis: upright in italic or slanted text, else italic
 //  Text alone:
 //  %!     the paragraph format's font             %&   line break by the environment's kind
 //  %@*    back to the run's mode                  %T   paragraph tag from the environment
 //  %X     nothing                                 %i   index text
 //  %n %|* end the paragraph                       %C   caption   %W  footnote
 //  %I(t)* list item                               %a(s) space above the next paragraph
+//  %e(t)  \centering and kin: tag t for the paragraph about to begin
+//  %l(b)  the proof's heading   %l(e) the proof's end mark
 //  %g(t)* new paragraph with tag t                %v   \vspace
 //  Math alone: %$(m) open (m) or end (E) a math frame, %G(c) a delimiter code, %c a column,
 //  %m a math box, %z(c) math spacing, %s dropped.

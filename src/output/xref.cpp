@@ -42,8 +42,28 @@ void writeXRef(const char* format, const std::string& key) {
   writeInlineStatement("!xref", "%s \"%s\"", format, stringOperand(key).c_str());
 }
 
-void writeCitation(const std::string& keys) {
+// A pre-note as plain text: a tie or a control space is a space.
+void writePreNote(const std::string& note) {
+  std::string text;
+  for (std::size_t i = 0; i < note.size(); ++i) {
+    if (note[i] == '~') {
+      text += ' ';
+    } else if (note[i] == '\\' && i + 1 < note.size() && note[i + 1] == ' ') {
+      text += ' ';
+      ++i;
+    } else {
+      text += note[i];
+    }
+  }
+  text = trimmed(text);
+  if (text.empty()) return;
+  writeTextString(text.c_str());
+  writeRawByte(' ');
+}
+
+void writeCitation(const std::string& keys, const std::string& preNote = {}) {
   writeRawByte('[');
+  writePreNote(preNote);
   std::size_t start = 0;
   for (;;) {
     std::size_t comma = keys.find(',', start);
@@ -63,7 +83,57 @@ void writeCitation(const std::string& keys) {
   }
 }
 
+// Cross-references to each label of a comma-separated list, separated as the list is.
+void writeReferenceList(const std::string& keys) {
+  std::size_t start = 0;
+  for (int count = 0;; ++count) {
+    std::size_t comma = keys.find(',', start);
+    std::string part = trimmed(keys.substr(start, comma - start));
+    if (!part.empty()) {
+      if (count > 0) writeTextString(", ");
+      writeXRef("SectionNumber", "Label:" + part);
+    }
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+}
+
+// The .bbl file of the bibliography: the one named after the main file (as BibTeX writes it),
+// else one named after a listed database. Reported once when there is none.
+void bibliographyProc(const std::string& names) {
+  std::vector<std::string> candidates;
+  std::string main = reader::mainFileName();
+  std::size_t slash = main.find_last_of('/');
+  if (slash != std::string::npos) main.erase(0, slash + 1);
+  std::size_t dot = main.rfind('.');
+  if (dot != std::string::npos && dot > 0) main.erase(dot);
+  if (!main.empty()) candidates.push_back(main + ".bbl");
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t comma = names.find(',', start);
+    std::string name = trimmed(names.substr(start, comma - start));
+    if (!name.empty()) candidates.push_back(name + ".bbl");
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  for (const std::string& file : candidates)
+    if (reader::pushFileIfFound(file.c_str())) return;
+  if (xref.bibliographyNoted) return;
+  xref.bibliographyNoted = true;
+  reader::report("no %s beside the source: the bibliography is left out (BibTeX writes it)",
+                 candidates.empty() ? "bibliography file" : candidates.front().c_str());
+}
+
 }  // namespace
+
+void generatedListProc() {
+  std::string name = reader::readerState().tokenText;
+  for (const std::string& noted : xref.generatedListsNoted)
+    if (noted == name) return;
+  xref.generatedListsNoted.push_back(name);
+  reader::report("%s left out: FrameMaker generates this list from the document itself",
+                 name.c_str());
+}
 
 XRefState& xrefState() {
   return xref;
@@ -76,9 +146,17 @@ void initCrossReferences() {
 void XRefProc(const char* kind) {
   xref.pendingNote.reset();
   char c = kind[0];
-  if (c == 'B' || c == 'C') {
+  std::string preNote;
+  if (c == 'B' || c == 'C' || c == 'N') {
     skipWhiteSpace();
     if (reader::readerState().currentChar == '[') xref.pendingNote = reader::readTextArgument();
+  }
+  if (c == 'N' && xref.pendingNote) {
+    skipWhiteSpace();
+    if (reader::readerState().currentChar == '[') {
+      preNote = *xref.pendingNote;
+      xref.pendingNote = reader::readTextArgument();
+    }
   }
   skipWhiteSpace();
   std::optional<std::string> key;
@@ -96,6 +174,15 @@ void XRefProc(const char* kind) {
       break;
     case 'C':
       writeCitation(*key);
+      break;
+    case 'N':
+      writeCitation(*key, preNote);
+      break;
+    case 'A':
+      writeReferenceList(*key);
+      break;
+    case 'b':
+      bibliographyProc(*key);
       break;
     case 'L':
       if (reader::currentMode() == reader::kMathMode ||

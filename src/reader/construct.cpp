@@ -55,6 +55,7 @@ int runNextToken(const CommandRecord** record) {
   EnvironmentState& env = environmentState();
   env.delimiter = kNoDelimiter;
   const CommandRecord* r = nextToken();
+  if (r == specialToken(kUnknownCommand)) noteUnknownCommand(readerState().tokenText);
   output::runInCurrentMode(r->tmpl.c_str());
   int code = env.delimiter;
   // Past the template nesting bound no template runs, that of the end of input included; the

@@ -64,6 +64,8 @@ constexpr EnvironmentRecord kRows[] = {
     {"verbatim", BodyHandler::kVerbatim, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"verbatim*", BodyHandler::kVerbatim, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"verse", BodyHandler::kGeneric, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Extract", 'P', 'P', kParaMode},
+    // amsthm's proof (amsart and kin have it too): an italic heading and the end mark.
+    {"proof", BodyHandler::kGeneric, Interpreter::kText, R"t(%T%l(b))t", R"t(%l(e)%n%L)t", "Body", 'N', 'H', kParaMode},
     {"BVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"LVerbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"lstlisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},

@@ -13,6 +13,7 @@
 #include "reader/conditionals.h"
 #include "reader/construct.h"
 #include "reader/input.h"
+#include "reader/macros.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
 #include "table/tables.h"
@@ -196,6 +197,7 @@ const EnvironmentRecord* findEnvironment(const char* name) {
   record.name = environments.madeNames.back().c_str();
   environments.madeRecords.push_back(record);
   environments.made.insert(&environments.madeRecords.back());
+  if (name[0] != '*') environments.unknown.insert(&environments.madeRecords.back());
   enter(&environments.madeRecords.back());
   return &environments.madeRecords.back();
 }
@@ -205,6 +207,7 @@ EnvironmentRecord& defineEnvironment(const char* name, const EnvironmentRecord& 
   if (found && environments.made.count(found)) {
     // A record made here is redefined in place (it is no built-in one, so it may change).
     auto& made = const_cast<EnvironmentRecord&>(*found);
+    environments.unknown.erase(found);
     const char* kept = made.name;
     made = pattern;
     made.name = kept;
@@ -249,6 +252,10 @@ void listBody(const EnvironmentRecord& record, int ending) {
       std::strcmp(record.name, "description") == 0) {
     ++environments.listDepth;
     environments.firstItem = true;
+    // enumitem's options ([label=(\alph*), noitemsep]) and the enumerate package's label form:
+    // read and left out; the list keeps the numbering of its paragraph format.
+    skipWhiteSpace();
+    if (readerState().currentChar == '[') readBracketArgument();
   }
   genericBody(record, ending);
   environments.listDepth = depth;
@@ -322,6 +329,7 @@ void beginEnvironment(const char* name) {
     return;
   }
   const EnvironmentRecord* record = findEnvironment(opening->c_str());
+  if (environments.unknown.count(record)) noteUnknownEnvironment(*opening);
   OpenEnvironmentEntry open(*opening, line, false);
   runEnvironment(*record, kEndCode);
   // The verbatim body has read its \end line itself; a body that an outer construct's end closed

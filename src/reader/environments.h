@@ -116,6 +116,8 @@ struct EnvironmentState {
   // that neither a lookup nor a definition walks a list however many environments there are.
   std::unordered_map<std::string_view, const EnvironmentRecord*> newest;
   std::unordered_set<const EnvironmentRecord*> made;
+  // The made records that stand for names nothing defines (counted for the unknown summary).
+  std::unordered_set<const EnvironmentRecord*> unknown;
   const EnvironmentRecord* current = &kOutermostEnvironment;
   int mode = kParaMode;
   int delimiter = kNoDelimiter;

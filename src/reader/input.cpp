@@ -342,22 +342,42 @@ ChannelT searchInputFile(const char* name, bool* refusedOut) {
   }
 }
 
+namespace {
+// Opens `file` along the include path and makes it the current input; false when it is refused
+// or not found (reported only when `reportMissing`).
+bool openAndPush(const std::string& file, bool reportMissing);
+}  // namespace
+
 void pushInputFile(const char* name) {
   // The name and ".tex" always fit the name buffer: a longer name is cut first.
   std::string file(name, strnlen(name, kNameBufferSize - 1 - std::strlen(kTexExtension)));
   if (file.size() <= 4 || file.compare(file.size() - 4, 4, kTexExtension) != 0)
     file += kTexExtension;
-  if (restrictedPathRefused(file.c_str())) return;
-  if (!inclusionAllowed(file.c_str())) return;
+  openAndPush(file, true);
+}
+
+bool pushFileIfFound(const char* file) {
+  return openAndPush(file, false);
+}
+
+std::string mainFileName() {
+  if (!reader.inputStack.empty()) return reader.inputStack.front().fileName;
+  return reader.fileName;
+}
+
+namespace {
+bool openAndPush(const std::string& file, bool reportMissing) {
+  if (restrictedPathRefused(file.c_str())) return false;
+  if (!inclusionAllowed(file.c_str())) return false;
   if (reader.inputStack.size() + 1 >= kMaxOpenFiles) {
     report("Too many nested input files, not reading %s", file.c_str());
-    return;
+    return false;
   }
   bool refused = false;
   ChannelT channel = searchInputFile(file.c_str(), &refused);
   if (!channel) {
-    if (!refused) report("Unable to find file: %s\n", file.c_str());
-    return;
+    if (!refused && reportMissing) report("Unable to find file: %s\n", file.c_str());
+    return false;
   }
   SavedInput saved;
   saved.channel = reader.channel;
@@ -378,7 +398,9 @@ void pushInputFile(const char* name) {
   reader.inputStack.push_back(std::move(saved));
   startInput(channel, file.c_str());
   reader.firstReading = reader.filesRead.insert(file).second;
+  return true;
 }
+}  // namespace
 
 bool outputWithinBudget() {
   if (reader.outputBytes <= kOutputAllowance + kOutputPerInputByte * reader.fileBytesRead)

@@ -178,6 +178,11 @@ bool inclusionAllowed(const char* name);
 ChannelT searchInputFile(const char* name, bool* refused = nullptr);
 // \input and \include: opens the named file (".tex" rule applied) and reads it next.
 void pushInputFile(const char* name);
+// Opens the file of exactly this name (no extension added) and reads it next; false, with no
+// message, when it is not there.
+bool pushFileIfFound(const char* file);
+// The name of the file reading began with (the document's main file), or "".
+std::string mainFileName();
 // Ends all reading: closes frames, the string stack and the current file.
 void finishReading();
 

@@ -14,24 +14,150 @@ namespace {
 
 // clang-format off
 
+// natbib: citations as \cite gives them, [pre][post] notes kept as text; the star (all authors)
+// changes nothing here. biblatex loads these rows too (its natbib compatibility, and
+// \citeauthor, \citeyear of its own).
+constexpr BuiltinCommand kNatbibRows[] = {
+    {"\\citet", R"t(%*%X(N))t"},
+    {"\\citep", R"t(%*%X(N))t"},
+    {"\\citealt", R"t(%*%X(N))t"},
+    {"\\citealp", R"t(%*%X(N))t"},
+    {"\\citeauthor", R"t(%*%X(N))t"},
+    {"\\citeyear", R"t(%*%X(N))t"},
+    {"\\citeyearpar", R"t(%*%X(N))t"},
+    {"\\citenum", R"t(%X(N))t"},
+    {"\\Citet", R"t(%*%X(N))t"},
+    {"\\Citep", R"t(%*%X(N))t"},
+    {"\\Citealt", R"t(%*%X(N))t"},
+    {"\\Citealp", R"t(%*%X(N))t"},
+    {"\\Citeauthor", R"t(%*%X(N))t"},
+    {"\\citetext", R"t(%p)t"},
+    {"\\setcitestyle", R"t(%x)t"},
+    {"\\bibpunct", R"t(%o%x%x%x%x%x%x)t"},
+    {"\\citestyle", R"t(%x)t"},
+};
+
+// biblatex: its citation commands; the bibliography itself comes from a .bbl of biblatex's own
+// form, which is not read.
+constexpr BuiltinCommand kBiblatexRows[] = {
+    {"\\parencite", R"t(%*%X(N))t"},
+    {"\\Parencite", R"t(%*%X(N))t"},
+    {"\\textcite", R"t(%X(N))t"},
+    {"\\Textcite", R"t(%X(N))t"},
+    {"\\autocite", R"t(%*%X(N))t"},
+    {"\\Autocite", R"t(%*%X(N))t"},
+    {"\\footcite", R"t(%X(N))t"},
+    {"\\smartcite", R"t(%X(N))t"},
+    {"\\citetitle", R"t(%*%X(N))t"},
+    {"\\addbibresource", R"t(%o%x)t"},
+    {"\\printbibliography", R"t(%o)t"},
+    {"\\ExecuteBibliographyOptions", R"t(%o%x)t"},
+};
+
+// cleveref: references to one label or a list of them, as \ref gives them.
+constexpr BuiltinCommand kCleverefRows[] = {
+    {"\\cref", R"t(%*%X(A))t"},
+    {"\\Cref", R"t(%*%X(A))t"},
+    {"\\cpageref", R"t(%X(P))t"},
+    {"\\Cpageref", R"t(%X(P))t"},
+    {"\\crefname", R"t(%x%x%x)t"},
+    {"\\Crefname", R"t(%x%x%x)t"},
+    {"\\creflabelformat", R"t(%x%x)t"},
+};
+
+// hyperref's references: \autoref as \ref; \hyperref[label]{text} keeps its text.
+constexpr BuiltinCommand kHyperrefRefRows[] = {
+    {"\\autoref", R"t(%*%X(A))t"},
+    {"\\hyperref", R"t(%o%p)t"},
+};
+
+// nameref (hyperref loads it): the reference stands where the heading's title would.
+constexpr BuiltinCommand kNamerefRows[] = {
+    {"\\nameref", R"t(%*%X(A))t"},
+    {"\\Nameref", R"t(%X(A))t"},
+};
+
+// amsthm: theorems without numbers, styles read and dropped, the proof's end mark.
+constexpr BuiltinCommand kAmsthmRows[] = {
+    {"\\newtheorem*", R"t(%t(*))t"},
+    {"\\theoremstyle", R"t(%x)t"},
+    {"\\newtheoremstyle", R"t(%x%x%x%x%x%x%x%x%x)t"},
+    {"\\swapnumbers", ""},
+    {"\\qed", R"t(%l(e))t"},
+    {"\\qedhere", ""},
+    {"\\qedsymbol", R"t(%f(T)\xd7 %0)t"},
+};
+
+// Page layout, listings and caption settings, units: read and dropped.
+constexpr BuiltinCommand kGeometryRows[] = {
+    {"\\geometry", R"t(%x)t"},
+    {"\\newgeometry", R"t(%x)t"},
+    {"\\restoregeometry", ""},
+};
+
+constexpr BuiltinCommand kListingsRows[] = {
+    {"\\lstset", R"t(%x)t"},
+    {"\\lstdefinestyle", R"t(%x%x)t"},
+    {"\\lstdefinelanguage", R"t(%o%x%o%x)t"},
+};
+
+constexpr BuiltinCommand kCaptionRows[] = {
+    {"\\captionsetup", R"t(%o%x)t"},
+    {"\\DeclareCaptionFormat", R"t(%x%x)t"},
+    {"\\DeclareCaptionLabelFormat", R"t(%x%x)t"},
+};
+
+constexpr BuiltinCommand kSiunitxRows[] = {
+    {"\\sisetup", R"t(%x)t"},
+    {"\\num", R"t(%o%p)t"},
+};
+
+constexpr BuiltinCommand kXcolorRows[] = {
+    {"\\colorlet", R"t(%x%x)t"},
+};
+
 // enumitem: the settings of lists are read and dropped.
 constexpr BuiltinCommand kEnumitemRows[] = {
     {"\\setdescription", R"t(%o%x)t"},
     {"\\setenumerate", R"t(%o%x)t"},
     {"\\setitemize", R"t(%o%x)t"},
     {"\\setlist", R"t(%o%x)t"},
+    {"\\newlist", R"t(%x%x%x)t"},
+    {"\\renewlist", R"t(%x%x%x)t"},
+    {"\\setlistdepth", R"t(%x)t"},
+    {"\\SetLabelAlign", R"t(%x%x)t"},
 };
 
 constexpr PackageRows kPackageRows[] = {
+    {"natbib", kNatbibRows, ""},
+    {"biblatex", kBiblatexRows, "natbib"},
+    {"cleveref", kCleverefRows, ""},
+    {"hyperref", kHyperrefRefRows, "nameref"},
+    {"nameref", kNamerefRows, ""},
+    {"amsthm", kAmsthmRows, ""},
+    {"ntheorem", kAmsthmRows, ""},
+    {"geometry", kGeometryRows, ""},
+    {"listings", kListingsRows, ""},
+    {"caption", kCaptionRows, ""},
+    {"siunitx", kSiunitxRows, ""},
+    {"xcolor", kXcolorRows, ""},
     {"enumitem", kEnumitemRows, ""},
 };
 
+// amsart, amsbook and amsproc define amsthm's commands themselves (and load amsmath).
 constexpr ClassPackages kClassRows[] = {
+    {"amsart", "amsthm"},
+    {"amsbook", "amsthm"},
+    {"amsproc", "amsthm"},
     {"memoir", "enumitem"},
 };
 
 // clang-format on
 
+static_assert(tables::duplicateNames(kNatbibRows, tables::rowName) == 0, "a command stands twice");
+static_assert(tables::duplicateNames(kBiblatexRows, tables::rowName) == 0,
+              "a command stands twice");
+static_assert(tables::duplicateNames(kAmsthmRows, tables::rowName) == 0, "a command stands twice");
 static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0,
               "a command stands twice");
 static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0, "a package stands twice");

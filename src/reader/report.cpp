@@ -1,5 +1,6 @@
 #include "reader/report.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,12 @@ struct MessageKind {
   bool allAlike = true;  // every message of the kind had the first one's text
 };
 
+// The uses of unknown names of one kind (commands or environments).
+struct UnknownNames {
+  std::unordered_map<std::string, std::size_t> counts;
+  std::size_t othersUses = 0;  // uses of names past kUnknownNamesMax
+};
+
 struct ReporterState {
   bool recoveryPoint = false;
   const int* lineCounter = nullptr;
@@ -29,6 +36,8 @@ struct ReporterState {
   // the order they first came.
   std::unordered_map<std::string, std::size_t> kindIndex;
   std::vector<MessageKind> kinds;
+  UnknownNames commands;
+  UnknownNames environments;
 };
 
 ReporterState reporter;
@@ -95,6 +104,56 @@ void summariseMessages() {
   }
   reporter.kinds.clear();
   reporter.kindIndex.clear();
+}
+
+namespace {
+
+void noteUnknown(UnknownNames& names, std::string_view name) {
+  std::string key(name.substr(0, kUnknownNameMax));
+  auto found = names.counts.find(key);
+  if (found != names.counts.end())
+    ++found->second;
+  else if (names.counts.size() < kUnknownNamesMax)
+    names.counts.emplace(std::move(key), 1);
+  else
+    ++names.othersUses;
+}
+
+void summariseKind(const UnknownNames& names, const char* what) {
+  if (names.counts.empty() && names.othersUses == 0) return;
+  std::vector<std::pair<std::string, std::size_t>> sorted(names.counts.begin(), names.counts.end());
+  std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+    return a.second != b.second ? a.second > b.second : a.first < b.first;
+  });
+  std::size_t uses = names.othersUses;
+  for (const auto& entry : sorted) uses += entry.second;
+  F_Printf(nullptr, "Unknown %s (%zu uses), most frequent first:\n", what, uses);
+  std::size_t restUses = names.othersUses;
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    if (i < kUnknownNamesShown) {
+      F_Printf(nullptr, "  %zu %s\n", sorted[i].second, sorted[i].first.c_str());
+    } else {
+      restUses += sorted[i].second;
+    }
+  }
+  if (restUses > 0) F_Printf(nullptr, "  %zu more uses of other %s\n", restUses, what);
+}
+
+}  // namespace
+
+void noteUnknownCommand(std::string_view name) {
+  noteUnknown(reporter.commands, name);
+}
+
+void noteUnknownEnvironment(std::string_view name) {
+  noteUnknown(reporter.environments, name);
+}
+
+void summariseUnknowns() {
+  summariseKind(reporter.commands, "commands");
+  summariseKind(reporter.environments, "environments");
+  reporter.commands = UnknownNames{};
+  reporter.environments = UnknownNames{};
 }
 
 void stopConversion(const char* message) {

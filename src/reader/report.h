@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace pendra::reader {
 
@@ -33,6 +34,22 @@ void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // One line for each kind of message that was given more than kMessagesShownPerKind times, with
 // the count of those not shown; then the counts start again.
 void summariseMessages();
+
+// Bytes kept of an unknown command's or environment's name in the summary.
+constexpr std::size_t kUnknownNameMax = 63;
+// Different unknown names counted in one conversion; the uses of further names are summed apart.
+constexpr std::size_t kUnknownNamesMax = 4096;
+// Names listed of each kind in the summary, most frequent first; the rest are summed in one line.
+constexpr std::size_t kUnknownNamesShown = 50;
+
+// Counts one use of a command (its name with the backslash) or an environment that no table and
+// no definition of the document knows.
+void noteUnknownCommand(std::string_view name);
+void noteUnknownEnvironment(std::string_view name);
+
+// The result of the run for the user: the unknown commands and environments with their counts,
+// most frequent first (equal counts by name); then the counts start again.
+void summariseUnknowns();
 
 // Reports the message and stops the whole conversion (throws ConversionStop).
 [[noreturn]] void stopConversion(const char* message);
