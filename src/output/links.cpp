@@ -67,7 +67,8 @@ std::optional<std::string> readUrlArgument(bool escapes) {
     while (rd().currentChar == ' ' || rd().currentChar == '\t') reader::advance();
   }
   int open = rd().currentChar;
-  if (open == reader::kEndOfInput || open == '\n' || open == '\\' || open == '}') return std::nullopt;
+  if (open == reader::kEndOfInput || open == '\n' || open == '\\' || open == '}')
+    return std::nullopt;
   int close = open == '{' ? '}' : open;
   int line = rd().lineCounter;
   std::string text;

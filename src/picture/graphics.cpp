@@ -514,7 +514,7 @@ GraphicSize frameSize(const GraphicOptions& options, std::optional<GraphicSize> 
     size = *natural;
   } else {
     // Unknown: the asked width or height with the usual proportion, or a default.
-    size.width = options.width ? *options.width
+    size.width = options.width    ? *options.width
                  : options.height ? *options.height / kUnknownGraphicAspect
                                   : kUnknownGraphicWidth;
     size.height = size.width * kUnknownGraphicAspect;
@@ -562,8 +562,8 @@ void nextRawChar(std::string& text) {
   }
 }
 
-// The text between the opening character (current) and its matching `close`, as it stands; a % begins a
-// comment to the line's end. A blank line or the end of input ends it (reported).
+// The text between the opening character (current) and its matching `close`, as it stands; a %
+// begins a comment to the line's end. A blank line or the end of input ends it (reported).
 std::string readRaw(int close, std::size_t keep) {
   std::string text;
   int depth = 0;
@@ -582,8 +582,7 @@ std::string readRaw(int close, std::size_t keep) {
     if (c == '{') ++depth;
     if (c == '}' && depth > 0) --depth;
     if (c == '%') {
-      while (rd().currentChar != '\n' && rd().currentChar != reader::kEndOfInput)
-        nextRawChar(text);
+      while (rd().currentChar != '\n' && rd().currentChar != reader::kEndOfInput) nextRawChar(text);
       continue;
     }
     if (c == '\n')
@@ -634,7 +633,8 @@ FoundGraphic tryEverywhere(const std::string& name) {
 // are added; last, a name without one is tried as it stands.
 FoundGraphic findGraphic(const std::string& name) {
   std::size_t slash = name.rfind('/');
-  bool hasExtension = name.find('.', slash == std::string::npos ? 0 : slash + 1) != std::string::npos;
+  bool hasExtension =
+      name.find('.', slash == std::string::npos ? 0 : slash + 1) != std::string::npos;
   if (hasExtension) {
     FoundGraphic found = tryEverywhere(name);
     if (found.channel || found.refused) return found;
