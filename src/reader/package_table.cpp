@@ -62,6 +62,11 @@ constexpr BuiltinCommand kSubcaptionRows[] = {
 constexpr BuiltinCommand kSubfigRows[] = {
     {"\\subfloat", R"t(%q %p)t"},
 };
+// subfigure (the older package): \subfigure[caption]{content}, and \subtable alike.
+constexpr BuiltinCommand kSubfigureRows[] = {
+    {"\\subfigure", R"t(%q %p)t"},
+    {"\\subtable", R"t(%q %p)t"},
+};
 
 constexpr PackageRows kPackageRows[] = {
     {"enumitem", kEnumitemRows, ""},
@@ -71,6 +76,7 @@ constexpr PackageRows kPackageRows[] = {
     {"hyperref", kHyperrefRows, "url"},
     {"subcaption", kSubcaptionRows, ""},
     {"subfig", kSubfigRows, ""},
+    {"subfigure", kSubfigureRows, ""},
 };
 
 constexpr ClassPackages kClassRows[] = {
@@ -86,6 +92,8 @@ static_assert(tables::duplicateNames(kGraphicsRows, tables::rowName) == 0,
               "a command stands twice");
 static_assert(tables::duplicateNames(kUrlRows, tables::rowName) == 0, "a command stands twice");
 static_assert(tables::duplicateNames(kHyperrefRows, tables::rowName) == 0,
+              "a command stands twice");
+static_assert(tables::duplicateNames(kSubfigureRows, tables::rowName) == 0,
               "a command stands twice");
 static_assert(tables::duplicateNames(kSubcaptionRows, tables::rowName) == 0,
               "a command stands twice");

@@ -22,9 +22,10 @@ const fs::path kMifCheck =
 // A PNG header of 300 x 150 pixels at 150 dpi (144 x 72 points); the reader reads no further.
 std::string pngBytes() {
   const unsigned char bytes[] = {
-      0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 1, 44,
-      0, 0, 0, 150, 8, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 'p', 'H', 'Y', 's', 0, 0, 0x17, 0x12,
-      0, 0, 0x17, 0x12, 1, 0, 0, 0, 0, 0, 0, 0, 2, 'I', 'D', 'A', 'T', 0, 0, 0, 0, 0, 0};
+      0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0,   0,    0,    13, 'I', 'H',  'D',  'R', 0,
+      0,    1,   44,  0,   0,    0,    150,  8,    2,   0,    0,    0,  0,   0,    0,    0,   0,
+      0,    0,   9,   'p', 'H',  'Y',  's',  0,    0,   0x17, 0x12, 0,  0,   0x17, 0x12, 1,   0,
+      0,    0,   0,   0,   0,    0,    2,    'I',  'D', 'A',  'T',  0,  0,   0,    0,    0,   0};
   return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 

@@ -1,12 +1,12 @@
 // \includegraphics: the sizes read from file headers (each format, cut short or lying), the
 // lengths and options, and the frame's size from both.
+#include "picture/graphics.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "picture/graphics.h"
 
 namespace pendra::picture {
 namespace {
