@@ -13,6 +13,7 @@
 #include "picture/picture_internal.h"
 #include "reader/arguments.h"
 #include "reader/input.h"
+#include "reader/macros.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
 
@@ -358,8 +359,13 @@ std::optional<float> namedLength(const std::string& name, int depth) {
   const reader::CommandRecord* r = reader::lookup(name);
   if (!r) return std::nullopt;
   if (r->tmpl == "%L(u)") return r->length;
-  if (r->body && r->argCount == 0 && depth < kMaxLengthMacroDepth)
-    return lengthOf(*r->body, depth + 1);
+  if (r->body && r->argCount == 0 && depth < kMaxLengthMacroDepth) {
+    // The body as stored ends in the reader's end mark.
+    std::string_view body = *r->body;
+    std::string_view end = reader::kMacroBodyEnd;
+    if (body.ends_with(end)) body.remove_suffix(end.size());
+    return lengthOf(body, depth + 1);
+  }
   return std::nullopt;
 }
 

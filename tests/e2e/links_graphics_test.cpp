@@ -108,12 +108,15 @@ TEST(Graphics, FigureCaseR15HasItsGraphicAndANumberedReachableCaption) {
 
 TEST(Graphics, AMissingFileGivesAMessageAndAnEmptyFrameOfTheAskedSize) {
   TempDir dir("graphics-missing");
-  Converted out = convertBody(dir, "\\usepackage{graphicx}\n",
+  Converted out = convertBody(dir, "\\usepackage{graphicx}\n\\newcommand{\\fw}{0.25\\textwidth}\n",
                               "Before \\includegraphics[width=2in,height=1in]{nothere} after.\n\n"
-                              "\\includegraphics[height=36pt]{nothere.png} Last words.");
+                              "\\includegraphics[height=36pt]{nothere.png} Last words.\n\n"
+                              "\\includegraphics[width=\\fw]{nothere}");
   ASSERT_EQ(out.result.status, 0) << out.result.err;
-  EXPECT_TRUE(has(out.result.err, "doc.tex: 4: graphic file nothere not found")) << out.result.err;
-  EXPECT_TRUE(has(out.result.err, "doc.tex: 6: graphic file nothere.png not found"));
+  EXPECT_TRUE(has(out.result.err, "doc.tex: 5: graphic file nothere not found")) << out.result.err;
+  EXPECT_TRUE(has(out.result.err, "doc.tex: 7: graphic file nothere.png not found"));
+  // A width that a macro gives: a quarter of the 6.5" column, in the usual proportion.
+  EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 1.61\" 1.22\">"));
   EXPECT_FALSE(has(out.mif, "ImportObject"));
   EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 1.99\" 1.00\">")) << out.mif;
   EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 0.67\" 0.50\">"));
