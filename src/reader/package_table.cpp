@@ -88,6 +88,8 @@ constexpr ClassPackages kClassRows[] = {
 
 static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0,
               "a command stands twice");
+static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0, "a package stands twice");
+static_assert(tables::duplicateNames(kClassRows, tables::rowName) == 0, "a class stands twice");
 static_assert(tables::duplicateNames(kGraphicsRows, tables::rowName) == 0,
               "a command stands twice");
 static_assert(tables::duplicateNames(kUrlRows, tables::rowName) == 0, "a command stands twice");
@@ -97,8 +99,6 @@ static_assert(tables::duplicateNames(kSubfigureRows, tables::rowName) == 0,
               "a command stands twice");
 static_assert(tables::duplicateNames(kSubcaptionRows, tables::rowName) == 0,
               "a command stands twice");
-static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0, "a package stands twice");
-static_assert(tables::duplicateNames(kClassRows, tables::rowName) == 0, "a class stands twice");
 
 }  // namespace
 
