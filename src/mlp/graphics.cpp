@@ -106,4 +106,37 @@ void epsFileStatement(const std::string& file, const float (&rect)[4], const flo
   mif::endGroup(Op::ImportObject);
 }
 
+std::string deviceIndependentPath(const std::string& name) {
+  std::string path;
+  std::size_t start = 0;
+  if (!name.empty() && name[0] == '/') {
+    path = "<r>";
+    start = 1;
+  }
+  while (start <= name.size()) {
+    std::size_t slash = name.find('/', start);
+    if (slash == std::string::npos) slash = name.size();
+    std::string part = name.substr(start, slash - start);
+    if (part == "..")
+      path += "<u>";
+    else if (!part.empty() && part != ".")
+      path += "<c>" + part;
+    start = slash + 1;
+  }
+  return path;
+}
+
+void importFileStatement(const std::string& file, float width, float height) {
+  float w = inches(width);
+  float h = inches(height);
+  mif::beginGroup(Op::ImportObject);
+  mif::addLeaf(Op::ImportObFile, internString(deviceIndependentPath(file).c_str()));
+  mif::addLeaf(Op::ShapeRect, 0.0f, 0.0f, w, h);
+  mif::addLeaf(Op::BRect, 0.0f, 0.0f, w, h);
+  mif::addLeaf(Op::ImportObFixedSize, "Yes");
+  mif::addLeaf(Op::FlipLR, "No");
+  mif::addLeaf(Op::NativeOrigin, 0.0f, 0.0f);
+  mif::endGroup(Op::ImportObject);
+}
+
 }  // namespace pendra::mlp

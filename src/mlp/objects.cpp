@@ -92,6 +92,9 @@ void objectStatement(Code code, const char* name, const Operands& o) {
     case Code::EpsFile:
       epsFileStatement(o.text, o.rect, o.pair);
       break;
+    case Code::ImportFile:
+      importFileStatement(o.text, o.pair[0], o.pair[1]);
+      break;
     default:
       break;
   }

@@ -128,6 +128,7 @@ constexpr StatementRow kBuiltinStatements[kBuiltinStatementCount] = {
     {"!xref", Code::XRef, "ns"},
     {"!epsfile", Code::EpsFile, "sqf"},
     {"!framemath", Code::FrameMath, "cqz"},
+    {"!importfile", Code::ImportFile, "sp"},
 };
 
 // The count in the header is the number of rows: none left empty.

@@ -99,6 +99,7 @@ enum class Code : std::uint8_t {
   Variable,
   XRef,
   EpsFile,
+  ImportFile,
   FrameMath,
   Macro,
   ParFormat,
@@ -114,7 +115,7 @@ struct StatementRow {
   const char* operands;
 };
 
-constexpr std::size_t kBuiltinStatementCount = 122;
+constexpr std::size_t kBuiltinStatementCount = 123;
 
 extern const StatementRow kBuiltinStatements[kBuiltinStatementCount];
 

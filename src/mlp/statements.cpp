@@ -330,6 +330,7 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
     case Code::Cell:
     case Code::CLine:
     case Code::EpsFile:
+    case Code::ImportFile:
     case Code::FrameMath:
       objectStatement(code, name.c_str(), o);
       break;

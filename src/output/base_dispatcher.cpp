@@ -215,7 +215,24 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       newTheoremProc(argument[0] == '*');
       return true;
     case 'u':
-      specialProc();
+      switch (argument[0]) {
+        case 'u':
+        case 'n':
+          urlProc(argument[0] == 'u');
+          break;
+        case 'h':
+          hrefProc();
+          break;
+        case 'g':
+          picture::includeGraphicsProc();
+          break;
+        case 'p':
+          picture::graphicsPathProc();
+          break;
+        default:
+          specialProc();
+          break;
+      }
       return true;
     case 'v':
       if (std::strcmp(argument, "D") == 0)

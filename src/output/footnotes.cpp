@@ -1,6 +1,7 @@
 #include "output/footnotes.h"
 
 #include <cstring>
+#include <vector>
 
 #include "common/chars.h"
 #include "output/fonts.h"
@@ -73,10 +74,24 @@ void floatBody(int ending) {
   saved.restore();
 }
 
+const FloatKind* enclosingFloat() {
+  const std::vector<reader::OpenEnvironment>& open = reader::environmentState().openEnvironments;
+  for (auto e = open.rbegin(); e != open.rend(); ++e)
+    for (const FloatKind& kind : kFloatKinds)
+      if (e->name == kind.name) return &kind;
+  return nullptr;
+}
+
 void captionProc() {
-  const char* name = reader::currentEnvironment().name;
-  bool figure = std::strcmp(name, "figure") == 0 || std::strcmp(name, "figure*") == 0;
-  setParagraphTag(figure ? "Figure" : "Table");
+  const char* tag;
+  if (const FloatKind* kind = enclosingFloat()) {
+    tag = kind->sub ? "Center" : kind->captionTag;
+  } else {
+    const char* name = reader::currentEnvironment().name;
+    bool figure = std::strcmp(name, "figure") == 0 || std::strcmp(name, "figure*") == 0;
+    tag = figure ? "Figure" : "Table";
+  }
+  setParagraphTag(tag);
   reader::processOneArgument();
 }
 

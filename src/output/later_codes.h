@@ -5,6 +5,7 @@
 // reaches them through this header.
 #include "output/diversions.h"
 #include "output/footnotes.h"
+#include "output/links.h"
 #include "output/lists.h"
 #include "output/xref.h"
 #include "picture/picture.h"

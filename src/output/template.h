@@ -47,7 +47,9 @@ namespace pendra::output {
 //  %U     theorem note          %X(k) cross-references (XRefProc)   %Y %d  \documentclass
 //  %k(a)  closing quotes ' or ", else underline         Math: an operator (class, name, format)
 //  %m     \mbox                 %q(m) set the mode by letter (m i p t f)
-//  %r     \rule                 %t  \newtheorem         %u  \special
+//  %r     \rule                 %t  \newtheorem
+//  %u(k)  by k: s \special, g \includegraphics, p \graphicspath, u \url, n \nolinkurl and
+//         \path (no link), h \href (the URL's marker; the template processes the text)
 //  %t(*)  \newtheorem* (no number)                     %e(t) nothing (Text: see below)
 //  Text and Box (text interpreters; Math and Put run the ones marked *):
 //  %0*    back to the font of the run's start     %b*  the token's text in the run's font
@@ -69,8 +71,8 @@ namespace pendra::output {
 //  %m a math box, %z(c) math spacing, %s dropped.
 //  Pict: %P(k) a picture box, %Q curves, %U(P|M) \put and \multiput, %p(..) a picture command,
 //  %! the paragraph font, %n text that reached the picture body becomes a text line.
-//  Put: %A accent, %P(k) an object, %j \rotatebox, %Q curves, %V \verb, %u \special, and
-//  B D E H L M R X c n v z passed to Base.
+//  Put: %A accent, %P(k) an object, %j \rotatebox, %Q curves, %V \verb, and
+//  B D E H L M R X c n u v z passed to Base.
 // clang-format on
 
 // Bytes kept of a code's argument; the rest of a longer argument is dropped.

@@ -352,9 +352,6 @@ void putInterpreter(const char* tmpl) {
         case 'V':
           output::verbProc();
           break;
-        case 'u':
-          specialProc();
-          break;
         case 'B':
         case 'D':
         case 'E':
@@ -365,6 +362,7 @@ void putInterpreter(const char* tmpl) {
         case 'X':
         case 'c':
         case 'n':
+        case 'u':
         case 'v':
         case 'z':
           passToBase(item);

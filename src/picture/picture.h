@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace pendra::picture {
 
@@ -39,6 +41,7 @@ struct PictureState {
   std::int64_t repetitionsLeft = kMaxRepetitionsPerDocument;
   bool repetitionsReported = false;
   bool nestingReported = false;
+  std::vector<std::string> graphicsPaths;  // \graphicspath: directories, each ending in '/'
 };
 
 PictureState& pictureState();
@@ -54,5 +57,9 @@ void PictDispatcher(const char* tmpl);
 void putInterpreter(const char* tmpl);
 // %u(s): \special{file options}, an EPS file as a frame with the imported file.
 void specialProc();
+// %u(g): \includegraphics[options]{file}, the file imported by reference in an anchored frame.
+void includeGraphicsProc();
+// %u(p): \graphicspath{{dir/}...}: the directories searched for graphic files.
+void graphicsPathProc();
 
 }  // namespace pendra::picture

@@ -76,6 +76,14 @@ constexpr EnvironmentRecord kRows[] = {
     {"tcblisting", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"Verbatim", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
     {"Verbatim*", BodyHandler::kListing, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "Code", 'P', 'P', kVerbatimMode},
+    // Figures and tables of packages: wrapfig's are floats beside the text ([lines]{place}[overhang]{width}),
+    // rotating's are turned on their page; subcaption's parts of a float keep their content in place.
+    {"sidewaysfigure", BodyHandler::kFloat, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "FirstBody", ' ', 'P', kParaMode},
+    {"sidewaystable", BodyHandler::kFloat, Interpreter::kText, R"t(%T)t", R"t(%n%L)t", "FirstBody", ' ', 'P', kParaMode},
+    {"subfigure", BodyHandler::kGeneric, Interpreter::kText, R"t(%o%x%T)t", R"t(%n%L)t", "FirstBody", ' ', 'P', kParaMode},
+    {"subtable", BodyHandler::kGeneric, Interpreter::kText, R"t(%o%x%T)t", R"t(%n%L)t", "FirstBody", ' ', 'P', kParaMode},
+    {"wrapfigure", BodyHandler::kFloat, Interpreter::kText, R"t(%o%x%o%x%T)t", R"t(%n%L)t", "FirstBody", ' ', 'P', kParaMode},
+    {"wraptable", BodyHandler::kFloat, Interpreter::kText, R"t(%o%x%o%x%T)t", R"t(%n%L)t", "FirstBody", ' ', 'P', kParaMode},
 };
 // clang-format on
 

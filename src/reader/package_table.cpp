@@ -65,12 +65,6 @@ constexpr BuiltinCommand kCleverefRows[] = {
     {"\\creflabelformat", R"t(%x%x)t"},
 };
 
-// hyperref's references: \autoref as \ref; \hyperref[label]{text} keeps its text.
-constexpr BuiltinCommand kHyperrefRefRows[] = {
-    {"\\autoref", R"t(%*%X(A))t"},
-    {"\\hyperref", R"t(%o%p)t"},
-};
-
 // nameref (hyperref loads it): the reference stands where the heading's title would.
 constexpr BuiltinCommand kNamerefRows[] = {
     {"\\nameref", R"t(%*%X(A))t"},
@@ -128,11 +122,59 @@ constexpr BuiltinCommand kEnumitemRows[] = {
     {"\\SetLabelAlign", R"t(%x%x)t"},
 };
 
+// graphics (and graphicx, which loads it): \includegraphics imports the file into an anchored
+// frame; \graphicspath gives the directories it searches.
+constexpr BuiltinCommand kGraphicsRows[] = {
+    {"\\DeclareGraphicsExtensions", R"t(%x)t"},
+    {"\\DeclareGraphicsRule", R"t(%x%x%x%x)t"},
+    {"\\graphicspath", R"t(%u(p))t"},
+    {"\\includegraphics", R"t(%u(g))t"},
+};
+
+// url: the URL's text as it stands, in a typewriter font, with a hypertext marker.
+constexpr BuiltinCommand kUrlRows[] = {
+    {"\\DeclareUrlCommand", R"t(%x%x)t"},
+    {"\\path", R"t(%u(n))t"},
+    {"\\url", R"t(%u(u))t"},
+    {"\\urlstyle", R"t(%x)t"},
+};
+
+// hyperref (which loads url and nameref): \href's text with a hypertext marker for its URL;
+// \autoref as \ref; \hyperref[label]{text} keeps its text; the settings and the PDF's own
+// furniture (bookmarks, anchors) are read and dropped.
+constexpr BuiltinCommand kHyperrefRows[] = {
+    {"\\autoref", R"t(%*%X(A))t"},
+    {"\\href", R"t(%u(h)%p)t"},
+    {"\\hyperbaseurl", R"t(%x)t"},
+    {"\\hyperdef", R"t(%x%x%p)t"},
+    {"\\hyperlink", R"t(%x%p)t"},
+    {"\\hyperref", R"t(%o%p)t"},
+    {"\\hypersetup", R"t(%x)t"},
+    {"\\hypertarget", R"t(%x%p)t"},
+    {"\\nolinkurl", R"t(%u(n))t"},
+    {"\\pdfbookmark", R"t(%o%x%x)t"},
+    {"\\phantomsection", R"t(%Z)t"},
+    {"\\texorpdfstring", R"t(%p%x)t"},
+};
+
+// subcaption: a subfigure's caption is its text; subfig: \subfloat's caption, then its content.
+constexpr BuiltinCommand kSubcaptionRows[] = {
+    {"\\subcaption", R"t(%o%p)t"},
+    {"\\subcaptionbox", R"t(%o%p %p)t"},
+};
+constexpr BuiltinCommand kSubfigRows[] = {
+    {"\\subfloat", R"t(%q %p)t"},
+};
+// subfigure (the older package): \subfigure[caption]{content}, and \subtable alike.
+constexpr BuiltinCommand kSubfigureRows[] = {
+    {"\\subfigure", R"t(%q %p)t"},
+    {"\\subtable", R"t(%q %p)t"},
+};
+
 constexpr PackageRows kPackageRows[] = {
     {"natbib", kNatbibRows, ""},
     {"biblatex", kBiblatexRows, "natbib"},
     {"cleveref", kCleverefRows, ""},
-    {"hyperref", kHyperrefRefRows, "nameref"},
     {"nameref", kNamerefRows, ""},
     {"amsthm", kAmsthmRows, ""},
     {"ntheorem", kAmsthmRows, ""},
@@ -142,6 +184,13 @@ constexpr PackageRows kPackageRows[] = {
     {"siunitx", kSiunitxRows, ""},
     {"xcolor", kXcolorRows, ""},
     {"enumitem", kEnumitemRows, ""},
+    {"graphics", kGraphicsRows, ""},
+    {"graphicx", {}, "graphics"},
+    {"url", kUrlRows, ""},
+    {"hyperref", kHyperrefRows, "url,nameref"},
+    {"subcaption", kSubcaptionRows, ""},
+    {"subfig", kSubfigRows, ""},
+    {"subfigure", kSubfigureRows, ""},
 };
 
 // amsart, amsbook and amsproc define amsthm's commands themselves (and load amsmath).
@@ -150,6 +199,7 @@ constexpr ClassPackages kClassRows[] = {
     {"amsbook", "amsthm"},
     {"amsproc", "amsthm"},
     {"memoir", "enumitem"},
+    {"beamer", "hyperref,graphicx"},
 };
 
 // clang-format on
@@ -162,6 +212,15 @@ static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0,
               "a command stands twice");
 static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0, "a package stands twice");
 static_assert(tables::duplicateNames(kClassRows, tables::rowName) == 0, "a class stands twice");
+static_assert(tables::duplicateNames(kGraphicsRows, tables::rowName) == 0,
+              "a command stands twice");
+static_assert(tables::duplicateNames(kUrlRows, tables::rowName) == 0, "a command stands twice");
+static_assert(tables::duplicateNames(kHyperrefRows, tables::rowName) == 0,
+              "a command stands twice");
+static_assert(tables::duplicateNames(kSubfigureRows, tables::rowName) == 0,
+              "a command stands twice");
+static_assert(tables::duplicateNames(kSubcaptionRows, tables::rowName) == 0,
+              "a command stands twice");
 
 }  // namespace
 

@@ -14,7 +14,7 @@ using reader::kBuiltinEnvironments;
 class Environments : public ConvertFixture {};
 
 TEST_F(Environments, TableAsData) {
-  EXPECT_EQ(reader::kBuiltinEnvironments.size(), 63u);
+  EXPECT_EQ(reader::kBuiltinEnvironments.size(), 69u);
   EXPECT_STREQ(kBuiltinEnvironments[0].name, "abstract");
   EXPECT_STREQ(kBuiltinEnvironments[52].name, "verse");
   const reader::EnvironmentRecord* closing = findEnvironment("*closing");

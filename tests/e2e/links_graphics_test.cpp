@@ -1,0 +1,191 @@
+// Hyperlinks and graphics through the pendra command: \url and \href as text with a hypertext
+// marker, \includegraphics as an anchored frame importing the file, figure captions numbered and
+// reachable (fidelity case r15), a missing graphic, and the MIF read by a third-party reader.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/run_command.h"
+
+namespace pendra::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCases = fs::path(PENDRA_SOURCE_DIR) / "tests" / "e2e" / "fidelity";
+const fs::path kMifCheck =
+    fs::path(PENDRA_SOURCE_DIR) / ".." / "shared" / "tools" / "mifreader" / "mifcheck.pl";
+
+// A PNG header of 300 x 150 pixels at 150 dpi (144 x 72 points); the reader reads no further.
+std::string pngBytes() {
+  const unsigned char bytes[] = {
+      0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0,   0,    0,    13, 'I', 'H',  'D',  'R', 0,
+      0,    1,   44,  0,   0,    0,    150,  8,    2,   0,    0,    0,  0,   0,    0,    0,   0,
+      0,    0,   9,   'p', 'H',  'Y',  's',  0,    0,   0x17, 0x12, 0,  0,   0x17, 0x12, 1,   0,
+      0,    0,   0,   0,   0,    0,    2,    'I',  'D', 'A',  'T',  0,  0,   0,    0,    0,   0};
+  return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+struct Converted {
+  CommandResult result;
+  std::string mif;
+};
+
+Converted convert(const TempDir& dir, const std::string& name) {
+  Converted c;
+  c.result = runPendra("-q -o out.mif " + name, dir.path);
+  c.mif = slurp(dir.path / "out.mif");
+  return c;
+}
+
+Converted convertBody(const TempDir& dir, const std::string& preamble, const std::string& body) {
+  std::ofstream(dir.path / "doc.tex") << "\\documentclass{article}\n"
+                                      << preamble << "\\begin{document}\n"
+                                      << body << "\n\\end{document}\n";
+  return convert(dir, "doc.tex");
+}
+
+bool has(const std::string& mif, const std::string& text) {
+  return mif.find(text) != std::string::npos;
+}
+
+// The third-party MIF reader's verdict, or nullopt where it cannot run (no Perl modules).
+std::optional<CommandResult> mifCheck(const TempDir& dir) {
+  if (!fs::exists(kMifCheck)) return std::nullopt;
+  if (std::system("perl -MTree::DAG_Node -MIO::Scalar -e1 >/dev/null 2>&1") != 0)
+    return std::nullopt;
+  CommandResult r;
+  std::string cmd = "cd '" + dir.path.string() + "' && perl '" + kMifCheck.string() +
+                    "' -q out.mif >check.out 2>&1";
+  int raw = std::system(cmd.c_str());
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = slurp(dir.path / "check.out");
+  return r;
+}
+
+TEST(Graphics, FigureCaseR15HasItsGraphicAndANumberedReachableCaption) {
+  TempDir dir("graphics-r15");
+  fs::copy_file(kCases / "r15_figure.tex", dir.path / "r15_figure.tex");
+  // pdfLaTeX's order: plot.pdf would come first; plot.png comes before plot.eps.
+  dir.write("plot.png", pngBytes());
+  dir.write("plot.eps", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n");
+  Converted out = convert(dir, "r15_figure.tex");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_EQ(out.result.err.find("r15_figure.tex:"), std::string::npos) << out.result.err;
+  // 0.8\linewidth of a 6.5" text column, the height in the file's proportion.
+  EXPECT_TRUE(has(out.mif, "<ImportObFile `<c\\>plot.png'>")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 5.18\" 2.59\">"));
+  EXPECT_FALSE(has(out.mif, "plot.eps"));
+  EXPECT_FALSE(has(out.mif, "includegraphics"));
+  // The frame is anchored in a paragraph of the figure's text frame, before the caption, which
+  // is a Figure paragraph (autonumbered "Figure N") holding the label's marker.
+  EXPECT_TRUE(has(out.mif, "<PgfNumFormat `F:Figure <n+\\>  '>"));
+  std::size_t text = out.mif.find("<String `Measured drainage times.'>");
+  ASSERT_NE(text, std::string::npos);
+  std::size_t tag = out.mif.rfind("<PgfTag", text);
+  EXPECT_EQ(out.mif.compare(tag, 17, "<PgfTag `figure'>"), 0);
+  std::size_t frame = out.mif.rfind("<AFrame 2>", text);
+  ASSERT_NE(frame, std::string::npos);
+  EXPECT_LT(frame, tag);
+  EXPECT_GT(frame, out.mif.rfind("<TextRectID", text));
+  std::size_t label = out.mif.find("<MText `Label:fig:plot'>", text);
+  ASSERT_NE(label, std::string::npos);
+  EXPECT_GT(out.mif.find("<PgfTag", text), label);
+
+  // A reference to the label reaches the caption's number.
+  std::string source = slurp(dir.path / "r15_figure.tex");
+  source.insert(source.find("\\end{document}"), "See Figure~\\ref{fig:plot}.\n");
+  std::ofstream(dir.path / "r15_figure.tex") << source;
+  out = convert(dir, "r15_figure.tex");
+  EXPECT_TRUE(has(out.mif, "<XRefSrcText `Label:fig:plot'>"));
+  if (std::optional<CommandResult> check = mifCheck(dir)) {
+    EXPECT_EQ(check->status, 0) << check->out;
+  }
+}
+
+TEST(Graphics, AMissingFileGivesAMessageAndAnEmptyFrameOfTheAskedSize) {
+  TempDir dir("graphics-missing");
+  Converted out = convertBody(dir, "\\usepackage{graphicx}\n\\newcommand{\\fw}{0.25\\textwidth}\n",
+                              "Before \\includegraphics[width=2in,height=1in]{nothere} after.\n\n"
+                              "\\includegraphics[height=36pt]{nothere.png} Last words.\n\n"
+                              "\\includegraphics[width=\\fw]{nothere}");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(has(out.result.err, "doc.tex: 5: graphic file nothere not found")) << out.result.err;
+  EXPECT_TRUE(has(out.result.err, "doc.tex: 7: graphic file nothere.png not found"));
+  // A width that a macro gives: a quarter of the 6.5" column, in the usual proportion.
+  EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 1.61\" 1.22\">"));
+  EXPECT_FALSE(has(out.mif, "ImportObject"));
+  EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 1.99\" 1.00\">")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 0.67\" 0.50\">"));
+  EXPECT_TRUE(has(out.mif, "<String ` after. '>"));
+  EXPECT_TRUE(has(out.mif, "<String ` Last words. '>"));
+  if (std::optional<CommandResult> check = mifCheck(dir)) {
+    EXPECT_EQ(check->status, 0) << check->out;
+  }
+}
+
+TEST(Graphics, GraphicsPathAndExtensionsAreSearchedInLaTeXsOrder) {
+  TempDir dir("graphics-path");
+  fs::create_directories(dir.path / "figs");
+  fs::create_directories(dir.path / "img");
+  // A JPEG frame header: 144 x 72 pixels.
+  const char jpeg[] = "\xff\xd8\xff\xc0\x00\x0b\x08\x00\x48\x00\x90\x01\x01\x11\x00";
+  dir.write("img/a.jpg", std::string(jpeg, sizeof jpeg - 1));
+  dir.write("figs/a.eps", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 72 72\n");
+  dir.write("figs/b.pdf", "%PDF-1.4\n<< /MediaBox [0 0 72 36] >>\n");
+  Converted out = convertBody(dir, "\\usepackage{graphicx}\n\\graphicspath{{figs/}{img}}\n",
+                              "\\includegraphics{a} \\includegraphics[scale=2]{b}");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  // a: the extension comes before the directory (a.jpg in the second directory wins over
+  // a.eps in the first), and a directory without its slash gets one.
+  EXPECT_TRUE(has(out.mif, "<ImportObFile `<c\\>img<c\\>a.jpg'>")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 1.99\" 1.00\">"));
+  EXPECT_TRUE(has(out.mif, "<ImportObFile `<c\\>figs<c\\>b.pdf'>"));
+  EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 1.99\" 1.00\">"));
+  EXPECT_EQ(out.result.err.find("doc.tex:"), std::string::npos) << out.result.err;
+}
+
+TEST(Links, UrlAndHrefBecomeTextWithAHypertextMarker) {
+  TempDir dir("links");
+  Converted out = convertBody(
+      dir, "\\usepackage{hyperref}\n\\newcommand{\\site}[1]{\\url{http://x.org/#1}}\n",
+      "See \\url{http://x.org/a_b%c#d~e?q=1&r={2}}, \\href{http://y.org/\\%41\\#top}{the "
+      "\\emph{site}}, \\site{m_n} and \\nolinkurl{no_link}.\n"
+      "A long one: \\url{http://x.org/\n  split}. Text after.");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(has(out.mif, "<MType 8>"));
+  EXPECT_TRUE(has(out.mif, "<MText `message URL http://x.org/a_b%c#d~e?q=1&r={2}'>")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<String `http://x.org/a_b%c#d~e?q=1&r={2}'>"));
+  EXPECT_TRUE(has(out.mif, "<MText `message URL http://y.org/%41#top'>"));
+  EXPECT_TRUE(has(out.mif, "<String `the '>"));
+  EXPECT_TRUE(has(out.mif, "<MText `message URL http://x.org/m_n'>"));
+  EXPECT_TRUE(has(out.mif, "<String `no_link'>"));
+  EXPECT_EQ(out.mif.find("message URL no_link"), std::string::npos);
+  EXPECT_TRUE(has(out.mif, "<MText `message URL http://x.org/split'>"));
+  EXPECT_TRUE(has(out.mif, "Text after. "));
+  EXPECT_FALSE(has(out.mif, "url"));
+  EXPECT_FALSE(has(out.mif, "href"));
+  EXPECT_EQ(out.result.err.find("doc.tex:"), std::string::npos) << out.result.err;
+  if (std::optional<CommandResult> check = mifCheck(dir)) {
+    EXPECT_EQ(check->status, 0) << check->out;
+  }
+
+  // An unclosed URL stops at the blank line; bytes outside ASCII are percent-encoded in the
+  // command (as UTF-8, whatever the file's encoding); a URL too long for a marker keeps its text.
+  out = convertBody(dir, "\\usepackage{url}\n",
+                    "\\url{http://z.org/\xe9 x\n\nNext paragraph. \\url{http://w.org/" +
+                        std::string(500, 'a') + "} End.");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(has(out.result.err, "doc.tex: 4: unclosed URL argument")) << out.result.err;
+  EXPECT_TRUE(has(out.mif, "<MText `message URL http://z.org/%C3%A9x'>"));
+  EXPECT_TRUE(has(out.mif, "Next paragraph. "));
+  EXPECT_TRUE(has(out.result.err, "URL too long for a hypertext marker"));
+  EXPECT_TRUE(has(out.mif, std::string(500, 'a')));
+  EXPECT_TRUE(has(out.mif, " End. "));
+}
+
+}  // namespace
+}  // namespace pendra::testing
