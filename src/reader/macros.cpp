@@ -433,12 +433,14 @@ std::vector<std::string> readShapedArguments(const MacroShape& shape, const char
   return args;
 }
 
-// A body that uses \expandafter and names the macro it defines comes from the idiom that adds to
-// a macro (\expandafter\def\expandafter\a\expandafter{\a more}), whose chain of \expandafter
-// puts the old meaning in place of the name before the definition: that is done here, since the
-// chain itself is passed over. Without it the macro would call itself without end.
+// A body that uses \expandafter, or follows one, and names the macro it defines comes from the
+// idiom that adds to a macro (\expandafter\def\expandafter\a\expandafter{\a more}), whose chain of
+// \expandafter puts the old meaning in place of the name before the definition: that is done here,
+// since the chain itself is passed over. Without it the macro would call itself without end.
 std::string expandOwnName(const std::string& body, const std::string& name) {
-  if (body.find("\\expandafter") == std::string::npos) return body;
+  bool passed = definitionState().expandafter;
+  definitionState().expandafter = false;
+  if (!passed && body.find("\\expandafter") == std::string::npos) return body;
   const CommandRecord* r = lookup(name);
   std::string meaning;
   if (r) {
@@ -509,6 +511,7 @@ bool readParameterText(const std::string& name, MacroShape& shape) {
       std::string_view word(*text);
       word.remove_prefix(at);
       if (word == "\\expandafter" || word == "\\noexpand") {
+        definitionState().expandafter = true;
         text->resize(at);
         skipBlanks();
       }
@@ -700,6 +703,7 @@ void newCommandProc(char kind) {
 
 void defProc(bool global, bool expand) {
   global = takeGlobalPrefix(global);
+  definitionState().expandafter = false;
   MacroShape shape;
   shape.longArgs = takeLongPrefix();
   std::optional<std::string> name = readCommandName();

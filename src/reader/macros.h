@@ -51,6 +51,7 @@ struct DefinitionState {
   bool globalPrefix = false;  // \global was read: the next definition is made at level 0
   bool longPrefix = false;    // \long was read
   bool bracedLet = false;     // \LetLtxMacro: the target may stand in braces
+  bool expandafter = false;   // an \expandafter was passed in the name or parameters of a \def
 };
 extern DefinitionState theDefinitions;
 inline DefinitionState& definitionState() {

@@ -94,8 +94,9 @@ TEST(Definitions, MalformedDefinitionsAreReportedAndTheTextGoesOn) {
   EXPECT_TRUE(has(c.err, "Illegal parameter number #2 in definition of \\over")) << c.err;
   EXPECT_TRUE(has(c.err, "parameters must be numbered consecutively in definition of \\skip"));
   EXPECT_TRUE(has(c.err, "use of \\p does not match its definition")) << c.err;
-  EXPECT_TRUE(has(c.err, "the argument of \\stop that ends with `.' (line 6) was not ended "
-                         "before the end of a paragraph"))
+  EXPECT_TRUE(has(c.err,
+                  "the argument of \\stop that ends with `.' (line 6) was not ended "
+                  "before the end of a paragraph"))
       << c.err;
   EXPECT_TRUE(has(c.err, "missing { after the parameters of \\nobrace")) << c.err;
   EXPECT_TRUE(has(c.text, "After one.")) << c.text;
@@ -141,15 +142,15 @@ TEST(Definitions, DocumentCommands) {
 }
 
 TEST(Conditionals, NewifAndThePrimitiveTests) {
-  Converted c = convert(
-      "\\newif\\ifdraft\\drafttrue\\newif\\iffinal\\def\\a{A}\\let\\b\\a\\def\\c{C}",
-      "\\ifdraft D1\\else F1\\fi, \\iffinal D2\\else F2\\fi, "
-      "\\ifdefined\\a yes\\fi\\ifdefined\\nothing no\\fi, "
-      "\\ifx\\a\\b same\\else differ\\fi, \\ifx\\a\\c same\\else differ\\fi, "
-      "\\ifx\\nothing\\undefined undef\\fi, "
-      "\\expandafter\\ifx\\csname nothing\\endcsname\\relax relax\\fi, "
-      "\\ifnum 3<5 less\\fi\\ifodd 4 odd\\else even\\fi.\n\n"
-      "\\iftrue Kept \\else Lost \\fi\\iffalse Lost \\else Kept \\fi done.");
+  Converted c =
+      convert("\\newif\\ifdraft\\drafttrue\\newif\\iffinal\\def\\a{A}\\let\\b\\a\\def\\c{C}",
+              "\\ifdraft D1\\else F1\\fi, \\iffinal D2\\else F2\\fi, "
+              "\\ifdefined\\a yes\\fi\\ifdefined\\nothing no\\fi, "
+              "\\ifx\\a\\b same\\else differ\\fi, \\ifx\\a\\c same\\else differ\\fi, "
+              "\\ifx\\nothing\\undefined undef\\fi, "
+              "\\expandafter\\ifx\\csname nothing\\endcsname\\relax relax\\fi, "
+              "\\ifnum 3<5 less\\fi\\ifodd 4 odd\\else even\\fi.\n\n"
+              "\\iftrue Kept \\else Lost \\fi\\iffalse Lost \\else Kept \\fi done.");
   EXPECT_EQ(c.status, 0) << c.err;
   EXPECT_TRUE(has(c.text, "D1, F2, yes, same, differ, undef, relax, lesseven.")) << c.text;
   EXPECT_TRUE(has(c.text, "Kept Kept done.")) << c.text;
@@ -158,11 +159,12 @@ TEST(Conditionals, NewifAndThePrimitiveTests) {
 }
 
 TEST(Conditionals, NestingUnbalancedFiAndAnUnclosedIffalse) {
-  Converted c = convert(
-      "", "\\iftrue a\\iffalse b\\iftrue c\\else d\\fi e\\else f\\iffalse g\\fi h\\fi i\\else j"
-          "\\iftrue k\\fi l\\fi.\n\n"
-          "\\iffalse \\ifthenelse{x}{y}{z} \\iff \\ifinner m\\fi n\\fi o.\n\n"
-          "Stray \\fi after.\n\n\\iffalse Never closed. \\end{document}");
+  Converted c =
+      convert("",
+              "\\iftrue a\\iffalse b\\iftrue c\\else d\\fi e\\else f\\iffalse g\\fi h\\fi i\\else j"
+              "\\iftrue k\\fi l\\fi.\n\n"
+              "\\iffalse \\ifthenelse{x}{y}{z} \\iff \\ifinner m\\fi n\\fi o.\n\n"
+              "Stray \\fi after.\n\n\\iffalse Never closed. \\end{document}");
   EXPECT_EQ(c.status, 0) << c.err;
   EXPECT_TRUE(has(c.text, "afhi.")) << c.text;
   // \ifthenelse and \iff are no conditionals; \ifinner, unknown where it is skipped, is one.
@@ -196,11 +198,11 @@ TEST(Conditionals, IfthenelseAndLatexTests) {
 }
 
 TEST(Conditionals, CommentEnvironments) {
-  Converted c = convert(
-      "\\usepackage{comment}\\excludecomment{draft}\\includecomment{final}",
-      "Before.\n\\begin{comment}\nHidden \\fi \\begin{itemize}\n\\end{comment}\n"
-      "\\begin{draft}Hidden too.\\end{draft}\n\\begin{final}Shown.\\end{final}\nAfter.\n\n"
-      "\\begin{comment} never closed");
+  Converted c =
+      convert("\\usepackage{comment}\\excludecomment{draft}\\includecomment{final}",
+              "Before.\n\\begin{comment}\nHidden \\fi \\begin{itemize}\n\\end{comment}\n"
+              "\\begin{draft}Hidden too.\\end{draft}\n\\begin{final}Shown.\\end{final}\nAfter.\n\n"
+              "\\begin{comment} never closed");
   EXPECT_EQ(c.status, 0) << c.err;
   EXPECT_TRUE(has(c.text, "Before.")) << c.text;
   EXPECT_TRUE(has(c.text, "Shown.")) << c.text;
@@ -208,6 +210,18 @@ TEST(Conditionals, CommentEnvironments) {
   EXPECT_FALSE(has(c.text, "Hidden"));
   EXPECT_TRUE(has(c.err, "unclosed \\begin{comment}")) << c.err;
   EXPECT_EQ(c.err.find("unbalanced"), std::string::npos) << c.err;
+}
+
+TEST(Definitions, NestedDefinitionsAndTheirBounds) {
+  Converted c = convert(
+      "\\newcommand{\\outer}[1]{\\def\\inner##1{#1-##1}}\n"
+      "\\def\\self{\\self}\\edef\\b{\\self}\n"
+      "\\expandafter\\def\\csname made\\endcsname{Made}\\def\\list{a}\n"
+      "\\expandafter\\def\\expandafter\\list\\expandafter{\\list,b}",
+      "\\outer{x}\\inner{y} \\made{} \\list.");
+  EXPECT_EQ(c.status, 0) << c.err;
+  // ## in a body is the # of the macro it defines; #1 is the outer macro's argument.
+  EXPECT_TRUE(has(c.text, "x-y Made a,b.")) << c.text;
 }
 
 TEST(Definitions, MakeatletterMakesAtALetter) {
