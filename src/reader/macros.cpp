@@ -599,7 +599,7 @@ int readCountAndDefault(MacroShape& shape, bool* outOfRange) {
   return count;
 }
 
-void expandInto(std::string& out, const std::string& text, int depth) {
+void expandInto(std::string& out, const std::string& text, int depth, int& expansions) {
   for (std::size_t i = 0; i < text.size() && out.size() < kMaxExpandedText;) {
     if (text[i] != '\\') {
       out += text[i++];
@@ -623,8 +623,10 @@ void expandInto(std::string& out, const std::string& text, int depth) {
       continue;
     }
     const CommandRecord* r = lookup(name);
-    if (r && r->tmpl == "%M(0)" && !r->shape && r->body && depth < kMaxTextExpansionDepth) {
-      expandInto(out, *r->body, depth + 1);
+    if (r && r->tmpl == "%M(0)" && !r->shape && r->body && depth < kMaxTextExpansionDepth &&
+        ++expansions <= kMaxTextExpansions) {
+      std::shared_ptr<const std::string> body = r->body;
+      expandInto(out, *body, depth + 1, expansions);
       while (end < text.size() && text[end] == ' ') ++end;  // as after any control word
     } else {
       out.append(text, i, end - i);
@@ -889,11 +891,20 @@ std::string readCsnameText() {
   while (rd.currentChar == ' ' || rd.currentChar == '\t') advance();
   for (;;) {
     int c = rd.currentChar;
-    if (c == kEndOfInput) {
+    // A name is short and on one line: past that, the \endcsname is missing and the text after
+    // the \csname is read as text again.
+    if (c == kEndOfInput || c == '\n' || text.size() >= kNameBufferMax) {
       report("\\csname without \\endcsname");
       return text;
     }
-    if (c == '#' && substituteParameter() == Hash::kSubstituted) continue;
+    if (c == '#') {
+      Hash hash = substituteParameter();
+      if (hash == Hash::kSubstituted) continue;
+      if (hash == Hash::kKept) {
+        text += '#';
+        continue;
+      }
+    }
     if (c == '\\') {
       std::string word;
       appendControlSequence(word);
@@ -901,14 +912,15 @@ std::string readCsnameText() {
       text += expandText(word);
       continue;
     }
-    if (text.size() < kNameBufferMax) text += static_cast<char>(c);
+    text += static_cast<char>(c);
     advance();
   }
 }
 
 std::string expandText(const std::string& text) {
   std::string out;
-  expandInto(out, text, 0);
+  int expansions = 0;
+  expandInto(out, text, 0, expansions);
   return out;
 }
 

@@ -216,6 +216,7 @@ TEST(Definitions, NestedDefinitionsAndTheirBounds) {
   Converted c = convert(
       "\\newcommand{\\outer}[1]{\\def\\inner##1{#1-##1}}\n"
       "\\def\\self{\\self}\\edef\\b{\\self}\n"
+      "\\def\\e{\\e\\e\\e\\e\\e\\e\\e\\e}\\edef\\f{\\e}\n"
       "\\expandafter\\def\\csname made\\endcsname{Made}\\def\\list{a}\n"
       "\\expandafter\\def\\expandafter\\list\\expandafter{\\list,b}",
       "\\outer{x}\\inner{y} \\made{} \\list.");
