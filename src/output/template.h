@@ -38,7 +38,12 @@ namespace pendra::output {
 //  %D(d)  a delimiter: ends or opens a construct        Math: \left \right and brackets;
 //                                                       Pict, Put: math inside a picture
 //  %E(n)  \begin of environment n                       Pict, Put: an environment as an object
-//  %F     \def              %N  \newenvironment         %n(c) \newcommand, \renewcommand
+//  %F(k)  definitions and conditionals, k naming which: \def \gdef \edef \xdef \let \global
+//         \long \csname \newif \iftrue \ifx \else \fi \ifthenelse \@ifstar...; `if` and `set`
+//         are a \newif boolean's \iffoo and \footrue/\foofalse (the token text names it)
+//  %N(k)  \newenvironment (n), document environments (d), listings (l v t)
+//  %n(c)  \newcommand (n), \renewcommand (r), \providecommand (p); document commands: new (d),
+//         declare (D), renew (R), provide (P)
 //  %H     \hspace           %v(D) the date variable     %z(c) spacing: \, \: \; \! ~ and kin
 //  %L(u)  lengths (LengthProc)   %c(e) counters (CounterProc)   %M(n) a macro with n arguments
 //  %P(k)  boxes (boxProc)        %S(k) save boxes        %R  \input, \include

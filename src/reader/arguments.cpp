@@ -165,6 +165,7 @@ std::optional<std::string> readCommandName() {
     if (current() != '\\') break;
     advance();
     name = controlWordName();
+    definitionState().expandafter = true;
   }
   if (name == "\\csname") name = std::string(1, '\\').append(readCsnameText());
   if (closer) {

@@ -433,12 +433,14 @@ std::vector<std::string> readShapedArguments(const MacroShape& shape, const char
   return args;
 }
 
-// A body that uses \expandafter and names the macro it defines comes from the idiom that adds to
-// a macro (\expandafter\def\expandafter\a\expandafter{\a more}), whose chain of \expandafter
-// puts the old meaning in place of the name before the definition: that is done here, since the
-// chain itself is passed over. Without it the macro would call itself without end.
+// A body that uses \expandafter, or follows one, and names the macro it defines comes from the
+// idiom that adds to a macro (\expandafter\def\expandafter\a\expandafter{\a more}), whose chain of
+// \expandafter puts the old meaning in place of the name before the definition: that is done here,
+// since the chain itself is passed over. Without it the macro would call itself without end.
 std::string expandOwnName(const std::string& body, const std::string& name) {
-  if (body.find("\\expandafter") == std::string::npos) return body;
+  bool passed = definitionState().expandafter;
+  definitionState().expandafter = false;
+  if (!passed && body.find("\\expandafter") == std::string::npos) return body;
   const CommandRecord* r = lookup(name);
   std::string meaning;
   if (r) {
@@ -509,6 +511,7 @@ bool readParameterText(const std::string& name, MacroShape& shape) {
       std::string_view word(*text);
       word.remove_prefix(at);
       if (word == "\\expandafter" || word == "\\noexpand") {
+        definitionState().expandafter = true;
         text->resize(at);
         skipBlanks();
       }
@@ -596,7 +599,7 @@ int readCountAndDefault(MacroShape& shape, bool* outOfRange) {
   return count;
 }
 
-void expandInto(std::string& out, const std::string& text, int depth) {
+void expandInto(std::string& out, const std::string& text, int depth, int& expansions) {
   for (std::size_t i = 0; i < text.size() && out.size() < kMaxExpandedText;) {
     if (text[i] != '\\') {
       out += text[i++];
@@ -620,8 +623,10 @@ void expandInto(std::string& out, const std::string& text, int depth) {
       continue;
     }
     const CommandRecord* r = lookup(name);
-    if (r && r->tmpl == "%M(0)" && !r->shape && r->body && depth < kMaxTextExpansionDepth) {
-      expandInto(out, *r->body, depth + 1);
+    if (r && r->tmpl == "%M(0)" && !r->shape && r->body && depth < kMaxTextExpansionDepth &&
+        ++expansions <= kMaxTextExpansions) {
+      std::shared_ptr<const std::string> body = r->body;
+      expandInto(out, *body, depth + 1, expansions);
       while (end < text.size() && text[end] == ' ') ++end;  // as after any control word
     } else {
       out.append(text, i, end - i);
@@ -700,6 +705,7 @@ void newCommandProc(char kind) {
 
 void defProc(bool global, bool expand) {
   global = takeGlobalPrefix(global);
+  definitionState().expandafter = false;
   MacroShape shape;
   shape.longArgs = takeLongPrefix();
   std::optional<std::string> name = readCommandName();
@@ -885,11 +891,20 @@ std::string readCsnameText() {
   while (rd.currentChar == ' ' || rd.currentChar == '\t') advance();
   for (;;) {
     int c = rd.currentChar;
-    if (c == kEndOfInput) {
+    // A name is short and on one line: past that, the \endcsname is missing and the text after
+    // the \csname is read as text again.
+    if (c == kEndOfInput || c == '\n' || text.size() >= kNameBufferMax) {
       report("\\csname without \\endcsname");
       return text;
     }
-    if (c == '#' && substituteParameter() == Hash::kSubstituted) continue;
+    if (c == '#') {
+      Hash hash = substituteParameter();
+      if (hash == Hash::kSubstituted) continue;
+      if (hash == Hash::kKept) {
+        text += '#';
+        continue;
+      }
+    }
     if (c == '\\') {
       std::string word;
       appendControlSequence(word);
@@ -897,14 +912,15 @@ std::string readCsnameText() {
       text += expandText(word);
       continue;
     }
-    if (text.size() < kNameBufferMax) text += static_cast<char>(c);
+    text += static_cast<char>(c);
     advance();
   }
 }
 
 std::string expandText(const std::string& text) {
   std::string out;
-  expandInto(out, text, 0);
+  int expansions = 0;
+  expandInto(out, text, 0, expansions);
   return out;
 }
 

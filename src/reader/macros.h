@@ -21,6 +21,8 @@ constexpr const char* kNoValue = "-NoValue-";
 // such an expansion may reach.
 constexpr int kMaxTextExpansionDepth = 16;
 constexpr std::size_t kMaxExpandedText = 16 * 1024;
+// Macros expanded in one such text: bodies that expand to nothing many times over stop here.
+constexpr int kMaxTextExpansions = 4096;
 
 // How one argument of a macro is read.
 enum class ParamKind : unsigned char {
@@ -51,6 +53,7 @@ struct DefinitionState {
   bool globalPrefix = false;  // \global was read: the next definition is made at level 0
   bool longPrefix = false;    // \long was read
   bool bracedLet = false;     // \LetLtxMacro: the target may stand in braces
+  bool expandafter = false;   // an \expandafter was passed in the name or parameters of a \def
 };
 extern DefinitionState theDefinitions;
 inline DefinitionState& definitionState() {

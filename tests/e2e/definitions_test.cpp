@@ -212,6 +212,19 @@ TEST(Conditionals, CommentEnvironments) {
   EXPECT_EQ(c.err.find("unbalanced"), std::string::npos) << c.err;
 }
 
+TEST(Definitions, NestedDefinitionsAndTheirBounds) {
+  Converted c = convert(
+      "\\newcommand{\\outer}[1]{\\def\\inner##1{#1-##1}}\n"
+      "\\def\\self{\\self}\\edef\\b{\\self}\n"
+      "\\def\\e{\\e\\e\\e\\e\\e\\e\\e\\e}\\edef\\f{\\e}\n"
+      "\\expandafter\\def\\csname made\\endcsname{Made}\\def\\list{a}\n"
+      "\\expandafter\\def\\expandafter\\list\\expandafter{\\list,b}",
+      "\\outer{x}\\inner{y} \\made{} \\list.");
+  EXPECT_EQ(c.status, 0) << c.err;
+  // ## in a body is the # of the macro it defines; #1 is the outer macro's argument.
+  EXPECT_TRUE(has(c.text, "x-y Made a,b.")) << c.text;
+}
+
 TEST(Definitions, MakeatletterMakesAtALetter) {
   Converted c = convert("\\makeatletter\\def\\my@cmd{mine}\\makeatother",
                         "\\makeatletter\\my@cmd\\makeatother{} e.g.\\@ end.");
