@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "common/chars.h"
+#include "math/displays.h"
 #include "output/char_commands.h"
 #include "output/diversions.h"
 #include "output/later_codes.h"
@@ -181,6 +182,9 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       return true;
     case 'X':
       XRefProc(argument);
+      return true;
+    case 'e':
+      math::equationTextCode(argument);
       return true;
     case 'Y':
     case 'd':

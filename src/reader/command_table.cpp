@@ -628,7 +628,7 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\nofrenchspacing", R"t(% )t"},
     {"\\noindent", R"t(% %O)t"},
     {"\\nolinebreak", R"t(%o)t"},
-    {"\\nonumber", ""},
+    {"\\nonumber", R"t(%e(n))t"},
     {"\\nopagebreak", R"t(%o)t"},
     {"\\normalmarginpar", ""},
     {"\\normalsize", R"t(%h(rm))t"},
@@ -736,8 +736,8 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\vspace", R"t(%*%v())t"},
     {"\\whiledo", R"t(%x%x)t"},
     // Text inside displayed math (amsmath): read as an \mbox is, so that a $ in it opens math.
-    {"\\intertext", R"t(%m(m))t"},
-    {"\\tag", R"t(%*%m(m))t"},
+    {"\\intertext", R"t(%e(i))t"},
+    {"\\tag", R"t(%e(t))t"},
     {"\\text", R"t(%m(m))t"},
     {"\\let", R"t(%F(\let))t"},
     // Environments defined as listings (listings, fancyvrb, tcolorbox).

@@ -24,6 +24,15 @@ constexpr BuiltinCommand kEnumitemRows[] = {
 
 constexpr PackageRows kPackageRows[] = {
     {"enumitem", kEnumitemRows, ""},
+    {"booktabs", kBooktabsRows, ""},
+    {"longtable", kLongtableRows, ""},
+    {"multirow", kMultirowRows, ""},
+    {"array", kArrayRows, ""},
+    {"tabularx", kArrayRows, "array"},
+    {"amsmath", kAmsmathRows, ""},
+    {"amsfonts", kAmsfontsRows, ""},
+    {"amssymb", kAmsfontsRows, "amsfonts"},
+    {"mathtools", kMathtoolsRows, "amsmath"},
 };
 
 constexpr ClassPackages kClassRows[] = {
@@ -32,9 +41,9 @@ constexpr ClassPackages kClassRows[] = {
 
 // clang-format on
 
-static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0, "a command stands twice");
-static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0,
-              "a package stands twice");
+static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0,
+              "a command stands twice");
+static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0, "a package stands twice");
 static_assert(tables::duplicateNames(kClassRows, tables::rowName) == 0, "a class stands twice");
 
 }  // namespace
