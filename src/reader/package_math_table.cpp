@@ -67,18 +67,23 @@ constexpr BuiltinCommand kMathtoolsRows[kMathtoolsRowCount] = {
 
 // clang-format on
 static_assert(tables::unfilledRows(kBooktabsRows, tables::rowName) == 0, "a row is missing");
-static_assert(tables::duplicateNames(kBooktabsRows, tables::rowName) == 0, "a command stands twice");
+static_assert(tables::duplicateNames(kBooktabsRows, tables::rowName) == 0,
+              "a command stands twice");
 static_assert(tables::unfilledRows(kLongtableRows, tables::rowName) == 0, "a row is missing");
-static_assert(tables::duplicateNames(kLongtableRows, tables::rowName) == 0, "a command stands twice");
+static_assert(tables::duplicateNames(kLongtableRows, tables::rowName) == 0,
+              "a command stands twice");
 static_assert(tables::unfilledRows(kMultirowRows, tables::rowName) == 0, "a row is missing");
-static_assert(tables::duplicateNames(kMultirowRows, tables::rowName) == 0, "a command stands twice");
+static_assert(tables::duplicateNames(kMultirowRows, tables::rowName) == 0,
+              "a command stands twice");
 static_assert(tables::unfilledRows(kArrayRows, tables::rowName) == 0, "a row is missing");
 static_assert(tables::duplicateNames(kArrayRows, tables::rowName) == 0, "a command stands twice");
 static_assert(tables::unfilledRows(kAmsmathRows, tables::rowName) == 0, "a row is missing");
 static_assert(tables::duplicateNames(kAmsmathRows, tables::rowName) == 0, "a command stands twice");
 static_assert(tables::unfilledRows(kAmsfontsRows, tables::rowName) == 0, "a row is missing");
-static_assert(tables::duplicateNames(kAmsfontsRows, tables::rowName) == 0, "a command stands twice");
+static_assert(tables::duplicateNames(kAmsfontsRows, tables::rowName) == 0,
+              "a command stands twice");
 static_assert(tables::unfilledRows(kMathtoolsRows, tables::rowName) == 0, "a row is missing");
-static_assert(tables::duplicateNames(kMathtoolsRows, tables::rowName) == 0, "a command stands twice");
+static_assert(tables::duplicateNames(kMathtoolsRows, tables::rowName) == 0,
+              "a command stands twice");
 
 }  // namespace pendra::reader

@@ -22,7 +22,7 @@ struct Table {
   int rows = 0;         // rows written so far
   int multirowEnd = 0;  // the last row that a \multirow reaches (rows counted from 1)
   bool longtable = false;
-  bool closing = false;  // the table's end has been read
+  bool closing = false;   // the table's end has been read
   bool headKept = false;  // a heading block (\endhead or \endfirsthead) was written
   bool footKept = false;  // a footing block (\endfoot or \endlastfoot) waits in kFootBuffer
   char position = 'c';    // the optional position argument's first letter

@@ -27,8 +27,8 @@ TableState tables;
 constexpr const char* kCellStart = "<!Cell ";
 constexpr const char* kCellEnd = " >\n";
 // The bytes of a cell without text.
-constexpr long kEmptyCellBytes = std::char_traits<char>::length(kCellStart) +
-                                 std::char_traits<char>::length(kCellEnd);
+constexpr long kEmptyCellBytes =
+    std::char_traits<char>::length(kCellStart) + std::char_traits<char>::length(kCellEnd);
 
 using chars::isWhite;
 
