@@ -22,10 +22,11 @@ struct Table {
   int rows = 0;         // rows written so far
   int multirowEnd = 0;  // the last row that a \multirow reaches (rows counted from 1)
   bool longtable = false;
-  bool closing = false;   // the table's end has been read
-  bool headKept = false;  // a heading block (\endhead or \endfirsthead) was written
-  bool footKept = false;  // a footing block (\endfoot or \endlastfoot) waits in kFootBuffer
-  char position = 'c';    // the optional position argument's first letter
+  bool closing = false;      // the table's end has been read
+  bool trimLastRow = false;  // an empty row opened by the last \\ is dropped
+  bool headKept = false;     // a heading block (\endhead or \endfirsthead) was written
+  bool footKept = false;     // a footing block (\endfoot or \endlastfoot) waits in kFootBuffer
+  char position = 'c';       // the optional position argument's first letter
   bool rowOpen = false;
   bool cellOpen = false;
   // A table inside a table: its body is text of the enclosing cell, its commands write nothing.

@@ -68,8 +68,9 @@ void closeCell(bool keep) {
   t.cellOpen = false;
   output::writeStatementLine("%s", kCellEnd);
   bufferOperation("E", kCellBuffer);
-  // A longtable's rows all end with \\: the cell it opens before the table's end is not a row.
-  if (keep && t.longtable && t.cells == 0 && t.closing &&
+  // The rows of longtable, tabularx and tabulary all end with \\: the cell the last one opens
+  // before the table's end is not a row. (A tabular keeps it, as it always has.)
+  if (keep && t.trimLastRow && t.cells == 0 && t.closing &&
       output::diversionBufferSize(kCellBuffer) == kEmptyCellBytes)
     keep = false;
   if (!keep) {
@@ -246,6 +247,7 @@ void tabularBody(int ending) {
     output::ParagraphState paragraph = output::saveParagraphState();
     output::Font font = output::currentFont();
     tables.current.longtable = longtable;
+    tables.current.trimLastRow = std::strncmp(record.name, "tabular", 7) != 0 || wideColumns;
     if (longtable) output::BufferProc("S");
     openCell(1);
     reader::genericBody(record, ending);
