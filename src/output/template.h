@@ -44,6 +44,10 @@ namespace pendra::output {
 //  %T(k)  tabular only: reported                        Table: cell, row and rule commands;
 //                                                       Math: %T(t) array column spacing
 //  %U     theorem note          %X(k) cross-references (XRefProc)   %Y %d  \documentclass
+//  %e(c)  \tag (t) and \intertext (i) as \mbox text,  Math: the lines of amsmath displays:
+//         \DeclareMathOperator (o), else nothing       t \tag, n \notag, i \intertext, Lx Rx a
+//                                                       delimited group, A an array whose columns
+//                                                       are counted (math/displays.h)
 //  %k(a)  closing quotes ' or ", else underline         Math: an operator (class, name, format)
 //  %m     \mbox                 %q(m) set the mode by letter (m i p t f)
 //  %r     \rule                 %t  \newtheorem         %u  \special

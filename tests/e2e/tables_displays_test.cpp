@@ -62,8 +62,7 @@ std::size_t statements(const std::string& mif, const std::string& name) {
 
 std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-    ++n;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
 }
 
@@ -149,11 +148,12 @@ TEST(TablesAndDisplays, BooktabsRulesAndMultirow) {
 
 TEST(TablesAndDisplays, LongtableHeadingAndFootingBlocks) {
   TempDir dir("tables-longtable");
-  Converted c = convert(dir,
-                        "\\begin{longtable}[c]{|l|p{3cm}|}\n\\hline First & Head \\\\ \\endfirsthead\n"
-                        "Again & Head \\\\ \\endhead\nMore & Follows \\\\ \\endfoot\n"
-                        "The & End \\\\ \\endlastfoot\nb1 & b2 \\\\\nb3 & b4 \\\\\n\\end{longtable}\n"
-                        "After.");
+  Converted c =
+      convert(dir,
+              "\\begin{longtable}[c]{|l|p{3cm}|}\n\\hline First & Head \\\\ \\endfirsthead\n"
+              "Again & Head \\\\ \\endhead\nMore & Follows \\\\ \\endfoot\n"
+              "The & End \\\\ \\endlastfoot\nb1 & b2 \\\\\nb3 & b4 \\\\\n\\end{longtable}\n"
+              "After.");
   EXPECT_EQ(c.result.status, 0) << c.result.err;
   EXPECT_EQ(messages(c.result.err), "");
   // The first heading goes first, the first footing last; the second of each is dropped.
@@ -183,8 +183,8 @@ TEST(TablesAndDisplays, EachLineOfAnAlignIsAnEquation) {
                                        "<EquationNoNum>", "<Equation>"};
   EXPECT_EQ(equationTags(c.mlp), expected);
   // Labels stand after their own lines; \tag's text after its equation.
-  EXPECT_TRUE(inOrder(c.mlp, {"char[b]", "Label:one", "char[d]", "char[f]", "(3a)",
-                              "Label:three", "<Body>\nand so", "char[h]"}))
+  EXPECT_TRUE(inOrder(c.mlp, {"char[b]", "Label:one", "char[d]", "char[f]", "(3a)", "Label:three",
+                              "<Body>\nand so", "char[h]"}))
       << c.mlp;
   EXPECT_NE(c.mlp.find("See (<!xref\nSectionNumber \"Label:one\">)"), std::string::npos);
   // Two columns of equations: the second & of a pair separates them; none is text.
@@ -211,10 +211,10 @@ TEST(TablesAndDisplays, TheOtherDisplaysAndWhatStandsInside) {
                         "\\end{align*}\n");
   EXPECT_EQ(c.result.status, 0) << c.result.err;
   EXPECT_EQ(messages(c.result.err), "");
-  std::vector<std::string> expected = {
-      "<EquationNoNum>", "<EquationNoNum>", "<Equation>",      "<Equation>",
-      "<Equation>",      "<EquationNoNum>", "<Equation>",      "<EquationNoNum>",
-      "<Equation>",      "<EquationNoNum>", "<EquationNoNum>", "<EquationNoNum>"};
+  std::vector<std::string> expected = {"<EquationNoNum>", "<EquationNoNum>", "<Equation>",
+                                       "<Equation>",      "<Equation>",      "<EquationNoNum>",
+                                       "<Equation>",      "<EquationNoNum>", "<Equation>",
+                                       "<EquationNoNum>", "<EquationNoNum>", "<EquationNoNum>"};
   EXPECT_EQ(equationTags(c.mlp), expected) << c.mlp;
   // multline and split stack their lines in one equation; the matrices count their columns.
   EXPECT_EQ(count(c.mlp, "atop[(*n*)plus"), 1u);
@@ -223,8 +223,7 @@ TEST(TablesAndDisplays, TheOtherDisplaysAndWhatStandsInside) {
   EXPECT_NE(c.mlp.find("lparen[(*ni2i*)matrix[(*i1i*)2,2,"), std::string::npos);
   EXPECT_NE(c.mlp.find("matrix[(*i1i*)2,2,string[(*nf\"Times\"f*)\"1\"]"), std::string::npos);
   EXPECT_NE(c.mlp.find("abs[(*n*)matrix[(*i1i*)1,1,"), std::string::npos);
-  EXPECT_NE(c.mlp.find("id[(*n*)atop[(*n*)char["),
-            std::string::npos);
+  EXPECT_NE(c.mlp.find("id[(*n*)atop[(*n*)char["), std::string::npos);
   EXPECT_NE(c.mlp.find("over[(*n*)string[(*nU0U*)\"1\"],string[\"2\"]]"), std::string::npos);
   EXPECT_NE(c.mlp.find("\"sgn\""), std::string::npos);
   EXPECT_NE(c.mlp.find("star"), std::string::npos);
