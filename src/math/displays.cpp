@@ -124,6 +124,9 @@ void equationCode(const char* argument) {
       intertext();
       break;
     case 'L':
+      // A matrix or cases outside math: LaTeX stops there; its content is left out.
+      if (mathState().depth == 0)
+        reader::report("%s environment is valid only in math", reader::currentEnvironment().name);
       pushFrame(kLeftFrame, delimiterLetter(argument));
       break;
     case 'R':
