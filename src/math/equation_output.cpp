@@ -18,6 +18,8 @@ namespace {
 constexpr std::size_t kStatementChunk = output::kStatementFormatMax / 2;
 // Bytes of a label kept in its marker.
 constexpr std::size_t kMaxLabelLength = 200;
+// Between an equation and the text of its \tag.
+constexpr const char* kTagGap = "    ";
 
 bool suppressed() {
   return output::outputState().suppression > 0;
@@ -79,16 +81,24 @@ void writeInlineMath(NodePtr tree) {
   output::writeInlineStatement("Comment", nullptr);
 }
 
-void writeDisplayMath(NodePtr tree) {
+void writeDisplayMath(NodePtr tree, const char* tag, const std::string* number) {
   if (suppressed()) return;
   output::endParagraph();
   output::outputState().tagLineWritten = false;
-  const char* tag = reader::currentEnvironment().paragraphTag;
+  if (!tag) tag = reader::currentEnvironment().paragraphTag;
   if (tag && *tag) output::setParagraphTag(reader::listAdjustedTag(tag).c_str());
   output::startParagraphIfNeeded();
   std::string text;
   writeFrameMath(text, 'D', std::move(tree), currentSizes());
   writeStatementText(text);
+  if (!number) return;
+  // The text goes on in the paragraph after the statement, as after inline math.
+  output::writeInlineStatement("Comment", nullptr);
+  output::Font saved = output::currentFont();
+  output::currentFont() = output::Font{};
+  for (char c : std::string(kTagGap) + *number)
+    output::writeTextChar(static_cast<unsigned char>(c));
+  output::currentFont() = saved;
 }
 
 void writeEquationLabel(std::string_view label, bool afterDisplay) {

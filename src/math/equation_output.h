@@ -2,6 +2,7 @@
 // FrameMath statement, display math as a paragraph of its own, and the equation's label marker.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "math/node.h"
@@ -12,8 +13,12 @@ namespace pendra::math {
 // empty Comment statement, so that the text after it continues the paragraph.
 void writeInlineMath(NodePtr tree);
 
-// Display math: a paragraph with the current environment's equation tag holding the statement.
-void writeDisplayMath(NodePtr tree);
+// The paragraph format of an equation without a number.
+constexpr const char* kUnnumberedTag = "EquationNoNum";
+
+// Display math: a paragraph with the current environment's equation tag (or `tag`) holding the
+// statement, and after it `number` as text when there is one (\tag's).
+void writeDisplayMath(NodePtr tree, const char* tag = nullptr, const std::string* number = nullptr);
 
 // The marker that lets cross-references find the equation; after a display it is flushed with
 // the equation's paragraph, so that the paragraph after the display does not take it.

@@ -3,6 +3,7 @@
 // either hands the tree to the frame below or, for an outermost equation, writes it.
 #include "math/frames.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -64,11 +65,40 @@ void closeDangling() {
     appendToCurrentFrame(std::move(content));
 }
 
+// A line of align and its kin: unnumbered after \notag or \nonumber, and after \tag, whose text
+// stands after the equation. An empty line (after the last \\) is not written.
+void writeLine(NodePtr tree) {
+  MathState& state = mathState();
+  if (!tree) return;
+  bool own = state.lineUnnumbered || state.lineTagged;
+  writeDisplayMath(std::move(tree), own ? kUnnumberedTag : nullptr,
+                   state.lineTagged ? &state.lineTag : nullptr);
+}
+
 void writeOutermost(char mode, NodePtr& tree) {
   if (mode == kInlineFrame)
     writeInlineMath(std::move(tree));
-  else if (mode == kDisplayFrame || mode == kArrayFrame)
+  else if (mode == kDisplayFrame || mode == kArrayFrame || mode == kStackFrame)
     writeDisplayMath(std::move(tree));
+  else if (mode == kLinesFrame)
+    writeLine(std::move(tree));
+}
+
+// The columns of an array that gave none (matrix, cases): the most cells a row has.
+int countColumns(const MathNode* chain) {
+  auto cellsOf = [](const MathNode* row) {
+    int cells = 1;
+    for (const MathNode* n = row; n && cells < kMaxMatrixCells; n = n->next.get())
+      if (n->kind == NodeKind::Spacing && n->spaces >= kColumnSeparatorUnits) ++cells;
+    return cells;
+  };
+  if (!isRowList(chain)) return cellsOf(chain);
+  int columns = 1;
+  for (const NodePtr& row : chain->list) columns = std::max(columns, cellsOf(row.get()));
+  // Nodes after the row list belong to its last row.
+  if (chain->next && !chain->list.empty())
+    columns = std::max(columns, cellsOf(chain->list.back().get()) + cellsOf(chain->next.get()) - 1);
+  return columns;
 }
 
 }  // namespace
@@ -88,6 +118,14 @@ void pushFrame(char mode, char delimiter) {
     state.nestingReported = false;
   }
   std::int16_t columns = currentFrame().columns;
+  bool alignPoints = currentFrame().alignPoints;
+  // Lines of their own exist only at the outermost level.
+  if (mode == kLinesFrame && state.depth > 0) mode = kStackFrame;
+  if (mode == kLinesFrame) {
+    state.lineUnnumbered = false;
+    state.lineTagged = false;
+    state.lineTag.clear();
+  }
   ++state.depth;
   if (state.depth > kMaxMathFrames) {
     if (!state.nestingReported) reader::report("Excessive nesting of equations");
@@ -101,6 +139,8 @@ void pushFrame(char mode, char delimiter) {
   frame.delimiter = delimiter;
   // A row keeps the columns of the array it belongs to.
   if (mode == kRowFrame) frame.columns = columns;
+  frame.alignPoints =
+      mode == kLinesFrame || mode == kStackFrame || (mode == kRowFrame && alignPoints);
 }
 
 NodePtr closeFrame() {
@@ -122,7 +162,7 @@ NodePtr closeFrame() {
   if (rowOfArray)
     tree = std::move(chain);  // its cells are laid out when the array becomes a matrix
   else if (mode == kArrayFrame)
-    tree = makeMatrix(std::move(chain), columns);
+    tree = makeMatrix(std::move(chain), columns > 0 ? columns : countColumns(chain.get()));
   else
     tree = layout(std::move(chain));
   if (mode == kDroppedFrame) tree.reset();
@@ -151,6 +191,11 @@ void rowSeparator() {
   MathState& state = mathState();
   if (state.depth <= 0) return;
   char mode = frameModeAt(state.depth);
+  if (mode == kLinesFrame) {
+    closeFrame();
+    pushFrame(kLinesFrame);
+    return;
+  }
   if (mode == kRowFrame) {
     std::int16_t columns = currentFrame().columns;
     appendRow(closeFrame());
@@ -160,7 +205,7 @@ void rowSeparator() {
   }
   // Rows belong to equations and arrays; a \\ inside an argument or a \left group is ignored.
   if (state.depth > kMaxMathFrames ||
-      (mode != kInlineFrame && mode != kDisplayFrame && mode != kArrayFrame))
+      (mode != kInlineFrame && mode != kDisplayFrame && mode != kArrayFrame && mode != kStackFrame))
     return;
   NodePtr first = takeCurrentChain();
   if (mode != kArrayFrame) first = layout(std::move(first));
@@ -179,13 +224,15 @@ void endFrame() {
   if (state.depth <= 0) return;
   char mode = frameModeAt(state.depth);
   // An argument frame belongs to the operator reading it, which closes it itself.
-  if (mode != kInlineFrame && mode != kDisplayFrame && mode != kArrayFrame && mode != kDroppedFrame)
+  if (mode != kInlineFrame && mode != kDisplayFrame && mode != kArrayFrame &&
+      mode != kDroppedFrame && mode != kLinesFrame && mode != kStackFrame)
     return;
   if (NodePtr tree = closeFrame()) appendToCurrentFrame(std::move(tree));
   // Text that reached the paragraph while a display was read (the operands and ">" of a \ref)
   // goes out now, before the environment sets its paragraph tag again and so asks for a new tag
   // line, which must not land inside that statement.
-  if ((mode == kDisplayFrame || mode == kArrayFrame) && output::outputState().length > 0)
+  if ((mode == kDisplayFrame || mode == kArrayFrame || mode == kLinesFrame) &&
+      output::outputState().length > 0)
     output::endParagraph();
 }
 

@@ -10,6 +10,7 @@
 
 #include "common/chars.h"
 #include "math/delimiters.h"
+#include "math/displays.h"
 #include "math/frames.h"
 #include "math/layout.h"
 #include "math/state.h"
@@ -36,6 +37,8 @@ constexpr int kNegativeThinUnits = -1;
 constexpr int kThinUnits = 1;
 constexpr int kMediumUnits = 2;
 constexpr int kThickUnits = 4;
+// Between two columns of equations in a line of align: two ems.
+constexpr int kAlignColumnGapUnits = 8;
 // One Spacing node holds at most this many units; more spacing in a row is not added.
 constexpr int kMaxSpacingUnits = 1 << 20;
 // Fields of a %k argument: class letter, operator name, format codes.
@@ -92,7 +95,14 @@ int spacingUnits(const char* argument) {
 // %T: the column separator. The one an array puts before itself is dropped inside another
 // array, where it would shift the cells of the row it stands in.
 void columnSpacing(bool separator) {
-  char mode = currentFrame().mode;
+  MathFrame& frame = currentFrame();
+  // In a line of align and its kin the first & of a pair aligns and adds nothing; the second
+  // separates two columns of equations.
+  if (separator && frame.alignPoints && mathState().depth <= kMaxMathFrames) {
+    if (++frame.ampersands % 2 == 0) addSpacing(kAlignColumnGapUnits);
+    return;
+  }
+  char mode = frame.mode;
   if (!separator && (mode == kArrayFrame || mode == kRowFrame)) return;
   addSpacing(kColumnSeparatorUnits);
 }
@@ -476,7 +486,7 @@ void mathInterpreter(const char* tmpl) {
           if (a[0] == 'E')
             endFrame();
           else if (a[0] == kInlineFrame || a[0] == kDisplayFrame || a[0] == kArrayFrame ||
-                   a[0] == kDroppedFrame)
+                   a[0] == kDroppedFrame || a[0] == kLinesFrame || a[0] == kStackFrame)
             pushFrame(a[0]);
           continue;
         case 'D':
@@ -484,6 +494,9 @@ void mathInterpreter(const char* tmpl) {
           continue;
         case 'G':
           delimiterCode(a);
+          continue;
+        case 'e':
+          equationCode(a);
           continue;
         case 'I':
           output::listItemProc(a);

@@ -14,9 +14,14 @@ namespace pendra::math {
 constexpr int kMaxMathFrames = 16;
 
 // Mode characters of the frames: what a frame was pushed for decides what its close does.
-constexpr char kInlineFrame = 'M';    // $...$: plain text or an inline FrameMath statement
-constexpr char kDisplayFrame = 'Q';   // display math: a display FrameMath statement
-constexpr char kArrayFrame = 'A';     // array: a matrix
+constexpr char kInlineFrame = 'M';   // $...$: plain text or an inline FrameMath statement
+constexpr char kDisplayFrame = 'Q';  // display math: a display FrameMath statement
+constexpr char kArrayFrame = 'A';    // array: a matrix
+// One line of align, gather and their kin: each line is a display equation of its own, written
+// when its \\ or the environment's end closes it. Inside another equation it is a kStackFrame.
+constexpr char kLinesFrame = 'W';
+// split, aligned, gathered: lines stacked inside the equation around them, as eqnarray's are.
+constexpr char kStackFrame = 'S';
 constexpr char kRowFrame = '&';       // one row after a \\, handed back to the row list
 constexpr char kArgumentFrame = 'P';  // an argument of a math operator or a script
 constexpr char kDroppedFrame = 'X';   // a skipped argument: its nodes are freed
@@ -29,7 +34,11 @@ constexpr char kLeftFrame = 'L';
 struct MathFrame {
   NodePtr first;
   MathNode* last = nullptr;
-  std::int16_t columns = 1;
+  std::int16_t columns = 1;  // 0: an array whose columns are counted from its rows when it closes
+  std::int16_t ampersands = 0;  // the & met in a line of align and its kin
+  // In a line of align and its kin, an & is an alignment point and the one after it separates
+  // two columns of equations; elsewhere it separates the cells of an array.
+  bool alignPoints = false;
   char mode = 0;
   char delimiter = 0;  // the \left letter of a kLeftFrame
 };
@@ -48,6 +57,10 @@ struct MathState {
   bool nestingReported = false;  // "Excessive nesting of equations", once per equation
   int optionalNesting = -1;      // construct nesting at which a "]" ends a bracketed argument
   int mboxFrame = -1;            // depth of the frame that \mbox text is read into
+  // The line of align and its kin being read: \notag or \nonumber, or \tag's text.
+  bool lineUnnumbered = false;
+  bool lineTagged = false;
+  std::string lineTag;
 };
 
 MathState& mathState();

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "common/chars.h"
+#include "math/displays.h"
 #include "output/char_commands.h"
 #include "output/diversions.h"
 #include "output/later_codes.h"
@@ -187,6 +188,9 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
     case 'X':
       XRefProc(argument);
       return true;
+    case 'e':
+      math::equationTextCode(argument);
+      return true;
     case 'Y':
     case 'd':
       documentClassProc();
@@ -209,7 +213,7 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
     case 'r':
       ruleProc();
       return true;
-    case 'e':  // paragraph alignment: only paragraph text has any
+    case 'w':  // paragraph alignment: only paragraph text has any
       return true;
     case 't':
       newTheoremProc(argument[0] == '*');

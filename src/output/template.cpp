@@ -225,7 +225,7 @@ bool textArgumentCode(unsigned char code, const char* argument) {
     case 'C':
       captionProc();
       return true;
-    case 'e':
+    case 'w':
       alignFollowingParagraphs(argument);
       return true;
     case 'l':

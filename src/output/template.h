@@ -50,12 +50,16 @@ namespace pendra::output {
 //  %T(k)  tabular only: reported                        Table: cell, row and rule commands;
 //                                                       Math: %T(t) array column spacing
 //  %U     theorem note          %X(k) cross-references (XRefProc)   %Y %d  \documentclass
+//  %e(c)  \tag (t) and \intertext (i) as \mbox text,  Math: the lines of amsmath displays:
+//         \DeclareMathOperator (o), else nothing       t \tag, n \notag, i \intertext, Lx Rx a
+//                                                       delimited group, A an array whose columns
+//                                                       are counted (math/displays.h)
 //  %k(a)  closing quotes ' or ", else underline         Math: an operator (class, name, format)
 //  %m     \mbox                 %q(m) set the mode by letter (m i p t f)
 //  %r     \rule                 %t  \newtheorem
 //  %u(k)  by k: s \special, g \includegraphics, p \graphicspath, u \url, n \nolinkurl and
 //         \path (no link), h \href (the URL's marker; the template processes the text)
-//  %t(*)  \newtheorem* (no number)                     %e(t) nothing (Text: see below)
+//  %t(*)  \newtheorem* (no number)                     %w(t) nothing (Text: see below)
 //  Text and Box (text interpreters; Math and Put run the ones marked *):
 //  %0*    back to the font of the run's start     %b*  the token's text in the run's font
 //  %p*    process one argument                    %q   optional text
@@ -69,7 +73,7 @@ namespace pendra::output {
 //  %X     nothing                                 %i   index text
 //  %n %|* end the paragraph                       %C   caption   %W  footnote
 //  %I(t)* list item                               %a(s) space above the next paragraph
-//  %e(t)  \centering and kin: tag t for the paragraph about to begin
+//  %w(t)  \centering and kin: tag t for the paragraph about to begin
 //  %l(b)  the proof's heading   %l(e) the proof's end mark
 //  %g(t)* new paragraph with tag t                %v   \vspace
 //  Math alone: %$(m) open (m) or end (E) a math frame, %G(c) a delimiter code, %c a column,

@@ -628,7 +628,7 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\nofrenchspacing", R"t(% )t"},
     {"\\noindent", R"t(% %O)t"},
     {"\\nolinebreak", R"t(%o)t"},
-    {"\\nonumber", ""},
+    {"\\nonumber", R"t(%e(n))t"},
     {"\\nopagebreak", R"t(%o)t"},
     {"\\normalmarginpar", ""},
     {"\\normalsize", R"t(%h(rm))t"},
@@ -736,8 +736,8 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\vspace", R"t(%*%v())t"},
     {"\\whiledo", R"t(%x%x)t"},
     // Text inside displayed math (amsmath): read as an \mbox is, so that a $ in it opens math.
-    {"\\intertext", R"t(%m(m))t"},
-    {"\\tag", R"t(%*%m(m))t"},
+    {"\\intertext", R"t(%e(i))t"},
+    {"\\tag", R"t(%e(t))t"},
     {"\\text", R"t(%m(m))t"},
     {"\\let", R"t(%F(\let))t"},
     // Definitions: TeX's and LaTeX's defining commands, their prefixes, names built from text.
@@ -848,9 +848,9 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\textsuperscript", R"t(%s(H)%p%0)t"},
     {"\\textsubscript", R"t(%s(L)%p%0)t"},
     // Alignment of the paragraphs that follow in the group.
-    {"\\centering", R"t(%e(Center))t"},
-    {"\\raggedright", R"t(%e(FlushL))t"},
-    {"\\raggedleft", R"t(%e(FlushR))t"},
+    {"\\centering", R"t(%w(Center))t"},
+    {"\\raggedright", R"t(%w(FlushL))t"},
+    {"\\raggedleft", R"t(%w(FlushR))t"},
     // Space and no-ops: an invisible box leaves its text out.
     {"\\phantom", R"t(%x)t"},
     {"\\hphantom", R"t(%x)t"},

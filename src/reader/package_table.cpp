@@ -191,15 +191,23 @@ constexpr PackageRows kPackageRows[] = {
     {"subcaption", kSubcaptionRows, ""},
     {"subfig", kSubfigRows, ""},
     {"subfigure", kSubfigureRows, ""},
+    {"booktabs", kBooktabsRows, ""},
+    {"longtable", kLongtableRows, ""},
+    {"multirow", kMultirowRows, ""},
+    {"array", kArrayRows, ""},
+    {"tabularx", kArrayRows, "array"},
+    {"amsmath", kAmsmathRows, ""},
+    {"amsfonts", kAmsfontsRows, ""},
+    {"amssymb", kAmsfontsRows, "amsfonts"},
+    {"mathtools", kMathtoolsRows, "amsmath"},
 };
 
 // amsart, amsbook and amsproc define amsthm's commands themselves (and load amsmath).
 constexpr ClassPackages kClassRows[] = {
-    {"amsart", "amsthm"},
-    {"amsbook", "amsthm"},
-    {"amsproc", "amsthm"},
-    {"memoir", "enumitem"},
-    {"beamer", "hyperref,graphicx"},
+    {"amsart", "amsmath,amsthm,amsfonts"},
+    {"amsbook", "amsmath,amsthm,amsfonts"},
+    {"amsproc", "amsmath,amsthm,amsfonts"},
+    {"beamer", "hyperref,graphicx,xcolor,amsmath,amssymb,amsthm"},
 };
 
 // clang-format on

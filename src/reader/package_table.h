@@ -7,6 +7,7 @@
 // package, keeps its own definition.
 #pragma once
 
+#include <cstddef>
 #include <span>
 
 #include "reader/command_table.h"
@@ -27,5 +28,22 @@ struct ClassPackages {
 
 extern const std::span<const PackageRows> kPackages;
 extern const std::span<const ClassPackages> kClassPackages;
+
+// The rows of the table and display-math packages (package_math_table.cpp), declared with their
+// counts so that kPackageRows can name them in a constant expression.
+constexpr std::size_t kBooktabsRowCount = 7;
+constexpr std::size_t kLongtableRowCount = 4;
+constexpr std::size_t kMultirowRowCount = 1;
+constexpr std::size_t kArrayRowCount = 1;
+constexpr std::size_t kAmsmathRowCount = 14;
+constexpr std::size_t kAmsfontsRowCount = 2;
+constexpr std::size_t kMathtoolsRowCount = 2;
+extern const BuiltinCommand kBooktabsRows[kBooktabsRowCount];
+extern const BuiltinCommand kLongtableRows[kLongtableRowCount];
+extern const BuiltinCommand kMultirowRows[kMultirowRowCount];
+extern const BuiltinCommand kArrayRows[kArrayRowCount];
+extern const BuiltinCommand kAmsmathRows[kAmsmathRowCount];
+extern const BuiltinCommand kAmsfontsRows[kAmsfontsRowCount];
+extern const BuiltinCommand kMathtoolsRows[kMathtoolsRowCount];
 
 }  // namespace pendra::reader

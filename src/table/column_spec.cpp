@@ -47,7 +47,7 @@ void add(long& columns, long more) {
   if (columns > kMaxColumns) columns = kMaxColumns;
 }
 
-long countIn(std::string_view text, int depth) {
+long countIn(std::string_view text, int depth, bool wideColumns) {
   long columns = 0;
   for (std::size_t i = 0; i < text.size();) {
     switch (text[i++]) {
@@ -55,6 +55,13 @@ long countIn(std::string_view text, int depth) {
       case 'l':
       case 'r':
         add(columns, 1);
+        break;
+      case 'X':
+      case 'L':
+      case 'C':
+      case 'R':
+      case 'J':
+        if (wideColumns) add(columns, 1);
         break;
       case 'p':
       case 'm':
@@ -76,7 +83,7 @@ long countIn(std::string_view text, int depth) {
         } else if (depth >= kMaxRepeatNesting) {
           reader::report("* forms nested too deeply in cols argument");
         } else {
-          long inner = countIn(repeated, depth + 1);
+          long inner = countIn(repeated, depth + 1, wideColumns);
           add(columns,
               inner == 0 ? 0 : (count > kMaxColumns / inner ? kMaxColumns : count * inner));
         }
@@ -91,8 +98,8 @@ long countIn(std::string_view text, int depth) {
 
 }  // namespace
 
-int countColumns(std::string_view preamble) {
-  long columns = countIn(preamble, 0);
+int countColumns(std::string_view preamble, bool wideColumns) {
+  long columns = countIn(preamble, 0, wideColumns);
   return columns == 0 ? 1 : static_cast<int>(columns);
 }
 

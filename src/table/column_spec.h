@@ -17,8 +17,8 @@ constexpr int kMaxRepeatNesting = 32;
 // The number of columns of a preamble: c, l and r count one each, and so do p, m and b,
 // whose braced width is skipped; @{...} and any other braced group are skipped; *{n}{preamble}
 // counts n times the columns of preamble; every other character is ignored. A preamble without
-// a column counts as 1.
-int countColumns(std::string_view preamble);
+// a column counts as 1. With `wideColumns` (tabularx, tabulary) X, L, C, R and J count one each.
+int countColumns(std::string_view preamble, bool wideColumns = false);
 
 // Reads a braced argument as it stands from the input, after white space: from '{' to its
 // matching '}' (a backslash protects the next character). Without a '{' nothing but the white

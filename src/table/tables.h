@@ -6,15 +6,27 @@
 namespace pendra::table {
 
 constexpr int kCellBuffer = 7;  // the diversion buffer of a cell's text
+// A longtable's rows are diverted a block at a time, each block ending at \endhead,
+// \endfirsthead, \endfoot or \endlastfoot or at the table's end: the heading block goes first,
+// the footing block is kept here until the last rows are written.
+constexpr int kSectionBuffer = 5;
+constexpr int kFootBuffer = 6;
 // Boxes inside boxes; past this a box is read as its plain content.
 constexpr int kMaxBoxNesting = 64;
 
 // One open tabular.
 struct Table {
-  float width = 0.0f;  // tabular*'s width, in points; read and not used further
+  float width = 0.0f;  // the width of tabular*, tabularx, tabulary, in points; read, not used
   int columns = 0;
   int cells = 0;        // cells kept in the current row
-  char position = 'c';  // the optional position argument's first letter
+  int rows = 0;         // rows written so far
+  int multirowEnd = 0;  // the last row that a \multirow reaches (rows counted from 1)
+  bool longtable = false;
+  bool closing = false;      // the table's end has been read
+  bool trimLastRow = false;  // an empty row opened by the last \\ is dropped
+  bool headKept = false;     // a heading block (\endhead or \endfirsthead) was written
+  bool footKept = false;     // a footing block (\endfoot or \endlastfoot) waits in kFootBuffer
+  char position = 'c';       // the optional position argument's first letter
   bool rowOpen = false;
   bool cellOpen = false;
   // A table inside a table: its body is text of the enclosing cell, its commands write nothing.
@@ -35,11 +47,12 @@ TableState& tableState();
 // Forgets every table and box; the nesting counts start at 0.
 void initTables();
 
-// Body handler of tabular and tabular*: width, position and column preamble, then the body
-// up to the delimiter code `ending`, written as a table.
+// Body handler of tabular, tabular*, tabularx, tabulary and longtable: width, position and
+// column preamble, then the body up to the delimiter code `ending`, written as a table.
 void tabularBody(int ending);
-// %T(c) inside a table (and %&, which is %T(n)): t &, n \\, h \hline, c \cline, m \multicolumn,
-// v \vline.
+// %T(c) inside a table (and %&, which is %T(n)): t &, n \\, h \hline (and the booktabs rules),
+// c \cline, r \cmidrule, m \multicolumn, R \multirow, v \vline; longtable's H \endhead,
+// f \endfirsthead, F \endfoot, l \endlastfoot.
 void tableCommand(const char* kind);
 
 // %P outside a picture: f \fbox and \frame, F \framebox, M \makebox, P \parbox, m \minipage;

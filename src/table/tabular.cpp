@@ -1,5 +1,6 @@
 // The tabular environment: the table state, cells diverted into buffer 7, rows, and the table
 // commands.
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -22,6 +23,12 @@ namespace pendra::table {
 namespace {
 
 TableState tables;
+
+constexpr const char* kCellStart = "<!Cell ";
+constexpr const char* kCellEnd = " >\n";
+// The bytes of a cell without text.
+constexpr long kEmptyCellBytes =
+    std::char_traits<char>::length(kCellStart) + std::char_traits<char>::length(kCellEnd);
 
 using chars::isWhite;
 
@@ -50,7 +57,7 @@ void openCell(int span) {
   if (span > 1)
     output::writeStatementLine("<!Span %d ", span);
   else
-    output::writeStatementLine("<!Cell ");
+    output::writeStatementLine("%s", kCellStart);
   output::setParagraphTag("Cell");
   output::outputState().blankLines = 0;
 }
@@ -59,8 +66,13 @@ void closeCell(bool keep) {
   Table& t = tables.current;
   if (!t.cellOpen) return;
   t.cellOpen = false;
-  output::writeStatementLine(" >\n");
+  output::writeStatementLine("%s", kCellEnd);
   bufferOperation("E", kCellBuffer);
+  // The rows of longtable, tabularx and tabulary all end with \\: the cell the last one opens
+  // before the table's end is not a row. (A tabular keeps it, as it always has.)
+  if (keep && t.trimLastRow && t.cells == 0 && t.closing &&
+      output::diversionBufferSize(kCellBuffer) == kEmptyCellBytes)
+    keep = false;
   if (!keep) {
     bufferOperation("F", kCellBuffer);
   } else {
@@ -78,10 +90,11 @@ void closeRow(bool keepCell) {
   if (t.cells > 0) {
     output::writeStatementLine(" >\n");
     t.cells = 0;
+    ++t.rows;
   }
 }
 
-// tabular*'s width: a length in braces.
+// The width of tabular*, tabularx and tabulary: a length in braces.
 void readTableWidth() {
   reader::ReaderState& rd = reader::readerState();
   skipWhite();
@@ -118,6 +131,17 @@ void separateWords() {
   reader::skipBlanks();
 }
 
+// An optional argument in brackets or parentheses (\cmidrule's width and trimming, \multirow's
+// placement and adjustment), read and dropped. The input ends it when the closing one is missing.
+void skipDelimited(int open, int close) {
+  reader::ReaderState& rd = reader::readerState();
+  skipWhite();
+  if (rd.currentChar != open) return;
+  reader::advance();
+  while (rd.currentChar != close && rd.currentChar != reader::kEndOfInput) reader::advance();
+  if (rd.currentChar == close) reader::advanceWithSubstitution();
+}
+
 // \cline{a-b}: writes the rule statement between rows.
 void clineCommand(bool refused) {
   std::string argument = readBracedGroup();
@@ -150,6 +174,47 @@ void multicolumnCommand(bool refused) {
   output::runInCurrentMode("%p");
 }
 
+// \multirow[placement]{rows}[struts]{width}[shift]{text}: the text stands in this row's cell; the
+// cells it covers below are the rows' own, which a table leaves empty there.
+void multirowCommand(bool refused) {
+  Table& t = tables.current;
+  skipDelimited('[', ']');
+  std::optional<int> count = numberIn(readBracedGroup());
+  if (!count) reader::report("bad number arg to \\multirow");
+  skipDelimited('[', ']');
+  readBracedGroup();
+  skipDelimited('[', ']');
+  if (!refused && count && *count > 1 && *count <= kMaxColumns)
+    t.multirowEnd = std::max(t.multirowEnd, t.rows + *count);
+  output::runInCurrentMode("%p");
+}
+
+// \endhead, \endfirsthead, \endfoot and \endlastfoot end a block of a longtable's rows. The
+// first heading block goes to the table's top, the first footing block to its end; FrameMaker
+// repeats one heading and one footing on each page, so the second of each kind is dropped.
+void endBlock(char kind) {
+  Table& t = tables.current;
+  if (!t.longtable) {
+    reader::report("%s is valid only inside longtable", reader::readerState().tokenText);
+    return;
+  }
+  closeRow(false);
+  bool heading = kind == 'H' || kind == 'f';
+  bool& kept = heading ? t.headKept : t.footKept;
+  if (kept) {
+    bufferOperation("E", kSectionBuffer);
+    bufferOperation("F", kSectionBuffer);
+  } else if (heading) {
+    bufferOperation("E", kSectionBuffer);
+    bufferOperation("I", kSectionBuffer);
+  } else {
+    bufferOperation("E", kFootBuffer);
+  }
+  kept = true;
+  output::BufferProc("S");
+  openCell(1);
+}
+
 }  // namespace
 
 TableState& tableState() {
@@ -165,11 +230,14 @@ void tabularBody(int ending) {
   Table enclosing = tables.current;
   tables.current = Table{};
   tables.current.suppression = output::outputState().suppression;
-  if (std::strcmp(record.name, "tabular*") == 0) readTableWidth();
+  bool longtable = std::strcmp(record.name, "longtable") == 0;
+  bool wideColumns =
+      std::strcmp(record.name, "tabularx") == 0 || std::strcmp(record.name, "tabulary") == 0;
+  if (wideColumns || std::strcmp(record.name, "tabular*") == 0) readTableWidth();
   skipWhite();
   if (std::optional<std::string> position = reader::readOptionLetters())
     tables.current.position = position->empty() ? 'c' : (*position)[0];
-  tables.current.columns = countColumns(readBracedGroup());
+  tables.current.columns = countColumns(readBracedGroup(), wideColumns);
   if (++tables.tableNesting >= 2) {
     reader::report("Cannot handle nested tables");
     tables.current.refused = true;
@@ -178,9 +246,20 @@ void tabularBody(int ending) {
     output::writeStatementLine("<!Table %d\n", tables.current.columns);
     output::ParagraphState paragraph = output::saveParagraphState();
     output::Font font = output::currentFont();
+    tables.current.longtable = longtable;
+    tables.current.trimLastRow = std::strncmp(record.name, "tabular", 7) != 0 || wideColumns;
+    if (longtable) output::BufferProc("S");
     openCell(1);
     reader::genericBody(record, ending);
+    tables.current.closing = true;
     closeRow(true);
+    if (longtable) {
+      bufferOperation("E", kSectionBuffer);
+      bufferOperation("I", kSectionBuffer);
+      bufferOperation("I", kFootBuffer);
+    }
+    if (tables.current.multirowEnd > tables.current.rows)
+      reader::report("\\multirow reaches past the end of the table");
     output::writeStatementLine(" >\n");
     output::restoreParagraphState(paragraph);
     output::currentFont() = font;
@@ -225,6 +304,20 @@ void tableCommand(const char* kind) {
       break;
     case 'm':
       multicolumnCommand(refused);
+      break;
+    case 'r':
+      skipDelimited('[', ']');
+      skipDelimited('(', ')');
+      clineCommand(refused);
+      break;
+    case 'R':
+      multirowCommand(refused);
+      break;
+    case 'H':
+    case 'f':
+    case 'F':
+    case 'l':
+      if (!refused) endBlock(kind[0]);
       break;
     case 'v':
       break;

@@ -14,9 +14,9 @@ using reader::kBuiltinEnvironments;
 class Environments : public ConvertFixture {};
 
 TEST_F(Environments, TableAsData) {
-  EXPECT_EQ(reader::kBuiltinEnvironments.size(), 69u);
+  EXPECT_EQ(reader::kBuiltinEnvironments.size(), 95u);
   EXPECT_STREQ(kBuiltinEnvironments[0].name, "abstract");
-  EXPECT_STREQ(kBuiltinEnvironments[52].name, "verse");
+  EXPECT_STREQ(kBuiltinEnvironments[78].name, "verse");
   const reader::EnvironmentRecord* closing = findEnvironment("*closing");
   EXPECT_STREQ(closing->endTemplate, "\n\n\n\n%T%B(I2+)%n");
   EXPECT_EQ(closing->lineBreakKind, 'P');
