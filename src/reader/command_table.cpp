@@ -867,6 +867,8 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\bibliographystyle", R"t(%x)t"},
     // The blocks of an entry of thebibliography (the .bbl files BibTeX writes).
     {"\\newblock", R"t(% )t"},
+    // An equation's number in parentheses (amsmath's, used as well where it is not loaded).
+    {"\\eqref", R"t((%X(R)))t"},
 };
 // clang-format on
 

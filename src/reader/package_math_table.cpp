@@ -44,7 +44,6 @@ constexpr BuiltinCommand kAmsmathRows[kAmsmathRowCount] = {
     {"\\dbinom", R"t(%e(L()%k(2,atop,12)%e(R\)))t"},
     {"\\dfrac", R"t(%k(2,over,12))t"},
     {"\\displaybreak", R"t(%o)t"},
-    {"\\eqref", R"t((%X(R)))t"},
     {"\\notag", R"t(%e(n))t"},
     {"\\operatorname", R"t(%*%m(m))t"},
     {"\\overset", R"t(%k(2,atop,12))t"},

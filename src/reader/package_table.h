@@ -35,7 +35,7 @@ constexpr std::size_t kBooktabsRowCount = 7;
 constexpr std::size_t kLongtableRowCount = 4;
 constexpr std::size_t kMultirowRowCount = 1;
 constexpr std::size_t kArrayRowCount = 1;
-constexpr std::size_t kAmsmathRowCount = 14;
+constexpr std::size_t kAmsmathRowCount = 13;
 constexpr std::size_t kAmsfontsRowCount = 2;
 constexpr std::size_t kMathtoolsRowCount = 2;
 extern const BuiltinCommand kBooktabsRows[kBooktabsRowCount];

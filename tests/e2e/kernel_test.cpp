@@ -106,6 +106,16 @@ TEST(Kernel, TheFidelityCaseOfUnknownCommandsLosesNoneOfItsWords) {
   EXPECT_TRUE(has(mif, "<XRefSrcText `Ref:knuth'>")) << mif;
   EXPECT_TRUE(has(mif, "<String `Done November 14, 2023. '>")) << mif;
   EXPECT_FALSE(has(r.err, "\\citet")) << r.err;
+  // The links are text with a hypertext marker, \eqref a cross-reference in parentheses, the
+  // booktabs rules a table's rulings: nothing is left unknown.
+  EXPECT_TRUE(has(mif, "<MText `message URL http://x.org/a_b'>")) << mif;
+  EXPECT_TRUE(has(mif, "<String `http://x.org/a_b'>")) << mif;
+  EXPECT_TRUE(has(mif, "<MText `message URL http://x.org'>")) << mif;
+  EXPECT_TRUE(has(mif, "<XRefSrcText `Label:e1'>")) << mif;
+  EXPECT_TRUE(has(mif, "<Tbls\n  <Tbl\n")) << mif;
+  for (const char* name : {"\\url", "\\href", "eqref", "toprule", "bottomrule"})
+    EXPECT_FALSE(has(mif, name)) << name;
+  EXPECT_FALSE(has(r.err, "Unknown")) << r.err;
 }
 
 TEST(Kernel, TextCommandsGiveTheirCharacters) {

@@ -31,8 +31,12 @@ inline std::string slurp(const std::filesystem::path& path) {
 // `prefix` comes before the binary (environment settings, a `timeout`).
 inline CommandResult runPendra(const std::string& args, const std::filesystem::path& dir,
                                const std::string& prefix = "") {
-  std::filesystem::path out = dir / ".cmd-out";
-  std::filesystem::path err = dir / ".cmd-err";
+  // The output is caught in files of this process's own, never in `dir`: tests that run at the
+  // same time may convert in one directory (the corpus).
+  static int runs = 0;
+  std::string stem = "pendra-cmd-" + std::to_string(getpid()) + "-" + std::to_string(++runs);
+  std::filesystem::path out = std::filesystem::temp_directory_path() / (stem + ".out");
+  std::filesystem::path err = std::filesystem::temp_directory_path() / (stem + ".err");
   std::string cmd = "cd '" + dir.string() + "' && " + prefix + " '" + PENDRA_BINARY + "' " + args +
                     " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
   int raw = std::system(cmd.c_str());
