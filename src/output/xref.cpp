@@ -19,9 +19,20 @@ XRefState xref;
 using reader::skipWhiteSpace;
 
 // A key as the operand of an MLP string: quotes and backslashes escaped, cut to kXRefKeyMax.
+// A byte outside ASCII (keys are UTF-8 after the reader) is written as %XX, as a URL writes it:
+// a marker's text holds FrameRoman, not UTF-8, and the label and its references must still
+// name the same marker.
 std::string stringOperand(const std::string& key) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string text;
   for (std::size_t i = 0; i < key.size() && i < kXRefKeyMax; ++i) {
+    auto byte = static_cast<unsigned char>(key[i]);
+    if (byte >= 0x80) {
+      text += '%';
+      text += kHex[byte >> 4];
+      text += kHex[byte & 0xF];
+      continue;
+    }
     if (key[i] == '"' || key[i] == '\\') text += '\\';
     text += key[i];
   }

@@ -298,5 +298,19 @@ TEST(Fidelity, EachFileIsReadInItsEncoding) {
   EXPECT_TRUE(hasString(out.mif, "\\xcc \\xa9 "));
 }
 
+// A label outside ASCII: its marker and its references name it alike, in ASCII (a marker's text
+// holds FrameRoman, not the bytes of UTF-8).
+TEST(Fidelity, ALabelOutsideAsciiIsReachedAndWrittenInAscii) {
+  TempDir dir("fidelity-label");
+  Converted out = convertSource(dir,
+                                "\\documentclass{article}\n\\begin{document}\n"
+                                "\\section{One}\\label{caf\xC3\xA9}\nSee \\ref{caf\xC3\xA9}.\n"
+                                "\\end{document}\n");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(hasString(out.mif, "<MText `Label:caf%C3%A9'>")) << out.mif;
+  EXPECT_TRUE(hasString(out.mif, "<XRefSrcText `Label:caf%C3%A9'>")) << out.mif;
+  EXPECT_FALSE(hasString(out.mif, "caf\xC3"));
+}
+
 }  // namespace
 }  // namespace pendra::testing
