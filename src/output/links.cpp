@@ -23,25 +23,6 @@ reader::ReaderState& rd() {
   return reader::readerState();
 }
 
-// The next character of the argument: a macro's #1..#9 read as the argument they stand for (in a
-// file, # is a character of the URL).
-void nextUrlChar(std::string& text) {
-  reader::advance();
-  while (rd().currentChar == '#' && reader::currentFrame() > 0) {
-    int frame = reader::currentFrame();
-    reader::advance();
-    int digit = rd().currentChar;
-    if (digit < '1' || digit > '9') {
-      // ## stands for one #; any other # is kept as it is.
-      if (digit == '#') reader::advance();
-      text += '#';
-      return;
-    }
-    reader::advance();
-    reader::insertArgument(digit - '0', frame);
-  }
-}
-
 }  // namespace
 
 std::optional<std::string> hypertextCommand(const std::string& url) {
@@ -75,7 +56,7 @@ std::optional<std::string> readUrlArgument(bool escapes) {
   int depth = 0;
   int lineEnds = 0;
   bool cut = false;
-  nextUrlChar(text);
+  reader::advanceInRawArgument(text);
   for (std::size_t scanned = 0;; ++scanned) {
     int c = rd().currentChar;
     // A blank line or the end of input ends an argument left open; so does a runaway one.
@@ -94,16 +75,16 @@ std::optional<std::string> readUrlArgument(bool escapes) {
     if (open == '{' && c == '}') --depth;
     if (c == '\n') {
       ++lineEnds;
-      nextUrlChar(text);
+      reader::advanceInRawArgument(text);
       continue;
     }
     lineEnds = 0;
     if (c == ' ' || c == '\t' || c == '\r') {
-      nextUrlChar(text);
+      reader::advanceInRawArgument(text);
       continue;
     }
     if (escapes && c == '\\') {
-      nextUrlChar(text);
+      reader::advanceInRawArgument(text);
       int next = rd().currentChar;
       if (next != reader::kEndOfInput && next != 0 && std::strchr(kUrlEscapable, next)) {
         c = next;
@@ -116,7 +97,7 @@ std::optional<std::string> readUrlArgument(bool escapes) {
       text += static_cast<char>(c);
     else
       cut = true;
-    nextUrlChar(text);
+    reader::advanceInRawArgument(text);
   }
   if (cut) reader::report("URL longer than %zu bytes: the rest is left out", kUrlReadMax);
   return text;

@@ -551,30 +551,13 @@ reader::ReaderState& rd() {
   return reader::readerState();
 }
 
-// The next character of a raw argument: a macro's #1..#9 read as the text they stand for.
-void nextRawChar(std::string& text) {
-  reader::advance();
-  while (rd().currentChar == '#' && reader::currentFrame() > 0) {
-    int frame = reader::currentFrame();
-    reader::advance();
-    int digit = rd().currentChar;
-    if (digit < '1' || digit > '9') {
-      if (digit == '#') reader::advance();
-      text += '#';
-      return;
-    }
-    reader::advance();
-    reader::insertArgument(digit - '0', frame);
-  }
-}
-
 // The text between the opening character (current) and its matching `close`, as it stands; a %
 // begins a comment to the line's end. A blank line or the end of input ends it (reported).
 std::string readRaw(int close, std::size_t keep) {
   std::string text;
   int depth = 0;
   int lineEnds = 0;
-  nextRawChar(text);
+  reader::advanceInRawArgument(text);
   for (;;) {
     int c = rd().currentChar;
     if (c == reader::kEndOfInput || lineEnds > 1) {
@@ -588,7 +571,8 @@ std::string readRaw(int close, std::size_t keep) {
     if (c == '{') ++depth;
     if (c == '}' && depth > 0) --depth;
     if (c == '%') {
-      while (rd().currentChar != '\n' && rd().currentChar != reader::kEndOfInput) nextRawChar(text);
+      while (rd().currentChar != '\n' && rd().currentChar != reader::kEndOfInput)
+        reader::advanceInRawArgument(text);
       continue;
     }
     if (c == '\n')
@@ -596,7 +580,7 @@ std::string readRaw(int close, std::size_t keep) {
     else if (c != ' ' && c != '\t' && c != '\r')
       lineEnds = 0;
     if (text.size() < keep) text += static_cast<char>(c == '\n' ? ' ' : c);
-    nextRawChar(text);
+    reader::advanceInRawArgument(text);
   }
   return text;
 }

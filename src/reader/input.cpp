@@ -558,4 +558,20 @@ int currentFrame() {
   return reader.stringCount > 0 ? reader.strings[reader.stringCount - 1].frame : 0;
 }
 
+void advanceInRawArgument(std::string& text) {
+  advance();
+  while (reader.currentChar == '#' && currentFrame() > 0) {
+    int frame = currentFrame();
+    advance();
+    int digit = reader.currentChar;
+    if (digit < '1' || digit > '9') {
+      if (digit == '#') advance();  // ## stands for one #; any other # is kept as it is
+      text += '#';
+      return;
+    }
+    advance();
+    insertArgument(digit - '0', frame);
+  }
+}
+
 }  // namespace pendra::reader

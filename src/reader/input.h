@@ -232,6 +232,11 @@ void skipBlanks();
 // Moves past white space (space, tab, line feed, carriage return, form feed) with plain steps.
 void skipWhiteSpace();
 
+// Moves to the next character of an argument read as raw text (a URL, a file name): inside a
+// macro's body, #1..#9 are read as the argument they stand for and ## as one # (appended to
+// `text`); in a file, # is a character like any other.
+void advanceInRawArgument(std::string& text);
+
 // Pushes `text` (which must outlive its reading) as a string without opening a frame.
 void pushString(const char* text);
 // Opens a macro frame with `args` and reads `body` next.
