@@ -147,16 +147,6 @@ void readScale(const std::string& options, float& xscale, float& yscale) {
   yscale = y;
 }
 
-// The file name as an MLP string's text.
-std::string quoted(const std::string& name) {
-  std::string out;
-  for (char c : name) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
 void specialProc() {
@@ -190,8 +180,18 @@ void specialProc() {
                                static_cast<float>(height) / 72 * yscale);
   }
   output::writeStatementLine("    <!EPSFile \"%s\" %ldpt %ldpt %ldpt %ldpt %.2f %.2f >\n",
-                             quoted(name).c_str(), box.llx, box.lly, width, height, xscale, yscale);
+                             mlpQuoted(name).c_str(), box.llx, box.lly, width, height, xscale,
+                             yscale);
   if (!inPicture) output::writeStatementLine(">\n");
+}
+
+std::string mlpQuoted(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
 }
 
 }  // namespace pendra::picture

@@ -637,16 +637,6 @@ FoundGraphic findGraphic(const std::string& name) {
   return {};
 }
 
-// The file name as the text of an MLP string.
-std::string quoted(const std::string& name) {
-  std::string out;
-  for (char c : name) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out;
-}
-
 void writeFrame(const std::string* file, GraphicSize size) {
   float width = size.width / kPointsPerInch;
   float height = size.height / kPointsPerInch;
@@ -656,14 +646,14 @@ void writeFrame(const std::string* file, GraphicSize size) {
     if (!file) return;
     wrapPendingText();
     ++pictureState().env.graphicCount;
-    output::writeStatementLine("<!ImportFile \"%s\" %.2f\" %.2f\" >\n", quoted(*file).c_str(),
+    output::writeStatementLine("<!ImportFile \"%s\" %.2f\" %.2f\" >\n", mlpQuoted(*file).c_str(),
                                width, height);
     return;
   }
   if (file)
     output::writeInlineStatement("!InlineFrame",
                                  "0 %.2f\" %.2f\"\n    <!ImportFile \"%s\" %.2f\" %.2f\" >\n",
-                                 width, height, quoted(*file).c_str(), width, height);
+                                 width, height, mlpQuoted(*file).c_str(), width, height);
   else
     // No file: an empty frame with a border keeps the place and shows it.
     output::writeInlineStatement("!Frame", "%.2f\" %.2f\"\n", width, height);

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "output/template.h"
 #include "picture/picture.h"
@@ -77,5 +78,8 @@ struct OvalPart {
 };
 constexpr int kOvalPartCount = 16;
 extern const OvalPart kOvalParts[kOvalPartCount];
+
+// A file name as the text of an MLP string: quotes and backslashes escaped.
+std::string mlpQuoted(const std::string& name);
 
 }  // namespace pendra::picture
