@@ -53,7 +53,22 @@ constexpr const char* kDefaultTexInputs = ".:/public/lib/tex/inputs";
 // the file (macro bodies, arguments, names) is UTF-8.
 // kUnknown: an encoding declared that this reader does not know; its bytes above 127 become the
 // replacement character.
-enum class Encoding : unsigned char { kUtf8, kLatin1, kLatin9, kCp1252, kAppleMac, kUnknown };
+enum class Encoding : unsigned char {
+  kUtf8,
+  kLatin1,
+  kLatin9,
+  kCp1252,
+  kAppleMac,
+  kLatin2,
+  kCp1250,
+  kCp850,
+  kCp437,
+  kCp852,
+  kKoi8r,
+  kCp1251,
+  kCp866,
+  kUnknown
+};
 
 // How a conversion reads its sources; set by the driver for each conversion.
 struct ReadOptions {
