@@ -21,6 +21,7 @@ ReaderState& reader = theReader;
 constexpr std::size_t kNameBufferSize = 256;
 constexpr const char* kTexExtension = ".tex";
 constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+constexpr std::uint64_t kHighBits = 0x8080808080808080;  // the top bit of each of eight bytes
 
 // Whether the bytes above 127 of the file that `channel` reads from its current position form
 // UTF-8; the channel is left where it was. A channel that cannot go back is taken as UTF-8 (its
@@ -44,7 +45,12 @@ bool readsAsUtf8(ChannelT channel) {
     carried = 0;
     while (i < length) {
       if (block[i] < 0x80) {
-        ++i;
+        // Runs of ASCII, eight bytes at a time.
+        std::uint64_t word = 0;
+        while (i + sizeof word <= length &&
+               (std::memcpy(&word, block + i, sizeof word), (word & kHighBits) == 0))
+          i += sizeof word;
+        if (i < length && block[i] < 0x80) ++i;
         continue;
       }
       int sequence = utf8SequenceLength(block + i, length - i);
@@ -67,7 +73,7 @@ bool readsAsUtf8(ChannelT channel) {
 // Sets the encoding in force: the declared one, else the file's own.
 void settleEncoding() {
   reader.encoding = reader.encodingDeclared ? reader.declaredEncoding : reader.fileEncoding;
-  reader.passHighBytes = reader.encoding == Encoding::kUtf8;
+  reader.plainBytes = reader.encoding == Encoding::kUtf8 ? kPlainUtf8.plain : kPlainEightBit.plain;
 }
 
 // A byte above 127 of an 8-bit file: its character as UTF-8, the first byte now and the others
@@ -147,7 +153,7 @@ int rawChar() {
       bool folded = c == '\n' && reader.lastRaw == '\r';
       reader.lastRaw = c;
       if (folded) continue;
-      if (c >= 0x80 && !reader.passHighBytes) return transcode(c);
+      if (c >= 0x80 && reader.encoding != Encoding::kUtf8) return transcode(c);
       return c;
     }
     if (!reader.channel || !outputWithinBudget()) return kEndOfInput;

@@ -53,7 +53,35 @@ constexpr const char* kDefaultTexInputs = ".:/public/lib/tex/inputs";
 // the file (macro bodies, arguments, names) is UTF-8.
 // kUnknown: an encoding declared that this reader does not know; its bytes above 127 become the
 // replacement character.
-enum class Encoding : unsigned char { kUtf8, kLatin1, kLatin9, kCp1252, kAppleMac, kUnknown };
+enum class Encoding : unsigned char {
+  kUtf8,
+  kLatin1,
+  kLatin9,
+  kCp1252,
+  kAppleMac,
+  kLatin2,
+  kCp1250,
+  kCp850,
+  kCp437,
+  kCp852,
+  kKoi8r,
+  kCp1251,
+  kCp866,
+  kUnknown
+};
+
+// The bytes that the inline step of advance() takes as they are: all but the line ends, and those
+// above 127 only where the encoding is UTF-8 (an 8-bit file's go through the slow step).
+struct PlainBytes {
+  bool plain[256];
+};
+constexpr PlainBytes makePlainBytes(bool high) {
+  PlainBytes bytes{};
+  for (int c = 0; c < 256; ++c) bytes.plain[c] = c != '\r' && c != '\n' && (high || c < 0x80);
+  return bytes;
+}
+inline constexpr PlainBytes kPlainUtf8 = makePlainBytes(true);
+inline constexpr PlainBytes kPlainEightBit = makePlainBytes(false);
 
 // How a conversion reads its sources; set by the driver for each conversion.
 struct ReadOptions {
@@ -119,11 +147,11 @@ struct ReaderState {
   Encoding fileEncoding = Encoding::kUtf8;
   bool encodingDeclared = false;
   Encoding declaredEncoding = Encoding::kUtf8;
-  Encoding encoding = Encoding::kUtf8;  // the one in force
-  bool passHighBytes = true;            // encoding is UTF-8: bytes above 127 pass as they are
-  bool atFileStart = true;              // a byte order mark is skipped here
-  bool invalidUtf8Reported = false;     // per file
-  bool latin1Reported = false;          // per file
+  Encoding encoding = Encoding::kUtf8;              // the one in force
+  const bool* plainBytes = kPlainUtf8.plain;        // by the encoding in force
+  bool atFileStart = true;                          // a byte order mark is skipped here
+  bool invalidUtf8Reported = false;                 // per file
+  bool latin1Reported = false;                      // per file
   std::unordered_set<char32_t> reportedCharacters;  // and scripts, by their first code point
   std::vector<SavedInput> inputStack;
   // String input stack and macro frames.
@@ -200,7 +228,7 @@ inline void advance() {
   } else if (r.putBack == kNoPutBack && r.readPos < r.bufferLength &&
              !(r.currentFromFile && r.currentChar == '\n')) {
     auto c = static_cast<unsigned char>(r.fileBuffer[r.readPos]);
-    if (c != '\r' && c != '\n' && (c < 0x80 || r.passHighBytes)) {
+    if (r.plainBytes[c]) {
       ++r.readPos;
       r.lastRaw = c;
       r.currentChar = c;

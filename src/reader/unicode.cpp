@@ -43,6 +43,7 @@ constexpr Script kScripts[] = {
     {0x10A0, 0x10FF, "Georgian"},
     {0x1100, 0x11FF, "Hangul"},
     {0x1F00, 0x1FFF, "Greek"},
+    {0x2500, 0x25FF, "Box drawing"},
     {0x2E80, 0x9FFF, "CJK"},
     {0xAC00, 0xD7AF, "Hangul"},
     {0xF900, 0xFAFF, "CJK"},
@@ -215,6 +216,22 @@ char32_t eightBitCodePoint(Encoding encoding, unsigned char byte) {
       return kCp1252High[i];
     case Encoding::kAppleMac:
       return kAppleMacHigh[i];
+    case Encoding::kLatin2:
+      return kLatin2High[i];
+    case Encoding::kCp1250:
+      return kCp1250High[i];
+    case Encoding::kCp850:
+      return kCp850High[i];
+    case Encoding::kCp437:
+      return kCp437High[i];
+    case Encoding::kCp852:
+      return kCp852High[i];
+    case Encoding::kKoi8r:
+      return kKoi8rHigh[i];
+    case Encoding::kCp1251:
+      return kCp1251High[i];
+    case Encoding::kCp866:
+      return kCp866High[i];
     case Encoding::kUnknown:
       return kReplacementCharacter;
     case Encoding::kUtf8:
@@ -233,7 +250,11 @@ bool encodingOfOption(std::string_view option, Encoding& encoding) {
       {"utf8", Encoding::kUtf8},         {"utf8x", Encoding::kUtf8},
       {"latin1", Encoding::kLatin1},     {"latin9", Encoding::kLatin9},
       {"cp1252", Encoding::kCp1252},     {"ansinew", Encoding::kCp1252},
-      {"applemac", Encoding::kAppleMac},
+      {"applemac", Encoding::kAppleMac}, {"latin2", Encoding::kLatin2},
+      {"cp1250", Encoding::kCp1250},     {"cp850", Encoding::kCp850},
+      {"cp437", Encoding::kCp437},       {"cp437de", Encoding::kCp437},
+      {"cp852", Encoding::kCp852},       {"koi8-r", Encoding::kKoi8r},
+      {"cp1251", Encoding::kCp1251},     {"cp866", Encoding::kCp866},
   };
   for (const Name& name : kNames) {
     if (name.option == option) {

@@ -39,6 +39,14 @@ extern const std::span<const UnicodeRow> kUnicodeRows;
 extern const char16_t kLatin9High[kEightBitHalf];
 extern const char16_t kCp1252High[kEightBitHalf];
 extern const char16_t kAppleMacHigh[kEightBitHalf];
+extern const char16_t kLatin2High[kEightBitHalf];
+extern const char16_t kCp1250High[kEightBitHalf];
+extern const char16_t kCp850High[kEightBitHalf];
+extern const char16_t kCp437High[kEightBitHalf];
+extern const char16_t kCp852High[kEightBitHalf];
+extern const char16_t kKoi8rHigh[kEightBitHalf];
+extern const char16_t kCp1251High[kEightBitHalf];
+extern const char16_t kCp866High[kEightBitHalf];
 
 // The row of `code`, or nullptr when the table has none.
 const UnicodeRow* findUnicodeRow(char32_t code);
