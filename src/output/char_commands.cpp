@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "common/chars.h"
 #include "output/fonts.h"
@@ -80,11 +81,17 @@ void accentProc(char accent) {
     runInCurrentMode(one);
     if (!restText.empty()) runInCurrentMode(restText.c_str());
   } else {
-    // No accented letter: the accent command is written as it stands, in Times.
-    char tmpl[reader::kTokenTextSize + 32];
-    std::snprintf(tmpl, sizeof tmpl, "%%f(T)\\\\%c{%.*s%%f(T)}%%0", accent,
-                  static_cast<int>(reader::kTokenTextSize - 1), text);
-    runInCurrentMode(tmpl);
+    // No accented letter: the accent command is written as it stands, in Times. The template's
+    // bytes reach the MLP as they are, so the text's own <, > and backslashes are escaped here.
+    std::string tmpl = "%f(T)\\\\";
+    tmpl += accent;
+    tmpl += '{';
+    for (std::size_t i = 0; text[i] != 0 && i < reader::kTokenTextSize - 1; ++i) {
+      if (text[i] == '<' || text[i] == '>' || text[i] == '\\') tmpl += '\\';
+      tmpl += text[i];
+    }
+    tmpl += "%f(T)}%0";
+    runInCurrentMode(tmpl.c_str());
   }
   if (braced && !takeClosingBrace()) reader::report("bad use of accent command \\%c{..}", accent);
 }
