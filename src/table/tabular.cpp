@@ -69,8 +69,9 @@ void closeCell(bool keep) {
   output::writeStatementLine("%s", kCellEnd);
   bufferOperation("E", kCellBuffer);
   // The rows of longtable, tabularx and tabulary all end with \\: the cell the last one opens
-  // before the table's end is not a row. (A tabular keeps it, as it always has.)
-  if (keep && t.trimLastRow && t.cells == 0 && t.closing &&
+  // before the table's end is not a row. (A tabular keeps it, as it always has.) A table with no
+  // other row keeps it: a table needs a row.
+  if (keep && t.trimLastRow && t.cells == 0 && t.closing && t.rows > 0 &&
       output::diversionBufferSize(kCellBuffer) == kEmptyCellBytes)
     keep = false;
   if (!keep) {
