@@ -522,21 +522,21 @@ bool readParameterText(const std::string& name, MacroShape& shape) {
   }
 }
 
-// The argument specification of a document command (m, o, O{default}, s, +m...).
-void parseDocumentSpec(const std::string& spec, const std::string& name, MacroShape& shape) {
-  for (std::size_t i = 0; i < spec.size(); ++i) {
-    char c = spec[i];
+// The argument types of a document command, one letter each (m, o, O{default}, s, +m...).
+void parseArgumentTypes(const std::string& types, const std::string& name, MacroShape& shape) {
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    char c = types[i];
     if (c == ' ' || c == '\n' || c == '\t' || c == '+' || c == '!') continue;
     // A braced group after a letter: O's default, or the defaults of types read as m.
     auto group = [&]() {
       std::string text;
-      while (i + 1 < spec.size() && spec[i + 1] == ' ') ++i;
-      if (i + 1 >= spec.size() || spec[i + 1] != '{') return text;
+      while (i + 1 < types.size() && types[i + 1] == ' ') ++i;
+      if (i + 1 >= types.size() || types[i + 1] != '{') return text;
       int depth = 0;
-      for (++i; i < spec.size(); ++i) {
-        if (spec[i] == '{' && depth++ == 0) continue;
-        if (spec[i] == '}' && --depth == 0) break;
-        text += spec[i];
+      for (++i; i < types.size(); ++i) {
+        if (types[i] == '{' && depth++ == 0) continue;
+        if (types[i] == '}' && --depth == 0) break;
+        text += types[i];
       }
       return text;
     };
@@ -561,11 +561,11 @@ void parseDocumentSpec(const std::string& spec, const std::string& name, MacroSh
         break;
       case 't':
         param.kind = ParamKind::kStar;
-        if (i + 1 < spec.size()) param.text.assign(1, spec[++i]);
+        if (i + 1 < types.size()) param.text.assign(1, types[++i]);
         break;
       default:
         report("argument type `%c' of %s is read as a braced argument", c, name.c_str());
-        if (c == 'r' || c == 'R' || c == 'd' || c == 'D') i = std::min(i + 2, spec.size());
+        if (c == 'r' || c == 'R' || c == 'd' || c == 'D') i = std::min(i + 2, types.size());
         if (c == 'R' || c == 'D' || c == 'G' || c == 'e' || c == 'E') group();
         break;
     }
@@ -688,8 +688,8 @@ void newCommandProc(char kind) {
   int count = 0;
   bool document = kind == 'd' || kind == 'D' || kind == 'R' || kind == 'P';
   if (document) {
-    std::string spec = readMacroArgument();
-    parseDocumentSpec(spec, name ? *name : std::string(), shape);
+    std::string types = readMacroArgument();
+    parseArgumentTypes(types, name ? *name : std::string(), shape);
     count = static_cast<int>(shape.params.size());
   } else {
     count = readCountAndDefault(shape, &outOfRange);
@@ -819,8 +819,8 @@ void newEnvironmentProc(char kind) {
   MacroShape shape;
   int count = 0;
   if (kind == 'd') {
-    std::string spec = readMacroArgument();
-    parseDocumentSpec(spec, name, shape);
+    std::string types = readMacroArgument();
+    parseArgumentTypes(types, name, shape);
     count = static_cast<int>(shape.params.size());
   } else {
     count = readCountAndDefault(shape, &outOfRange);
