@@ -77,6 +77,15 @@ Hash substituteParameter() {
   return Hash::kKept;
 }
 
+// At a '#' of text being collected: a parameter of the running macro is read as its argument,
+// or one '#' is handed to `keep`; false when the '#' is an ordinary character here.
+template <typename Keep>
+bool takeParameter(Keep&& keep) {
+  Hash hash = substituteParameter();
+  if (hash == Hash::kKept) keep('#');
+  return hash != Hash::kNone;
+}
+
 // Collects a braced ('{' '}') or bracketed ('[' ']') argument character by character.
 std::string readDelimited(int open, int close, bool bracket) {
   ReaderState& rd = readerState();
@@ -103,14 +112,7 @@ std::string readDelimited(int open, int close, bool bracket) {
       eof = true;
       break;
     }
-    if (c == '#') {
-      Hash hash = substituteParameter();
-      if (hash == Hash::kSubstituted) continue;
-      if (hash == Hash::kKept) {
-        keep('#');
-        continue;
-      }
-    }
+    if (c == '#' && takeParameter(keep)) continue;
     if (c == '%') {
       keep(c);
       while (rd.currentChar != '\n' && rd.currentChar != kEndOfInput) advance();
@@ -334,14 +336,7 @@ std::string readUntilDelimiter(const std::string& delimiter, bool isLong, const 
   for (;;) {
     int c = rd.currentChar;
     if (c == kEndOfInput) break;
-    if (c == '#') {
-      Hash hash = substituteParameter();
-      if (hash == Hash::kSubstituted) continue;
-      if (hash == Hash::kKept) {
-        keep('#');
-        continue;
-      }
-    }
+    if (c == '#' && takeParameter(keep)) continue;
     if (c == '\n') {
       if (lineEnd && !isLong && depth == 0) break;
       lineEnd = true;
@@ -897,14 +892,7 @@ std::string readCsnameText() {
       report("\\csname without \\endcsname");
       return text;
     }
-    if (c == '#') {
-      Hash hash = substituteParameter();
-      if (hash == Hash::kSubstituted) continue;
-      if (hash == Hash::kKept) {
-        text += '#';
-        continue;
-      }
-    }
+    if (c == '#' && takeParameter([&text](char hash) { text += hash; })) continue;
     if (c == '\\') {
       std::string word;
       appendControlSequence(word);
