@@ -46,7 +46,7 @@ struct Run {
     // writing outlives the run.
     mif::releaseMif();
     reader::finishReading();
-    reader::readerState().sourceDir = nullptr;
+    reader::forgetSourceDir();
     if (body) F_ChannelCloseTmp(body);
     if (mlp) F_ChannelCloseTmp(mlp);
     if (mifPath) F_FilePathFree(mifPath);
@@ -137,7 +137,6 @@ void runConversion(ConStringT sparm) {
   readOptions.progressTrace = options.progressTrace;
   readOptions.restricted = options.restricted;
   resetLatexStage(readOptions, run.sourceDir, run.body);
-  reader::ReaderState& rd = reader::readerState();
 
   reader::runOutermostTemplate(kParaOrLrMode, "%g(Body)");
 
@@ -147,7 +146,7 @@ void runConversion(ConStringT sparm) {
     return;
   }
   reader::startInput(source, sparm);
-  while (rd.currentChar != reader::kEndOfInput) reader::parseUntil(kParseToEnd);
+  while (reader::peekChar() != reader::kEndOfInput) reader::parseUntil(kParseToEnd);
   reader::finishReading();
   reader::registerReporter(false, nullptr);
 

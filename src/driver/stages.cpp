@@ -22,7 +22,7 @@ namespace pendra::driver {
 void resetLatexStage(const reader::ReadOptions& options, FilePathT sourceDir, ChannelT body) {
   reader::initReader(options, sourceDir);
   reader::initReporter();
-  reader::registerReporter(false, &reader::readerState().lineCounter);
+  reader::registerReporter(false, reader::lineCounter());
   reader::loadCharTables();
   reader::initEnvironments();
   output::initParagraphOutput(body);

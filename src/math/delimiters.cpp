@@ -30,7 +30,7 @@ constexpr int kModSpacing = 4;
 char readDelimiterLetter() {
   reader::skipBlanks();
   const reader::CommandRecord* record = reader::nextToken();
-  const char* text = reader::readerState().tokenText;
+  const char* text = reader::tokenText();
   if (text[0] == '\\' && isalpha(static_cast<unsigned char>(text[1]))) {
     const MathOperator* row = findOperator(OperatorTable::DelimiterName, text + 1);
     if (row && row->tmpl && row->tmpl[0]) return row->tmpl[0];

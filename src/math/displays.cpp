@@ -32,9 +32,8 @@ bool inLine() {
 }
 
 bool skipStar() {
-  reader::ReaderState& rd = reader::readerState();
   reader::skipBlanks();
-  if (rd.currentChar != '*') return false;
+  if (reader::peekChar() != '*') return false;
   reader::advance();
   return true;
 }
@@ -47,7 +46,7 @@ void tag() {
   }
   reader::skipBlanks();
   std::optional<std::string> text;
-  if (reader::readerState().currentChar == '{') text = reader::readTextArgument();
+  if (reader::peekChar() == '{') text = reader::readTextArgument();
   if (!text) {
     reader::report("missing/malformed argument");
     return;

@@ -56,9 +56,7 @@ void dumpTree(std::string& out, const MathNode* chain) {
 }
 
 void dumpTree(const MathNode* chain, const char* title) {
-  if (title)
-    F_Printf(nullptr, "\n\n%d: Math Equation Output (%s)\n", reader::readerState().lineCounter,
-             title);
+  if (title) F_Printf(nullptr, "\n\n%d: Math Equation Output (%s)\n", reader::lineNumber(), title);
   std::string out;
   dumpTree(out, chain);
   F_Printf(nullptr, "%s", out.c_str());

@@ -110,7 +110,7 @@ void columnSpacing(bool separator) {
 // %b: the token as math text. Words are italic unless they stand in an \mbox, where a blank
 // keeps the words apart.
 void addToken() {
-  const char* text = reader::readerState().tokenText;
+  const char* text = reader::tokenText();
   if (!text[0]) return;
   bool inMbox = mathState().mboxFrame == mathState().depth;
   if (text[0] == ' ' && !text[1]) {
@@ -141,10 +141,9 @@ void setColumns() {
 }
 
 void skipInputBlanks() {
-  reader::ReaderState& rd = reader::readerState();
   for (;;) {
     reader::skipBlanks();
-    if (rd.currentChar != '%') return;
+    if (reader::peekChar() != '%') return;
     reader::skipToLineEnd();
   }
 }
@@ -167,9 +166,8 @@ NodePtr readBracketed(char mode) {
 // %o in math: a skipped optional argument (\\[2pt], \begin{array}[t]). Its "]" must end it,
 // which the "]" of math text would not.
 void skipOptional() {
-  reader::ReaderState& rd = reader::readerState();
   reader::skipBlanks();
-  if (rd.currentChar != '[') return;
+  if (reader::peekChar() != '[') return;
   output::Font font = output::currentFont();
   int mode = reader::currentMode();
   ++output::outputState().suppression;
@@ -355,7 +353,7 @@ void applyFormatCodes(MathNode* node, const char* codes, const std::string& comm
           break;
         }
         reader::skipBlanks();
-        if (reader::readerState().currentChar == '[') {
+        if (reader::peekChar() == '[') {
           NodePtr index = readBracketed(kArgumentFrame);
           node->kind = NodeKind::Infix;
           giveOperand(node, 1, std::move(index));
@@ -401,7 +399,7 @@ MathNode* mathOperator(const char* argument) {
     script(letter);
     return nullptr;
   }
-  const char* token = reader::readerState().tokenText;
+  const char* token = reader::tokenText();
   std::string command = token[0] == '\\' ? token + 1 : token;
   const std::string& name = fields[1].empty() ? command : fields[1];
   KindAndTable which = classOf(letter);

@@ -31,17 +31,17 @@ using reader::skipWhiteSpace;
 
 // Code tab: the rest of the input line, a comment included, and its line feed.
 void skipRestOfLine() {
-  reader::ReaderState& rd = reader::readerState();
-  while (rd.currentChar == ' ') reader::advance();
-  if (rd.currentChar == '%')
-    while (rd.currentChar != '\n' && rd.currentChar != reader::kEndOfInput) reader::advance();
-  if (rd.currentChar == '\n') reader::advance();
+  while (reader::peekChar() == ' ') reader::advance();
+  if (reader::peekChar() == '%')
+    while (reader::peekChar() != '\n' && reader::peekChar() != reader::kEndOfInput)
+      reader::advance();
+  if (reader::peekChar() == '\n') reader::advance();
 }
 
 // %U outside a picture: the note of a theorem, in parentheses.
 void theoremNote() {
   skipWhiteSpace();
-  if (reader::readerState().currentChar != '[') return;
+  if (reader::peekChar() != '[') return;
   reader::advance();
   writeRawString("(");
   reader::parseUntil(reader::kOptionalClose);
@@ -53,7 +53,7 @@ void theoremNote() {
 void quoteOrUnderline(const char* argument) {
   // An ellipsis (\ldots, \dots, \cdots) in text is the ellipsis character.
   if (std::strcmp(argument, "0,ldots") == 0 ||
-      (argument[0] == '0' && std::strcmp(reader::readerState().tokenText, "\\ldots") == 0))
+      (argument[0] == '0' && std::strcmp(reader::tokenText(), "\\ldots") == 0))
     runInCurrentMode(R"(%f(T)\xc9 %0)");
   else if (argument[0] == '\'')
     runInCurrentMode(R"(%f(T)\xd5 %0)");
@@ -99,7 +99,7 @@ bool baseCode(unsigned char code) {
       skipWhiteSpace();
       return true;
     case '*':
-      if (reader::readerState().currentChar == '*') reader::advance();
+      reader::takeChar('*');
       return true;
     case '+':
       suppressOutput();
@@ -154,7 +154,7 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       reader::LengthProc(argument);
       return true;
     case 'M':
-      reader::invokeMacro(reader::readerState().tokenText,
+      reader::invokeMacro(reader::tokenText(),
                           argument[0] >= '0' && argument[0] <= '9' ? argument[0] - '0' : 0);
       return true;
     case 'G':
@@ -179,8 +179,7 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       saveBoxProc(argument);
       return true;
     case 'T':
-      reader::report("%s command is valid only inside tabular environment",
-                     reader::readerState().tokenText);
+      reader::report("%s command is valid only inside tabular environment", reader::tokenText());
       return true;
     case 'U':
       theoremNote();

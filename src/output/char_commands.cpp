@@ -25,12 +25,12 @@ using chars::isLetter;
 using chars::isWhite;
 
 void skipSpaces() {
-  while (reader::readerState().currentChar == ' ') reader::advance();
+  while (reader::peekChar() == ' ') reader::advance();
 }
 
 // After a braced base the closing brace must follow.
 bool takeClosingBrace() {
-  if (reader::readerState().currentChar != '}') return false;
+  if (reader::peekChar() != '}') return false;
   reader::advance();
   return true;
 }
@@ -49,9 +49,9 @@ void accentProc(char accent) {
     runInCurrentMode("%!");
     return;
   }
-  reader::ReaderState& rd = reader::readerState();
   if (accent == '?') {
-    accent = rd.currentChar == reader::kEndOfInput ? '?' : static_cast<char>(rd.currentChar);
+    accent =
+        reader::peekChar() == reader::kEndOfInput ? '?' : static_cast<char>(reader::peekChar());
     reader::advance();
     skipSpaces();
   }
@@ -59,7 +59,7 @@ void accentProc(char accent) {
   bool braced = token == reader::charRecord('{');
   if (braced) token = reader::nextToken();
 
-  const char* text = rd.tokenText;
+  const char* text = reader::tokenText();
   char base = 0;
   const char* rest = "";
   bool word = token == reader::specialToken(reader::kTextToken);
@@ -97,21 +97,20 @@ void accentProc(char accent) {
 }
 
 void verbProc() {
-  reader::ReaderState& rd = reader::readerState();
   Font saved = currentFont();
-  int line = rd.lineCounter;
-  bool starred = rd.currentChar == '*';
+  int line = reader::lineNumber();
+  bool starred = reader::peekChar() == '*';
   const char* suffix = starred ? "*" : "";
   if (starred) {
     reader::advance();
     skipSpaces();
   }
-  if (isWhite(rd.currentChar)) {
+  if (isWhite(reader::peekChar())) {
     reader::report("`\\verb%s' must not be followed by white space\n", suffix);
     currentFont() = saved;
     return;
   }
-  int delimiter = rd.currentChar;
+  int delimiter = reader::peekChar();
   if (delimiter != reader::kEndOfInput) {
     reader::advance();
     skipSpaces();
@@ -119,12 +118,10 @@ void verbProc() {
   currentFont().family = Family::kCourier;
   currentFont().style = 0;
   for (;;) {
-    int c = rd.currentChar;
+    int c = reader::peekChar();
     if (c == reader::kEndOfInput) {
-      int now = rd.lineCounter;
-      rd.lineCounter = line;
+      reader::MessageLineScope scope(line);
       reader::report("unterminated \\verb%s construct\n", suffix);
-      rd.lineCounter = now;
       break;
     }
     if (c >= 0x80) {
@@ -140,7 +137,7 @@ void verbProc() {
         writeTextChar(static_cast<unsigned char>(c));
       reader::advance();
     }
-    if (rd.currentChar == delimiter) {
+    if (reader::peekChar() == delimiter) {
       reader::advance();
       break;
     }
@@ -165,14 +162,13 @@ ShortVerbs& shortVerbs() {
 }  // namespace
 
 void shortVerbProc() {
-  reader::ReaderState& rd = reader::readerState();
-  int delimiter = static_cast<unsigned char>(rd.tokenText[0]);
+  int delimiter = static_cast<unsigned char>(reader::tokenText()[0]);
   Font saved = currentFont();
   currentFont().family = Family::kCourier;
   currentFont().style = 0;
   // Like \verb's text, but it cannot run past the end of its line.
   for (;;) {
-    int c = rd.currentChar;
+    int c = reader::peekChar();
     if (c == delimiter) {
       reader::advance();
       break;
@@ -191,22 +187,21 @@ void shortVerbProc() {
 }
 
 void shortVerbDefinition(bool make) {
-  reader::ReaderState& rd = reader::readerState();
-  if (rd.currentChar == '*') reader::advance();
+  reader::takeChar('*');
   reader::skipBlanks();
-  bool braced = rd.currentChar == '{';
+  bool braced = reader::peekChar() == '{';
   if (braced) reader::advancePastSpaces();
-  if (rd.currentChar != '\\') {
+  if (reader::peekChar() != '\\') {
     reader::report("argument must begin with \\");
     return;
   }
   reader::advance();
-  int c = rd.currentChar;
+  int c = reader::peekChar();
   if (c == reader::kEndOfInput) return;
   reader::advance();
   if (braced) {
     reader::skipBlanks();
-    if (rd.currentChar == '}') reader::advance();
+    reader::takeChar('}');
   }
   setShortVerb(static_cast<unsigned char>(c), make);
 }

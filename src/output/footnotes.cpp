@@ -39,10 +39,10 @@ using reader::skipWhiteSpace;
 
 // [placement]: letters up to ']'; a line end or the end of input first is reported.
 void skipPlacement() {
-  reader::ReaderState& rd = reader::readerState();
   reader::advance();
-  while (rd.currentChar != ']') {
-    if (rd.currentChar == '\n' || rd.currentChar == '\r' || rd.currentChar == reader::kEndOfInput) {
+  while (reader::peekChar() != ']') {
+    if (reader::peekChar() == '\n' || reader::peekChar() == '\r' ||
+        reader::peekChar() == reader::kEndOfInput) {
       reader::report("missing ']'");
       return;
     }
@@ -67,7 +67,7 @@ void floatBody(int ending) {
   SavedParagraph saved;
   reader::setCurrentMode(record.mode);
   skipWhiteSpace();
-  if (reader::readerState().currentChar == '[') skipPlacement();
+  if (reader::peekChar() == '[') skipPlacement();
   writeStatementLine("<!TextFrame 0 0 ");
   reader::parseUntil(ending);
   writeStatementLine(">\n");

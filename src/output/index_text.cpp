@@ -11,11 +11,10 @@
 namespace pendra::output {
 
 void indexTextProc() {
-  reader::ReaderState& rd = reader::readerState();
-  while (rd.currentChar == ' ' || rd.currentChar == '\t' || rd.currentChar == '\n' ||
-         rd.currentChar == '\r')
+  while (reader::peekChar() == ' ' || reader::peekChar() == '\t' || reader::peekChar() == '\n' ||
+         reader::peekChar() == '\r')
     reader::advance();
-  if (rd.currentChar != '{') {
+  if (reader::peekChar() != '{') {
     reader::report("missing argument");
     return;
   }
@@ -23,7 +22,7 @@ void indexTextProc() {
   int depth = 1;
   bool afterSpace = true;  // line ends at the start are dropped
   for (;;) {
-    int c = rd.currentChar;
+    int c = reader::peekChar();
     if (c == reader::kEndOfInput) return;
     if (c == '\\') {
       // A command is dropped, unless it is a macro: its expansion is read on.

@@ -19,10 +19,6 @@ constexpr int kHypertextMarkerType = 8;
 constexpr const char* kOpenUrlCommand = "message URL ";
 constexpr const char* kUrlEscapable = "#%&_~$^{}\\";
 
-reader::ReaderState& rd() {
-  return reader::readerState();
-}
-
 }  // namespace
 
 std::optional<std::string> hypertextCommand(const std::string& url) {
@@ -42,29 +38,27 @@ std::optional<std::string> hypertextCommand(const std::string& url) {
 }
 
 std::optional<std::string> readUrlArgument(bool escapes) {
-  while (rd().currentChar == ' ' || rd().currentChar == '\t') reader::advance();
-  if (rd().currentChar == '\n') {
+  while (reader::peekChar() == ' ' || reader::peekChar() == '\t') reader::advance();
+  if (reader::peekChar() == '\n') {
     reader::advance();
-    while (rd().currentChar == ' ' || rd().currentChar == '\t') reader::advance();
+    while (reader::peekChar() == ' ' || reader::peekChar() == '\t') reader::advance();
   }
-  int open = rd().currentChar;
+  int open = reader::peekChar();
   if (open == reader::kEndOfInput || open == '\n' || open == '\\' || open == '}')
     return std::nullopt;
   int close = open == '{' ? '}' : open;
-  int line = rd().lineCounter;
+  int line = reader::lineNumber();
   std::string text;
   int depth = 0;
   int lineEnds = 0;
   bool cut = false;
   reader::advanceInRawArgument(text);
   for (std::size_t scanned = 0;; ++scanned) {
-    int c = rd().currentChar;
+    int c = reader::peekChar();
     // A blank line or the end of input ends an argument left open; so does a runaway one.
     if (c == reader::kEndOfInput || lineEnds > 1 || scanned >= kUrlScanMax) {
-      int now = rd().lineCounter;
-      rd().lineCounter = line;
+      reader::MessageLineScope scope(line);
       reader::report("unclosed URL argument");
-      rd().lineCounter = now;
       break;
     }
     if (c == close && depth == 0) {
@@ -85,7 +79,7 @@ std::optional<std::string> readUrlArgument(bool escapes) {
     }
     if (escapes && c == '\\') {
       reader::advanceInRawArgument(text);
-      int next = rd().currentChar;
+      int next = reader::peekChar();
       if (next != reader::kEndOfInput && next != 0 && std::strchr(kUrlEscapable, next)) {
         c = next;
       } else {

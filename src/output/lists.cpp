@@ -136,7 +136,7 @@ void proofProc(char part) {
     return;
   }
   skipWhiteSpace();
-  if (reader::readerState().currentChar == '[')
+  if (reader::peekChar() == '[')
     runInCurrentMode("%s(I)%q.%0 ");
   else
     runInCurrentMode("%s(I)Proof.%0 ");
@@ -150,7 +150,7 @@ void newTheoremProc(bool unnumbered) {
   }
   skipWhiteSpace();
   std::optional<int> slot;
-  if (!unnumbered && reader::readerState().currentChar == '[') {
+  if (!unnumbered && reader::peekChar() == '[') {
     std::optional<std::string> counter = reader::readWord();
     if (!counter) {
       reader::report("%s", kMalformedTheorem);
@@ -162,7 +162,7 @@ void newTheoremProc(bool unnumbered) {
                      counter->c_str(), name->c_str());
   }
   skipWhiteSpace();
-  if (reader::readerState().currentChar != '{') {
+  if (reader::peekChar() != '{') {
     reader::report("%s", kMalformedTheorem);
     return;
   }
@@ -172,7 +172,7 @@ void newTheoremProc(bool unnumbered) {
     return;
   }
   skipWhiteSpace();
-  if (reader::readerState().currentChar == '[') reader::readBracketArgument();
+  if (reader::peekChar() == '[') reader::readBracketArgument();
   defineTheorem(*name, unnumbered ? 0 : slot ? *slot : newTheoremSlot(), *caption);
 }
 

@@ -13,6 +13,7 @@
 #include "reader/environments.h"
 #include "reader/input.h"
 #include "reader/packages.h"
+#include "reader/tokenizer.h"
 
 namespace pendra::output {
 
@@ -27,11 +28,10 @@ constexpr float kPointsPerInch = 72.0f;
 // Characters up to one of `stops` (at most kOptionNameMax kept), each advance skipping spaces
 // when `skipSpaces` is set.
 std::string collect(const char* stops, bool skipSpaces) {
-  reader::ReaderState& rd = reader::readerState();
   std::string text;
-  while (rd.currentChar != reader::kEndOfInput && rd.currentChar != 0 &&
-         !std::strchr(stops, rd.currentChar)) {
-    if (text.size() < kOptionNameMax) text += static_cast<char>(rd.currentChar);
+  while (reader::peekChar() != reader::kEndOfInput && reader::peekChar() != 0 &&
+         !std::strchr(stops, reader::peekChar())) {
+    if (text.size() < kOptionNameMax) text += static_cast<char>(reader::peekChar());
     skipSpaces ? reader::advancePastSpaces() : reader::advance();
   }
   return text;
@@ -181,34 +181,33 @@ void applyClassOption(const char* name) {
   for (const ClassOption& option : kClassOptions) {
     if (std::strcmp(option.name, name) != 0) continue;
     if (option.documentSize >= 0) fontState().documentSize = option.documentSize;
-    if (option.german) reader::readerState().germanQuotes = true;
+    if (option.german) reader::useGermanQuotes();
     setLayout(option.width, option.height, option.landscape, option.columns, option.sides);
     return;
   }
 }
 
 void documentClassProc() {
-  reader::ReaderState& rd = reader::readerState();
   // Out of place, inside a construct (a box, a table, a note, an environment), the class command
   // still reads its arguments but hides nothing after it: what is open around it must be closed
   // in the MLP.
   if (reader::environmentState().constructNesting > 1) releaseOutput();
   skipWhiteSpace();
-  if (rd.currentChar == '[') {
+  if (reader::peekChar() == '[') {
     reader::advancePastSpaces();
     for (;;) {
       std::string option = collect(",]", true);
       applyClassOption(option.c_str());
-      if (rd.currentChar != ',') break;
+      if (reader::peekChar() != ',') break;
       reader::advancePastSpaces();
     }
-    if (rd.currentChar == ']') reader::advancePastSpaces();
+    if (reader::peekChar() == ']') reader::advancePastSpaces();
   }
   skipWhiteSpace();
-  if (rd.currentChar == '{') {
+  if (reader::peekChar() == '{') {
     reader::advance();
     std::string name = collect("}", false);
-    if (rd.currentChar == '}') reader::advance();
+    reader::takeChar('}');
     reader::loadClassPackages(name);
     if (name == "slides") fontState().documentSize = kSlidesDocumentSize;
     // The classes of package documentation make | a short-verb character.

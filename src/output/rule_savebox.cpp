@@ -17,17 +17,13 @@ namespace {
 constexpr float kPointsPerInch = 72.0f;
 constexpr std::size_t kBoxHeadSize = 128;
 
-int& current() {
-  return reader::readerState().currentChar;
-}
-
 using reader::skipWhiteSpace;
 
 // The head of a saved box: \makebox with the width or the picture size given, else \mbox.
 std::optional<std::string> boxHead() {
   char head[kBoxHeadSize];
   reader::skipBlanks();
-  if (current() == '[') {
+  if (reader::peekChar() == '[') {
     reader::advance();
     std::optional<float> width = reader::readLength();
     if (!width) {
@@ -36,7 +32,7 @@ std::optional<std::string> boxHead() {
     }
     reader::skipStretchTo(']');
     reader::skipBlanks();
-    if (current() != ']') {
+    if (reader::peekChar() != ']') {
       reader::report("mismatched `['");
       return std::nullopt;
     }
@@ -44,7 +40,7 @@ std::optional<std::string> boxHead() {
     std::snprintf(head, sizeof head, "\\makebox[%.1f]", *width);
     return std::string(head);
   }
-  if (current() == '(') {
+  if (reader::peekChar() == '(') {
     std::optional<reader::CoordinatePair> size = reader::readCoordinatePair();
     if (!size) {
       reader::report("malformed x,y pair");
@@ -61,7 +57,7 @@ std::optional<std::string> boxHead() {
 void ruleProc() {
   skipWhiteSpace();
   std::optional<float> raise = 0.0f;
-  if (current() == '[') raise = reader::readDelimitedLength('[', ']');
+  if (reader::peekChar() == '[') raise = reader::readDelimitedLength('[', ']');
   std::optional<float> width = reader::readDelimitedLength('{', '}');
   std::optional<float> height = reader::readDelimitedLength('{', '}');
   if (!raise || !width || !height) {
@@ -81,7 +77,7 @@ void saveBoxProc(const char* kind) {
     head = boxHead();
     if (!head) return;
     reader::skipBlanks();
-    if (current() == '[') position = reader::readBracketArgument();
+    if (reader::peekChar() == '[') position = reader::readBracketArgument();
   }
   std::string body = *head;
   if (!position.empty()) {

@@ -17,7 +17,7 @@ constexpr std::size_t kSpaceTemplateSize = 160;
 // The braced length after \hspace or \vspace; nullopt when no brace follows.
 std::optional<float> spaceLength() {
   reader::skipBlanks();
-  if (reader::readerState().currentChar != '{') return std::nullopt;
+  if (reader::peekChar() != '{') return std::nullopt;
   std::optional<float> length = reader::readDelimitedLength('{', '}');
   if (!length) {
     reader::report("missing/malformed size argument");

@@ -119,7 +119,7 @@ void writeDateVariable(const char* argument) {
 }
 
 void writeTokenText(const RunState& run) {
-  writeTextString(reader::readerState().tokenText);
+  writeTextString(reader::tokenText());
   currentFont() = run.font;
 }
 
@@ -258,7 +258,7 @@ void interpretText(const char* tmpl, TextKind kind) {
     // The template of every word and space of running text, taken the short way: what %b does
     // in either interpreter.
     Font font = currentFont();
-    writeTextString(reader::readerState().tokenText);
+    writeTextString(reader::tokenText());
     currentFont() = font;
     return;
   }

@@ -18,10 +18,6 @@ namespace {
 // A space that FrameMaker keeps at its full width, as the verbatim commands write it.
 constexpr const char* kFixedSpace = R"(\x11  )";
 
-int& current() {
-  return reader::readerState().currentChar;
-}
-
 bool isControlWord(const std::string& name) {
   return name.size() > 1 && name[0] == '\\' &&
          ((name[1] >= 'a' && name[1] <= 'z') || (name[1] >= 'A' && name[1] <= 'Z'));
@@ -29,18 +25,16 @@ bool isControlWord(const std::string& name) {
 
 // Reports `message` with the line of the \begin.
 void reportAtLine(const char* message, int line) {
-  int& counter = reader::readerState().lineCounter;
-  int now = counter;
-  counter = line;
+  reader::MessageLineScope scope(line);
   reader::report("%s", message);
-  counter = now;
 }
 
 // At a backslash: whether the closing text follows; the part of it that matched before a
 // character that did not is written as text.
 bool atClosingText(const std::string& closing) {
   std::size_t matched = 0;
-  while (matched < closing.size() && current() == static_cast<unsigned char>(closing[matched])) {
+  while (matched < closing.size() &&
+         reader::peekChar() == static_cast<unsigned char>(closing[matched])) {
     ++matched;
     reader::advance();
   }
@@ -52,10 +46,9 @@ bool atClosingText(const std::string& closing) {
 // The rest of the \begin line when it holds nothing but blanks: LaTeX starts the text on the
 // next line, and the line end would otherwise make an empty first line.
 void skipBlankRestOfLine() {
-  reader::ReaderState& rd = reader::readerState();
-  while (rd.currentChar == ' ' || rd.currentChar == '\t') reader::advance();
-  if (rd.currentChar == '\r') reader::advance();
-  if (rd.currentChar == '\n') reader::advance();
+  while (reader::peekChar() == ' ' || reader::peekChar() == '\t') reader::advance();
+  if (reader::peekChar() == '\r') reader::advance();
+  if (reader::peekChar() == '\n') reader::advance();
 }
 
 }  // namespace
@@ -70,7 +63,7 @@ void copyVerbatimLines(const std::string& unclosed, int line) {
   closing += record.name;
   closing += '}';
   for (;;) {
-    int c = current();
+    int c = reader::peekChar();
     if (c == reader::kEndOfInput) {
       reportAtLine(unclosed.c_str(), line);
       return;
@@ -97,14 +90,14 @@ void copyVerbatimLines(const std::string& unclosed, int line) {
 
 // Passes over a bracketed or braced group of options (it may run over several lines).
 void skipOptionGroup() {
-  int open = current();
+  int open = reader::peekChar();
   int close = open == '[' ? ']' : '}';
   int depth = 0;
-  while (current() != reader::kEndOfInput) {
-    int c = current();
+  while (reader::peekChar() != reader::kEndOfInput) {
+    int c = reader::peekChar();
     reader::advance();
     if (c == '\\') {
-      if (current() != reader::kEndOfInput) reader::advance();
+      if (reader::peekChar() != reader::kEndOfInput) reader::advance();
       continue;
     }
     if (c == open || (open == '[' && c == '{')) ++depth;
@@ -117,22 +110,21 @@ void skipOptionGroup() {
 
 void verbatimBody(int) {
   reader::setCurrentMode(reader::kVerbatimMode);
-  int line = reader::readerState().lineCounter;
+  int line = reader::lineNumber();
   skipBlankRestOfLine();
   copyVerbatimLines("unclosed \\begin{verbatim} command", line);
 }
 
 void listingBody(int) {
   reader::setCurrentMode(reader::kVerbatimMode);
-  int line = reader::readerState().lineCounter;
-  reader::ReaderState& rd = reader::readerState();
+  int line = reader::lineNumber();
   for (;;) {
-    while (rd.currentChar == ' ' || rd.currentChar == '\t') reader::advance();
-    if (rd.currentChar != '[' && rd.currentChar != '{') break;
+    while (reader::peekChar() == ' ' || reader::peekChar() == '\t') reader::advance();
+    if (reader::peekChar() != '[' && reader::peekChar() != '{') break;
     skipOptionGroup();
   }
-  while (rd.currentChar != '\n' && rd.currentChar != reader::kEndOfInput) reader::advance();
-  if (rd.currentChar == '\n') reader::advance();
+  while (reader::peekChar() != '\n' && reader::peekChar() != reader::kEndOfInput) reader::advance();
+  if (reader::peekChar() == '\n') reader::advance();
   copyVerbatimLines(
       std::string("unclosed \\begin{") + reader::currentEnvironment().name + "} command", line);
 }
@@ -141,12 +133,12 @@ void allttBody(int) {
   reader::EnvironmentState& env = reader::environmentState();
   const reader::EnvironmentRecord& record = *env.current;
   reader::setCurrentMode(record.mode);
-  int line = reader::readerState().lineCounter;
+  int line = reader::lineNumber();
   bool firstItem = env.firstItem;
   env.firstItem = true;
   skipBlankRestOfLine();
   for (;;) {
-    int c = current();
+    int c = reader::peekChar();
     if (c == reader::kEndOfInput) {
       reportAtLine("unclosed \\begin{alltt} command\n", line);
       break;
@@ -154,7 +146,7 @@ void allttBody(int) {
     if (c == '\\') {
       env.delimiter = reader::kNoDelimiter;
       const reader::CommandRecord* r = reader::nextToken();
-      if (current() == ' ' && isControlWord(r->name)) reader::advance();
+      if (reader::peekChar() == ' ' && isControlWord(r->name)) reader::advance();
       runInCurrentMode(r->tmpl.c_str());
       int code = env.delimiter;
       env.delimiter = reader::kNoDelimiter;

@@ -138,7 +138,7 @@ void bibliographyProc(const std::string& names) {
 }  // namespace
 
 void generatedListProc() {
-  std::string name = reader::readerState().tokenText;
+  std::string name = reader::tokenText();
   for (const std::string& noted : xref.generatedListsNoted)
     if (noted == name) return;
   xref.generatedListsNoted.push_back(name);
@@ -160,18 +160,18 @@ void XRefProc(const char* kind) {
   std::string preNote;
   if (c == 'B' || c == 'C' || c == 'N') {
     skipWhiteSpace();
-    if (reader::readerState().currentChar == '[') xref.pendingNote = reader::readTextArgument();
+    if (reader::peekChar() == '[') xref.pendingNote = reader::readTextArgument();
   }
   if (c == 'N' && xref.pendingNote) {
     skipWhiteSpace();
-    if (reader::readerState().currentChar == '[') {
+    if (reader::peekChar() == '[') {
       preNote = *xref.pendingNote;
       xref.pendingNote = reader::readTextArgument();
     }
   }
   skipWhiteSpace();
   std::optional<std::string> key;
-  if (reader::readerState().currentChar == '{') key = reader::readTextArgument();
+  if (reader::peekChar() == '{') key = reader::readTextArgument();
   if (!key || key->empty()) {
     reader::report("missing/malformed argument");
     return;

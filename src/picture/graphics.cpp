@@ -547,10 +547,6 @@ GraphicSize frameSize(const GraphicOptions& options, std::optional<GraphicSize> 
 
 namespace {
 
-reader::ReaderState& rd() {
-  return reader::readerState();
-}
-
 // The text between the opening character (current) and its matching `close`, as it stands; a %
 // begins a comment to the line's end. A blank line or the end of input ends it (reported).
 std::string readRaw(int close, std::size_t keep) {
@@ -559,9 +555,9 @@ std::string readRaw(int close, std::size_t keep) {
   int lineEnds = 0;
   reader::advanceInRawArgument(text);
   for (;;) {
-    int c = rd().currentChar;
+    int c = reader::peekChar();
     if (c == reader::kEndOfInput || lineEnds > 1) {
-      reader::report("unclosed argument of %s", rd().tokenText);
+      reader::report("unclosed argument of %s", reader::tokenText());
       break;
     }
     if (c == close && depth == 0) {
@@ -571,7 +567,7 @@ std::string readRaw(int close, std::size_t keep) {
     if (c == '{') ++depth;
     if (c == '}' && depth > 0) --depth;
     if (c == '%') {
-      while (rd().currentChar != '\n' && rd().currentChar != reader::kEndOfInput)
+      while (reader::peekChar() != '\n' && reader::peekChar() != reader::kEndOfInput)
         reader::advanceInRawArgument(text);
       continue;
     }
@@ -586,7 +582,7 @@ std::string readRaw(int close, std::size_t keep) {
 }
 
 void skipBlanksHere() {
-  while (rd().currentChar == ' ' || rd().currentChar == '\t' || rd().currentChar == '\n')
+  while (reader::peekChar() == ' ' || reader::peekChar() == '\t' || reader::peekChar() == '\n')
     reader::advance();
 }
 
@@ -664,15 +660,15 @@ void writeFrame(const std::string* file, GraphicSize size) {
 }  // namespace
 
 void includeGraphicsProc() {
-  if (rd().currentChar == '*') reader::advance();
+  reader::takeChar('*');
   skipBlanksHere();
   std::string optionText;
   std::string second;
   bool twoOptionals = false;
-  if (rd().currentChar == '[') {
+  if (reader::peekChar() == '[') {
     optionText = readRaw(']', kGraphicOptionsMax);
     skipBlanksHere();
-    if (rd().currentChar == '[') {
+    if (reader::peekChar() == '[') {
       second = readRaw(']', kGraphicOptionsMax);
       twoOptionals = true;
     }
@@ -714,7 +710,7 @@ void includeGraphicsProc() {
 
 void graphicsPathProc() {
   skipBlanksHere();
-  if (rd().currentChar != '{') {
+  if (reader::peekChar() != '{') {
     reader::report("missing argument");
     return;
   }

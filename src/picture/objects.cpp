@@ -25,14 +25,10 @@ constexpr float kMaxSlope = 1000.0f;
 constexpr const char* kObjectCommand = "picture mode command";
 constexpr const char* kCurveCommand = "\\qbezier";
 
-int current() {
-  return reader::readerState().currentChar;
-}
-
 // A number in braces; what follows the number up to the closing brace is skipped.
 std::optional<float> readBracedNumber() {
   reader::skipBlanks();
-  if (current() != '{') return std::nullopt;
+  if (reader::peekChar() != '{') return std::nullopt;
   reader::advance();
   std::optional<float> v = reader::readDecimal();
   skipToClosingBrace();
@@ -208,7 +204,7 @@ void parboxObject() {
 
 void readOptionalCount() {
   reader::skipBlanks();
-  if (current() == '[') reader::readBracketArgument();
+  if (reader::peekChar() == '[') reader::readBracketArgument();
 }
 
 std::optional<reader::CoordinatePair> readPoint() {
@@ -230,7 +226,7 @@ void bezier() {
 void polyline() {
   std::optional<reader::CoordinatePair> from = readPoint();
   if (!from) return;
-  while (current() == '(') {
+  while (reader::peekChar() == '(') {
     std::optional<reader::CoordinatePair> to = readPoint();
     if (!to) return;
     writeLine("Line", from->x, from->y, to->x, to->y);
@@ -290,7 +286,7 @@ void curveProc(const char* kind) {
 void rotateProc() {
   reader::skipBlanks();
   std::optional<int> angle;
-  if (current() == '{') {
+  if (reader::peekChar() == '{') {
     reader::advance();
     angle = reader::readInteger();
     skipToClosingBrace();
@@ -312,7 +308,7 @@ void putInterpreter(const char* tmpl) {
     } else if (!item.hasArgument) {
       switch (item.byte) {
         case 'b':
-          output::writeTextString(reader::readerState().tokenText);
+          output::writeTextString(reader::tokenText());
           output::currentFont() = entryFont;
           break;
         case '0':

@@ -45,7 +45,7 @@ void refusedPicture(const reader::EnvironmentRecord& record, int ending) {
     reader::report("pictures nested too deeply; the inner ones are left out");
   }
   readPair();
-  if (reader::readerState().currentChar == '(') readPair();
+  if (reader::peekChar() == '(') readPair();
   output::suppressOutput();
   reader::genericBody(record, ending);
   output::releaseOutput();
@@ -70,7 +70,7 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
     reader::report("missing/malformed number pair");
   }
   reader::CoordinatePair offset{0.0f, 0.0f};
-  if (reader::readerState().currentChar == '(') {
+  if (reader::peekChar() == '(') {
     if (std::optional<reader::CoordinatePair> given = readPair())
       offset = *given;
     else
@@ -125,12 +125,11 @@ void putProc() {
 
 // The repetition count in braces; nullopt when it is missing.
 std::optional<int> readRepetitions() {
-  reader::ReaderState& rd = reader::readerState();
-  if (rd.currentChar != '{') return std::nullopt;
+  if (reader::peekChar() != '{') return std::nullopt;
   reader::advance();
   std::optional<int> n = reader::readInteger();
   reader::skipBlanks();
-  if (rd.currentChar == '}')
+  if (reader::peekChar() == '}')
     reader::advance();
   else if (n)
     reader::report("mismatched `{'");
@@ -340,8 +339,8 @@ void PictDispatcher(const char* tmpl) {
           resetToParagraphFont();
           break;
         case 'b':
-          if (!blank(reader::readerState().tokenText))
-            reader::report("bad call to PictDispatcher: %s", reader::readerState().tokenText);
+          if (!blank(reader::tokenText()))
+            reader::report("bad call to PictDispatcher: %s", reader::tokenText());
           break;
         case 'n':
           // Text that reached the picture body itself (math, say) goes into a text line.

@@ -19,31 +19,27 @@ float bounded(float inch) {
   return inch;
 }
 
-int current() {
-  return reader::readerState().currentChar;
-}
-
 }  // namespace
 
 std::optional<reader::CoordinatePair> readPair() {
   reader::skipBlanks();
-  bool opened = current() == '(';
+  bool opened = reader::peekChar() == '(';
   std::optional<reader::CoordinatePair> pair = reader::readCoordinatePair();
   if (!pair && opened) {
-    while (current() != ')' && current() != '{' && current() != '}' &&
-           current() != reader::kEndOfInput)
+    while (reader::peekChar() != ')' && reader::peekChar() != '{' && reader::peekChar() != '}' &&
+           reader::peekChar() != reader::kEndOfInput)
       reader::advance();
-    if (current() == ')') reader::advance();
+    reader::takeChar(')');
   }
   return pair;
 }
 
 void skipToClosingBrace() {
   int depth = 1;
-  while (current() != reader::kEndOfInput) {
-    int c = current();
+  while (reader::peekChar() != reader::kEndOfInput) {
+    int c = reader::peekChar();
     reader::advance();
-    if (c == '\\' && current() != reader::kEndOfInput) {
+    if (c == '\\' && reader::peekChar() != reader::kEndOfInput) {
       reader::advance();
     } else if (c == '{') {
       ++depth;

@@ -452,4 +452,35 @@ void readOptionalArgument() {
   parseUntil(kCloseBracketDelimiter);
 }
 
+std::string readBracedGroup(bool* present) {
+  while (chars::isWhite(peekChar())) advanceWithSubstitution();
+  if (present) *present = peekChar() == '{';
+  std::string text;
+  if (peekChar() != '{') return text;
+  auto keep = [&](int c) {
+    if (text.size() < kBracedGroupMax) text += static_cast<char>(c);
+  };
+  int depth = 1;
+  advanceWithSubstitution();
+  while (peekChar() != kEndOfInput) {
+    int c = peekChar();
+    if (c == '\\') {
+      keep(c);
+      advance();
+      if (peekChar() == kEndOfInput) break;
+      keep(peekChar());
+    } else if (c == '{') {
+      ++depth;
+      keep(c);
+    } else if (c == '}' && --depth == 0) {
+      advanceWithSubstitution();
+      break;
+    } else {
+      keep(c);
+    }
+    advanceWithSubstitution();
+  }
+  return text;
+}
+
 }  // namespace pendra::reader

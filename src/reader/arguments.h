@@ -10,9 +10,15 @@ namespace pendra::reader {
 constexpr std::size_t kNameBufferMax = 255;    // characters of a command name or word
 constexpr std::size_t kOptionLettersMax = 31;  // option letters
 constexpr std::size_t kNumberTextMax = 79;     // characters of a decimal number
+// Characters of a braced argument read as it stands that are kept; the rest is read and dropped.
+constexpr std::size_t kBracedGroupMax = 1023;
 
 // A braced or bracketed argument read as tokens (macros expanded); nullopt when missing.
 std::optional<std::string> readTextArgument();
+// Reads a braced argument as it stands from the input, after white space: from '{' to its
+// matching '}' (a backslash protects the next character). Without a '{' nothing but the white
+// space is read and the group is empty.
+std::string readBracedGroup(bool* present = nullptr);
 // A command name (backslash and letters), optionally in braces; nullopt at the end of input.
 std::optional<std::string> readCommandName();
 // A word: braced (spaces dropped, macros expanded) or a single character; nullopt when empty.

@@ -255,6 +255,10 @@ bool outsideSourceDir(FilePathT path) {
 
 }  // namespace
 
+void forgetSourceDir() {
+  theReader.sourceDir = nullptr;
+}
+
 void initReader(const ReadOptions& options, FilePathT sourceDir) {
   for (SavedInput& saved : reader.inputStack)
     if (saved.channel) F_ChannelClose(saved.channel);

@@ -213,6 +213,8 @@ bool pushFileIfFound(const char* file);
 std::string mainFileName();
 // Ends all reading: closes frames, the string stack and the current file.
 void finishReading();
+// Drops the reader's reference to the source directory, which its owner is about to free.
+void forgetSourceDir();
 
 // Moves to the next character: the next one of the string being read, or of the file (where a
 // line feed read before counts a line, and CR and CR LF become a line feed).
@@ -274,5 +276,48 @@ void startExpansion(std::shared_ptr<const std::string> body, std::vector<std::st
 void insertArgument(int digit, int frame);
 // The frame number of the string being read, 0 when the file is read.
 int currentFrame();
+
+// The input as the other folders see it. Only the reader touches ReaderState: a template code
+// that reads its own arguments a character at a time looks at the current character with
+// peekChar() and moves on with advance() and the skipping routines above, so that files,
+// strings, macro frames, line counts and encodings stay the reader's own business. A character
+// above 127 is the first byte of one in the input's encoding: text copied as it stands passes it
+// to unicodeText() (unicode.h), which reads the rest.
+inline int peekChar() {
+  return theReader.currentChar;
+}
+// Takes the current character when it is `c`.
+inline bool takeChar(int c) {
+  if (theReader.currentChar != c) return false;
+  advance();
+  return true;
+}
+// The text of the token read last (tokenizer.h).
+inline const char* tokenText() {
+  return theReader.tokenText;
+}
+// The line of the current file that is being read.
+inline int lineNumber() {
+  return theReader.lineCounter;
+}
+// The counter that prefixes messages with the line (for registerReporter).
+inline const int* lineCounter() {
+  return &theReader.lineCounter;
+}
+// While it lives, messages give `line` as their line: for a construct whose fault is found at the
+// end of the input but belongs where it began (an unterminated \verb, an unclosed verbatim). The
+// line counts on afterwards, also when the message ends a recovery point.
+class MessageLineScope {
+ public:
+  explicit MessageLineScope(int line) : now_(theReader.lineCounter) {
+    theReader.lineCounter = line;
+  }
+  ~MessageLineScope() { theReader.lineCounter = now_; }
+  MessageLineScope(const MessageLineScope&) = delete;
+  MessageLineScope& operator=(const MessageLineScope&) = delete;
+
+ private:
+  int now_;
+};
 
 }  // namespace pendra::reader

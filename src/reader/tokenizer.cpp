@@ -119,6 +119,10 @@ CommandRecord* germanQuote(TokenText& token) {
 
 }  // namespace
 
+void useGermanQuotes() {
+  readerState().germanQuotes = true;
+}
+
 CommandRecord* nextToken() {
   ReaderState& rd = readerState();
   TokenText token{rd.tokenText};

@@ -21,17 +21,13 @@ namespace {
 
 using chars::isWhite;
 
-int& current() {
-  return reader::readerState().currentChar;
-}
-
 void skipWhite() {
-  while (isWhite(current())) reader::advanceWithSubstitution();
+  while (isWhite(reader::peekChar())) reader::advanceWithSubstitution();
 }
 
 void expectClosingBracket() {
   reader::skipBlanks();
-  if (current() == ']')
+  if (reader::peekChar() == ']')
     reader::advanceWithSubstitution();
   else
     reader::report("missing ']'");
@@ -40,7 +36,7 @@ void expectClosingBracket() {
 // [width]: 0 when absent.
 float optionalWidth() {
   skipWhite();
-  if (current() != '[') return 0.0f;
+  if (reader::peekChar() != '[') return 0.0f;
   reader::advance();
   std::optional<float> width = reader::readLength();
   if (!reader::skipStretchTo(']')) reader::report("missing ']'");
@@ -51,12 +47,12 @@ float optionalWidth() {
 // [letter]: 0 when absent or empty.
 char optionalLetter() {
   skipWhite();
-  if (current() != '[') return 0;
+  if (reader::peekChar() != '[') return 0;
   reader::advance();
   reader::skipBlanks();
   char letter = 0;
-  if (current() != ']' && current() != reader::kEndOfInput) {
-    letter = static_cast<char>(current());
+  if (reader::peekChar() != ']' && reader::peekChar() != reader::kEndOfInput) {
+    letter = static_cast<char>(reader::peekChar());
     reader::advance();
   }
   expectClosingBracket();
@@ -66,7 +62,7 @@ char optionalLetter() {
 // {width} of \parbox and minipage.
 float bracedWidth() {
   skipWhite();
-  if (current() != '{') {
+  if (reader::peekChar() != '{') {
     reader::report("missing width spec");
     return 0.0f;
   }
@@ -74,8 +70,8 @@ float bracedWidth() {
   std::optional<float> width = reader::readLength();
   bool glue = reader::skipStretchTo('}');
   reader::skipBlanks();
-  if (!glue || current() != '}') reader::report("missing `}'");
-  if (current() == '}') reader::advanceWithSubstitution();
+  if (!glue || reader::peekChar() != '}') reader::report("missing `}'");
+  if (reader::peekChar() == '}') reader::advanceWithSubstitution();
   return width ? *width : 0.0f;
 }
 
@@ -211,15 +207,15 @@ void box(char kind, int ending, bool environment) {
 // "(x,y)" as it stands.
 void skipParenthesised() {
   skipWhite();
-  if (current() != '(') return;
-  while (current() != ')' && current() != reader::kEndOfInput) reader::advance();
-  if (current() == ')') reader::advanceWithSubstitution();
+  if (reader::peekChar() != '(') return;
+  while (reader::peekChar() != ')' && reader::peekChar() != reader::kEndOfInput) reader::advance();
+  if (reader::peekChar() == ')') reader::advanceWithSubstitution();
 }
 
 // \line, \vector, \circle, \oval, \dashbox and \shortstack draw in a picture only: in running
 // text their arguments are read, and a text argument is kept as running text.
 void pictureObject(char kind) {
-  reader::report("%s is supported only inside a picture", reader::readerState().tokenText);
+  reader::report("%s is supported only inside a picture", reader::tokenText());
   switch (kind) {
     case 'L':
     case 'V':

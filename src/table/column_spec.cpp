@@ -102,37 +102,4 @@ int countColumns(std::string_view preamble, bool wideColumns) {
   long columns = countIn(preamble, 0, wideColumns);
   return columns == 0 ? 1 : static_cast<int>(columns);
 }
-
-std::string readBracedGroup(bool* present) {
-  reader::ReaderState& rd = reader::readerState();
-  while (isWhite(rd.currentChar)) reader::advanceWithSubstitution();
-  if (present) *present = rd.currentChar == '{';
-  std::string text;
-  if (rd.currentChar != '{') return text;
-  auto keep = [&](int c) {
-    if (text.size() < kBracedGroupMax) text += static_cast<char>(c);
-  };
-  int depth = 1;
-  reader::advanceWithSubstitution();
-  while (rd.currentChar != reader::kEndOfInput) {
-    int c = rd.currentChar;
-    if (c == '\\') {
-      keep(c);
-      reader::advance();
-      if (rd.currentChar == reader::kEndOfInput) break;
-      keep(rd.currentChar);
-    } else if (c == '{') {
-      ++depth;
-      keep(c);
-    } else if (c == '}' && --depth == 0) {
-      reader::advanceWithSubstitution();
-      break;
-    } else {
-      keep(c);
-    }
-    reader::advanceWithSubstitution();
-  }
-  return text;
-}
-
 }  // namespace pendra::table

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "reader/arguments.h"
+
 namespace pendra::table {
 
-// Characters of a braced argument kept; the rest is read and dropped.
-constexpr std::size_t kBracedGroupMax = 1023;
 // Columns a preamble may give; a larger count is held here.
 constexpr int kMaxColumns = 1024;
 // *-forms inside *-forms; deeper ones count no columns.
@@ -20,9 +20,7 @@ constexpr int kMaxRepeatNesting = 32;
 // a column counts as 1. With `wideColumns` (tabularx, tabulary) X, L, C, R and J count one each.
 int countColumns(std::string_view preamble, bool wideColumns = false);
 
-// Reads a braced argument as it stands from the input, after white space: from '{' to its
-// matching '}' (a backslash protects the next character). Without a '{' nothing but the white
-// space is read and the group is empty.
-std::string readBracedGroup(bool* present = nullptr);
+// A table's braced arguments (the preamble, a count, a width) are read as they stand.
+using reader::readBracedGroup;
 
 }  // namespace pendra::table

@@ -33,8 +33,7 @@ constexpr long kEmptyCellBytes =
 using chars::isWhite;
 
 void skipWhite() {
-  reader::ReaderState& rd = reader::readerState();
-  while (isWhite(rd.currentChar)) reader::advanceWithSubstitution();
+  while (isWhite(reader::peekChar())) reader::advanceWithSubstitution();
 }
 
 void bufferOperation(const char* letter, int buffer) {
@@ -97,9 +96,8 @@ void closeRow(bool keepCell) {
 
 // The width of tabular*, tabularx and tabulary: a length in braces.
 void readTableWidth() {
-  reader::ReaderState& rd = reader::readerState();
   skipWhite();
-  if (rd.currentChar != '{') {
+  if (reader::peekChar() != '{') {
     reader::report("missing table width");
     return;
   }
@@ -110,8 +108,8 @@ void readTableWidth() {
     reader::report("malformed table width");
   bool glue = reader::skipStretchTo('}');
   reader::skipBlanks();
-  if (!glue || rd.currentChar != '}') reader::report("missing '}'");
-  if (rd.currentChar == '}') reader::advanceWithSubstitution();
+  if (!glue || reader::peekChar() != '}') reader::report("missing '}'");
+  if (reader::peekChar() == '}') reader::advanceWithSubstitution();
 }
 
 // A whole number in text such as "2" or " 3 "; nullopt when there is none.
@@ -135,12 +133,12 @@ void separateWords() {
 // An optional argument in brackets or parentheses (\cmidrule's width and trimming, \multirow's
 // placement and adjustment), read and dropped. The input ends it when the closing one is missing.
 void skipDelimited(int open, int close) {
-  reader::ReaderState& rd = reader::readerState();
   skipWhite();
-  if (rd.currentChar != open) return;
+  if (reader::peekChar() != open) return;
   reader::advance();
-  while (rd.currentChar != close && rd.currentChar != reader::kEndOfInput) reader::advance();
-  if (rd.currentChar == close) reader::advanceWithSubstitution();
+  while (reader::peekChar() != close && reader::peekChar() != reader::kEndOfInput)
+    reader::advance();
+  if (reader::peekChar() == close) reader::advanceWithSubstitution();
 }
 
 // \cline{a-b}: writes the rule statement between rows.
@@ -196,7 +194,7 @@ void multirowCommand(bool refused) {
 void endBlock(char kind) {
   Table& t = tables.current;
   if (!t.longtable) {
-    reader::report("%s is valid only inside longtable", reader::readerState().tokenText);
+    reader::report("%s is valid only inside longtable", reader::tokenText());
     return;
   }
   closeRow(false);
@@ -271,8 +269,7 @@ void tabularBody(int ending) {
 
 void tableCommand(const char* kind) {
   if (tables.tableNesting == 0) {
-    reader::report("%s command is valid only inside tabular environment",
-                   reader::readerState().tokenText);
+    reader::report("%s command is valid only inside tabular environment", reader::tokenText());
     return;
   }
   Table& t = tables.current;

@@ -41,6 +41,30 @@ TEST_F(ReportTest, RecoveryPointTurnsAReportIntoAnAbort) {
   EXPECT_NO_THROW(report(nullptr));
 }
 
+TEST_F(ReportTest, AMessageGivesTheLineItsConstructBeganOnAndTheLineCountsOnAfterIt) {
+  feed("a\nb\nc\nd", "doc.tex");
+  while (peekChar() != 'c') advance();
+  int now = lineNumber();
+  ::testing::internal::CaptureStderr();
+  registerReporter(false, lineCounter());
+  {
+    MessageLineScope scope(1);
+    report("unterminated");
+  }
+  EXPECT_EQ(lineNumber(), now);
+  // When the message ends a recovery point, the line is given back as the abort leaves.
+  registerReporter(true, lineCounter());
+  try {
+    MessageLineScope scope(2);
+    report("unclosed");
+  } catch (const RecoveryAbort&) {
+  }
+  registerReporter(false, nullptr);
+  EXPECT_EQ(lineNumber(), now);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "doc.tex: 1: unterminated\ndoc.tex: 2: unclosed\n");
+}
+
 TEST_F(ReportTest, StopReportsAndThrows) {
   ::testing::internal::CaptureStderr();
   EXPECT_THROW(stopConversion("symbol table inconsistency"), ConversionStop);
