@@ -210,13 +210,7 @@ MifNode* newLeaf(Op op, char kind) {
 }  // namespace
 
 void initMif(const char* versionText) {
-  closeSpills();
-  mif.nodes.clear();
-  mif.freeNodes.clear();
-  mif.trees.clear();
-  mif.current = nullptr;
-  mif.fill = 0;
-  mif.total = 0;
+  releaseMif();
   mif.nextObjectId = 1;
   mif.version = versionText ? versionText : "";
 }
@@ -386,30 +380,32 @@ void streamGroup() {
   insertStandIn(tree, group);
 }
 
-void spliceTree(MifTree* tree) {
-  if (!mif.current || !tree || tree == mif.current) fatal("%s", kBadCall);
+namespace {
+
+// Empties `tree` and hands each of its top-level nodes, in order, to `take`.
+template <typename Take>
+void takeNodes(MifTree* tree, Take take) {
   MifNode* node = tree->first;
   tree->first = nullptr;
   tree->cursor = nullptr;
   tree->spillMarker = nullptr;
   while (node) {
     MifNode* following = node->last ? nullptr : node->next;
-    insertNode(node);
+    take(node);
     node = following;
   }
 }
 
+}  // namespace
+
+void spliceTree(MifTree* tree) {
+  if (!mif.current || !tree || tree == mif.current) fatal("%s", kBadCall);
+  takeNodes(tree, insertNode);
+}
+
 void discardTree(MifTree* tree) {
   if (!tree) return;
-  MifNode* node = tree->first;
-  tree->first = nullptr;
-  tree->cursor = nullptr;
-  tree->spillMarker = nullptr;
-  while (node) {
-    MifNode* following = node->last ? nullptr : node->next;
-    freeNode(node);
-    node = following;
-  }
+  takeNodes(tree, freeNode);
 }
 
 Op currentGroupOp() {

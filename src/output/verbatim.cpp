@@ -55,6 +55,22 @@ void skipBlankRestOfLine() {
 
 namespace {
 
+// Writes the current character `c` of verbatim text and moves past it: a space as a fixed space,
+// a character beyond ASCII read with all its bytes, any other as itself. Line ends are the
+// caller's.
+void copyVerbatimChar(int c) {
+  if (c >= 0x80) {
+    reader::advance();
+    writeTextString(reader::unicodeText(c));
+    return;
+  }
+  if (c == ' ')
+    writeRawString(kFixedSpace);
+  else
+    writeTextChar(static_cast<unsigned char>(c));
+  reader::advance();
+}
+
 // Copies the lines up to `\end{name}` (the current environment's name) as verbatim text; at the
 // end of input reports `unclosed` with the line of the \begin.
 void copyVerbatimLines(const std::string& unclosed, int line) {
@@ -72,18 +88,12 @@ void copyVerbatimLines(const std::string& unclosed, int line) {
       if (atClosingText(closing)) break;
       continue;
     }
-    if (c == '\n' || c == '\r')
+    if (c == '\n' || c == '\r') {
       endParagraph();
-    else if (c == ' ')
-      writeRawString(kFixedSpace);
-    else if (c >= 0x80) {
-      // A character beyond ASCII: its bytes are read with it.
       reader::advance();
-      writeTextString(reader::unicodeText(c));
-      continue;
-    } else
-      writeTextChar(static_cast<unsigned char>(c));
-    reader::advance();
+    } else {
+      copyVerbatimChar(c);
+    }
   }
   reader::skipToLineEnd();
 }
@@ -162,20 +172,15 @@ void allttBody(int) {
       reader::parseUntil(reader::kGroupClose);
       continue;
     }
-    if (c == '}')
-      reader::report("unmatched right brace character\n");
-    else if (c == '\n')
-      endParagraph();
-    else if (c == ' ')
-      writeRawString(kFixedSpace);
-    else if (c >= 0x80) {
-      // A character beyond ASCII: its bytes are read with it.
+    if (c == '}' || c == '\n') {
+      if (c == '}')
+        reader::report("unmatched right brace character\n");
+      else
+        endParagraph();
       reader::advance();
-      writeTextString(reader::unicodeText(c));
-      continue;
-    } else
-      writeTextChar(static_cast<unsigned char>(c));
-    reader::advance();
+    } else {
+      copyVerbatimChar(c);
+    }
   }
   env.firstItem = firstItem;
 }
