@@ -233,17 +233,27 @@ SavedText saveTextState() {
   return saved;
 }
 
-void restoreTextState(const SavedText& saved) {
-  endParagraph();
-  text.started = saved.started;
+namespace {
+
+// Gives the text around a nested object or text line back its place: in or out of a paragraph
+// and a line, its line feeds, its last character and its font.
+void restoreTextPlace(const SavedText& saved) {
   text.inPara = saved.inPara;
   text.inParaLine = saved.inParaLine;
-  text.inString = saved.inString;
   text.textLine = saved.textLine;
   text.lineFeeds = saved.lineFeeds;
   // The nested text does not stand next to the text around it.
   text.lastChar = saved.lastChar;
   setCurrentFont(saved.font);
+}
+
+}  // namespace
+
+void restoreTextState(const SavedText& saved) {
+  endParagraph();
+  text.started = saved.started;
+  text.inString = saved.inString;
+  restoreTextPlace(saved);
   // The nested object wrote its fonts into its own paragraphs; the outer text still stands in
   // the font it last wrote itself.
   setWrittenFont(saved.written);
@@ -271,14 +281,8 @@ SavedText beginTextLineMode() {
 
 void endTextLineMode(const SavedText& saved) {
   closeString();
-  text.inPara = saved.inPara;
-  text.inParaLine = saved.inParaLine;
   text.inString = false;
-  text.textLine = saved.textLine;
-  text.lineFeeds = saved.lineFeeds;
-  // The nested text does not stand next to the text around it.
-  text.lastChar = saved.lastChar;
-  setCurrentFont(saved.font);
+  restoreTextPlace(saved);
   setWrittenFont(saved.written);
   setFontChanged(saved.changed);
 }

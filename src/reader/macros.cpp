@@ -86,6 +86,14 @@ bool takeParameter(Keep&& keep) {
   return hash != Hash::kNone;
 }
 
+// Adds `c` to an argument's text while it is within kMacroArgumentMax; past it, counts it dropped.
+void keepArgumentChar(std::string& kept, std::size_t& dropped, int c) {
+  if (kept.size() < kMacroArgumentMax)
+    kept += static_cast<char>(c);
+  else
+    ++dropped;
+}
+
 // Collects a braced ('{' '}') or bracketed ('[' ']') argument character by character.
 std::string readDelimited(int open, int close, bool bracket) {
   ReaderState& rd = readerState();
@@ -97,12 +105,7 @@ std::string readDelimited(int open, int close, bool bracket) {
   }
   std::string kept;
   std::size_t dropped = 0;
-  auto keep = [&](int c) {
-    if (kept.size() < kMacroArgumentMax)
-      kept += static_cast<char>(c);
-    else
-      ++dropped;
-  };
+  auto keep = [&](int c) { keepArgumentChar(kept, dropped, c); };
   int depth = 1;
   bool eof = false;
   advance();
@@ -323,10 +326,7 @@ std::string readUntilDelimiter(const std::string& delimiter, bool isLong, const 
   std::string tail;  // the last characters read, as many as the delimiter has
   std::size_t dropped = 0;
   auto keep = [&](int c) {
-    if (kept.size() < kMacroArgumentMax)
-      kept += static_cast<char>(c);
-    else
-      ++dropped;
+    keepArgumentChar(kept, dropped, c);
     tail += static_cast<char>(c);
     if (tail.size() > delimiter.size()) tail.erase(0, 1);
   };
