@@ -116,6 +116,9 @@ bool baseCode(unsigned char code) {
       return true;
     case 'Z':
       return true;
+    case 'y':
+      charCodeProc();
+      return true;
     case 'J':
       generatedListProc();
       return true;

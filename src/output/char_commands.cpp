@@ -3,12 +3,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "common/chars.h"
 #include "output/fonts.h"
 #include "output/paragraph.h"
 #include "output/template.h"
+#include "reader/arguments.h"
 #include "reader/construct.h"
 #include "reader/environments.h"
 #include "reader/input.h"
@@ -94,6 +96,30 @@ void accentProc(char accent) {
     runInCurrentMode(tmpl.c_str());
   }
   if (braced && !takeClosingBrace()) reader::report("bad use of accent command \\%c{..}", accent);
+}
+
+void charCodeProc() {
+  std::optional<int> code = reader::readCharCode();
+  if (!code) {
+    reader::report("\\char must be followed by a character code up to %d", reader::kCharCodeMax);
+    return;
+  }
+  int c = *code;
+  if (c >= 0x80) {
+    const reader::UnicodeRow* row = reader::findUnicodeRow(static_cast<char32_t>(c));
+    runInCurrentMode(row ? row->tmpl : reader::kPlaceholder);
+    return;
+  }
+  if (c < ' ' || c == 0x7f) {
+    reader::report("\\char%d names no character of the text fonts", c);
+    return;
+  }
+  char tmpl[8];
+  if (isLetter(c) || chars::isDigit(c))
+    std::snprintf(tmpl, sizeof tmpl, "%c", c);
+  else
+    std::snprintf(tmpl, sizeof tmpl, "\\x%02x ", c);
+  runInCurrentMode(tmpl);
 }
 
 void verbProc() {

@@ -21,6 +21,9 @@ unsigned char accentedLetter(char base, char accent);
 void accentProc(char accent);
 // %V: \verb and \verb*.
 void verbProc();
+// \char: the character of the code that follows (a number, 'octal, "hex or `c) as text; a code
+// above 127 is read as Latin-1.
+void charCodeProc();
 // %m: \mbox.
 void mboxProc();
 // %V(s): the text between a short-verb character and the next one, as \verb writes it.

@@ -30,6 +30,7 @@ namespace pendra::output {
 //  %L     after a display or list: next paragraph is FirstBody-ruled
 //  %O     after a heading
 //  %Z     nothing (the command is known and empty)
+//  %y     \char: the character of the code that follows
 //  %K     \usepackage, \RequirePackage: [options]{names} loads the packages' command rows
 //  %o %x  skip an optional / a braced argument
 //  %J     \tableofcontents and kin: no text, the first use of each reported

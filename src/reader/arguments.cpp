@@ -231,6 +231,41 @@ std::optional<int> readInteger() {
   return readIntegerAt(0);
 }
 
+std::optional<int> readCharCode() {
+  skipBlanks();
+  if (current() == '`') {
+    advance();
+    if (current() == '\\') advance();
+    int c = current();
+    if (c == kEndOfInput || c > kCharCodeMax) return std::nullopt;
+    advance();
+    if (current() == ' ') advance();
+    return c;
+  }
+  int base = 10;
+  if (current() == '\'') {
+    base = 8;
+    advance();
+  } else if (current() == '"') {
+    base = 16;
+    advance();
+  }
+  long value = 0;
+  bool digits = false;
+  for (;;) {
+    int c = current();
+    int digit = chars::isDigit(c) ? c - '0' : base == 16 ? chars::hexValue(c) : -1;
+    if (digit < 0 || digit >= base) break;
+    digits = true;
+    if (value <= kCharCodeMax) value = value * base + digit;
+    advance();
+  }
+  if (!digits) return std::nullopt;
+  if (current() == ' ') advance();
+  if (value > kCharCodeMax) return std::nullopt;
+  return static_cast<int>(value);
+}
+
 std::optional<float> readDecimal() {
   skipBlanks();
   if (current() == '\\') {

@@ -26,6 +26,12 @@ std::optional<std::string> readWord();
 // Letters in brackets; nullopt when no '[' is current.
 std::optional<std::string> readOptionLetters();
 std::optional<int> readInteger();
+// The largest character code \char takes.
+constexpr int kCharCodeMax = 255;
+// A character code as \char reads it: decimal digits, ' and octal digits, " and hex digits, or `
+// and a character or a one-character command (`\#); one space after the number is taken with it.
+// nullopt when no number follows or it is past kCharCodeMax (what was read is passed).
+std::optional<int> readCharCode();
 std::optional<float> readDecimal();
 // A length in points; nullopt on failure (`fallback` then holds the value the reader produced).
 std::optional<float> readLength(float* fallback = nullptr);

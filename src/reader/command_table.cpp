@@ -869,6 +869,18 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\newblock", R"t(% )t"},
     // An equation's number in parentheses (amsmath's, used as well where it is not loaded).
     {"\\eqref", R"t((%X(R)))t"},
+    // Math delimiters outside \left and \right, math styles, and \char.
+    {"\\langle", R"t(%f(S)\xe1 %0)t"},
+    {"\\rangle", R"t(%f(S)\xf1 %0)t"},
+    {"\\lceil", R"t(%f(S)\xe9 %0)t"},
+    {"\\rceil", R"t(%f(S)\xf9 %0)t"},
+    {"\\lfloor", R"t(%f(S)\xeb %0)t"},
+    {"\\rfloor", R"t(%f(S)\xfb %0)t"},
+    {"\\displaystyle", R"t(%Z)t"},
+    {"\\textstyle", R"t(%Z)t"},
+    {"\\scriptstyle", R"t(%Z)t"},
+    {"\\scriptscriptstyle", R"t(%Z)t"},
+    {"\\char", R"t(%y)t"},
 };
 // clang-format on
 

@@ -322,5 +322,35 @@ TEST(Kernel, CenteringTagsTheParagraphItBegins) {
   EXPECT_NE(out.mif.compare(tag, 17, "<PgfTag `center'>"), 0);
 }
 
+TEST(Kernel, CharWritesTheCharacterOfEachFormOfItsCode) {
+  TempDir dir("kernel-char");
+  // Decimal, `\c, 'octal, "hex and `c; a code above 127 is Latin-1 (e acute is FrameRoman 0x8e);
+  // one space after the number belongs to it (MIF's "\x8e " ends in a space of its own). A code
+  // past 255 is reported and writes nothing.
+  Converted out = convertBody(
+      dir, "", "A \\char92 x \\char`\\# \\char'134 \\char\"7E \\char`a \\char233 \\char300 end.");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(has(out.mif, "<String `A \\\\x #\\\\~a\\x8e end. '>")) << out.mif;
+  EXPECT_TRUE(has(out.result.err, "\\char must be followed by a character code up to 255"))
+      << out.result.err;
+  EXPECT_FALSE(has(out.result.err, "Unknown commands")) << out.result.err;
+}
+
+TEST(Kernel, AngleBracketsFloorsAndCeilingsAreSymbolCharactersWithOrWithoutLeftAndRight) {
+  TempDir dir("kernel-delimiters");
+  Converted out = convertBody(dir, "",
+                              "$\\langle x \\rangle \\lfloor y \\rfloor \\displaystyle z$\n\n"
+                              "\\[ \\lceil a \\rceil = \\left\\langle b \\right\\rangle \\]");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  // In running text: the Symbol font's angle brackets (0xe1, 0xf1) and floors (0xeb, 0xfb).
+  EXPECT_TRUE(has(out.mif, "<String `\\xe1 '>")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<String `\\xf1 \\xeb '>")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<String `\\xfb '>")) << out.mif;
+  // In a display: the ceilings as Symbol strings; \left\langle stays FrameMath's delimiter.
+  EXPECT_TRUE(has(out.mif, "string[(*nf\"Symbol\"f*)\"\\xe9  \"]")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "\"\\xf9  \"")) << out.mif;
+  EXPECT_FALSE(has(out.result.err, "Unknown commands")) << out.result.err;
+}
+
 }  // namespace
 }  // namespace pendra::testing

@@ -80,12 +80,12 @@ TEST_F(Dispatch, SuppressionCountAndReleaseCredit) {
 TEST_F(Dispatch, UnknownCodesAndMalformedStrings) {
   ::testing::internal::CaptureStderr();
   output::BaseDispatcher("%j(x)");
-  output::BaseDispatcher("%y");
+  output::BaseDispatcher("%Q");
   output::BaseDispatcher("%\x01");
   output::BaseDispatcher("ab");
   std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("Base dispatch op %j(x) unknown\n"), std::string::npos);
-  EXPECT_NE(err.find("Control code %y unknown\n\n"), std::string::npos);
+  EXPECT_NE(err.find("Control code %Q unknown\n\n"), std::string::npos);
   EXPECT_NE(err.find("Control code %\\x01 unknown\n"), std::string::npos);
   std::size_t first = err.find("invalid string ab passed to BaseDispatcher");
   ASSERT_NE(first, std::string::npos);

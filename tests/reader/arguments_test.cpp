@@ -81,6 +81,27 @@ TEST_F(ArgumentsTest, Integers) {
   EXPECT_EQ(readInteger(), std::nullopt);
 }
 
+TEST_F(ArgumentsTest, CharacterCodesInEveryFormAndTheirLimits) {
+  feedTokens("65 '101 \"4a `\\# `z 255 256 '9 \"g 99999999999999999999x");
+  EXPECT_EQ(readCharCode(), 65);
+  EXPECT_EQ(readCharCode(), 65);
+  EXPECT_EQ(readCharCode(), 0x4a);
+  EXPECT_EQ(readCharCode(), '#');
+  EXPECT_EQ(readCharCode(), 'z');
+  EXPECT_EQ(readCharCode(), 255);
+  EXPECT_EQ(readCharCode(), std::nullopt);  // past the largest code: its digits are passed
+  EXPECT_EQ(readCharCode(), std::nullopt);  // 9 is no octal digit
+  EXPECT_EQ(peekChar(), '9');
+  advance();
+  EXPECT_EQ(readCharCode(), std::nullopt);  // nor g a hex one
+  advance();
+  // A number of any length is read without overflow.
+  EXPECT_EQ(readCharCode(), std::nullopt);
+  EXPECT_EQ(peekChar(), 'x');
+  feedTokens("`");
+  EXPECT_EQ(readCharCode(), std::nullopt);  // the end of input after the grave
+}
+
 TEST_F(ArgumentsTest, Words) {
   feedTokens("{my file} [opt] x{a\tb}");
   EXPECT_EQ(readWord(), "myfile");
