@@ -171,7 +171,23 @@ constexpr BuiltinCommand kSubfigureRows[] = {
     {"\\subtable", R"t(%q %p)t"},
 };
 
+// doc: the metavariables of package documentation, an argument's name in angle brackets and
+// italics, bare or in the braces, brackets or parentheses of its kind of argument.
+constexpr BuiltinCommand kDocRows[] = {
+    {"\\meta", R"t(%f(S)\xe1 %0%s(I)%p%0%f(S)\xf1 %0)t"},
+    {"\\marg", R"t(%f(C){%0%f(S)\xe1 %0%s(I)%p%0%f(S)\xf1 %0%f(C)}%0)t"},
+    {"\\oarg", R"t(%f(C)[%0%f(S)\xe1 %0%s(I)%p%0%f(S)\xf1 %0%f(C)]%0)t"},
+    {"\\parg", R"t(%f(C)(%0%f(S)\xe1 %0%s(I)%p%0%f(S)\xf1 %0%f(C))%0)t"},
+};
+
+// ltxdoc and l3doc: a command's name in typewriter type, with its backslash.
+constexpr BuiltinCommand kLtxdocRows[] = {
+    {"\\cs", R"t(%f(C)\\%p%0)t"},
+};
+
 constexpr PackageRows kPackageRows[] = {
+    {"doc", kDocRows, ""},
+    {"ltxdoc", kLtxdocRows, "doc"},
     {"natbib", kNatbibRows, ""},
     {"biblatex", kBiblatexRows, "natbib"},
     {"cleveref", kCleverefRows, ""},
@@ -208,6 +224,8 @@ constexpr ClassPackages kClassRows[] = {
     {"amsbook", "amsmath,amsthm,amsfonts"},
     {"amsproc", "amsmath,amsthm,amsfonts"},
     {"beamer", "hyperref,graphicx,xcolor,amsmath,amssymb,amsthm"},
+    {"ltxdoc", "ltxdoc"},
+    {"l3doc", "ltxdoc"},
 };
 
 // clang-format on
@@ -219,6 +237,7 @@ static_assert(tables::duplicateNames(kAmsthmRows, tables::rowName) == 0, "a comm
 static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0,
               "a command stands twice");
 static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0, "a package stands twice");
+static_assert(tables::duplicateNames(kDocRows, tables::rowName) == 0, "a command stands twice");
 static_assert(tables::duplicateNames(kClassRows, tables::rowName) == 0, "a class stands twice");
 static_assert(tables::duplicateNames(kGraphicsRows, tables::rowName) == 0,
               "a command stands twice");

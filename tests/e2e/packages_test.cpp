@@ -54,5 +54,33 @@ TEST(Packages, AMalformedLoadingCommandLosesNoText) {
   EXPECT_NE(mif.find("Kept text."), std::string::npos);
 }
 
+TEST(Packages, TheDocumentationClassesGiveMetavariablesAndCommandNames) {
+  TempDir dir("packages-doc");
+  const std::string body =
+      "\\begin{document}\nUse \\cs{foo}\\marg{text}\\oarg{opt} "
+      "\\meta{name}.\n\\end{document}\n";
+  for (const char* cls : {"ltxdoc", "l3doc"}) {
+    std::ofstream(dir.path / "doc.tex") << "\\documentclass{" << cls << "}\n" << body;
+    CommandResult r = runPendra("-q -o out.mif doc.tex", dir.path);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("Unknown commands"), std::string::npos) << cls << r.err;
+    std::string mif = slurp(dir.path / "out.mif");
+    // The command name with its backslash, then the argument's braces in typewriter type around
+    // the Symbol font's angle brackets and the italic name.
+    EXPECT_NE(mif.find("<String `\\\\foo{'>"), std::string::npos) << cls;
+    std::size_t text = mif.find("<String `text'>");
+    ASSERT_NE(text, std::string::npos) << cls;
+    EXPECT_NE(mif.rfind("<FItalic Yes>", text), std::string::npos);
+    EXPECT_NE(mif.rfind("<String `\\xe1 '>", text), std::string::npos);
+    EXPECT_NE(mif.find("<String `\\xf1 '>", text), std::string::npos);
+    EXPECT_NE(mif.find("<String `}['>", text), std::string::npos);
+  }
+  // In an article, without the doc package, the names stay unknown and visible.
+  std::string mif = convert(dir, "", "\\meta{name}");
+  EXPECT_NE(mif.find("\\\\meta"), std::string::npos);
+  mif = convert(dir, "\\usepackage{doc}\n", "\\meta{name}");
+  EXPECT_EQ(mif.find("\\\\meta"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace pendra::testing
