@@ -153,6 +153,12 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
     case 'H':
       horizontalSpace();
       return true;
+    case 'Z':
+      if (argument[0] == 'd')
+        reader::skipKern();
+      else if (argument[0] == 'g')
+        reader::skipGlue();
+      return true;
     case 'L':
       reader::LengthProc(argument);
       return true;

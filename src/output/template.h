@@ -29,7 +29,8 @@ namespace pendra::output {
 //  %+ %-  suppress / release output (skipped arguments)
 //  %L     after a display or list: next paragraph is FirstBody-ruled
 //  %O     after a heading
-//  %Z     nothing (the command is known and empty)
+//  %Z     nothing (the command is known and empty); %Z(d): a dimension after it, read and
+//         dropped (\kern, \raise and kin); %Z(g): glue (\hskip, \vskip), read and dropped
 //  %y     \char: the character of the code that follows
 //  %K     \usepackage, \RequirePackage: [options]{names} loads the packages' command rows
 //  %o %x  skip an optional / a braced argument

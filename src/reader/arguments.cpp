@@ -342,6 +342,28 @@ std::optional<float> readLength(float* fallback) {
 namespace {
 
 // A dimension's sign, number and unit or length command.
+// A unit as TeX reads it: two letters, "true" and two letters, or fil, fill and filll (a glue's
+// infinite stretch). A letter after it is the text's own (\kern-.125emX).
+void skipUnit() {
+  char first = 0;
+  char second = 0;
+  if (isLetter(current())) {
+    first = static_cast<char>(current());
+    advance();
+  }
+  if (isLetter(current())) {
+    second = static_cast<char>(current());
+    advance();
+  }
+  if (first == 'f' && second == 'i') {
+    for (int l = 0; l < 3 && current() == 'l'; ++l) advance();
+  } else if (first == 't' && second == 'r' && current() == 'u') {
+    advance();
+    if (current() == 'e') advance();
+    for (int i = 0; i < 2 && isLetter(current()); ++i) advance();
+  }
+}
+
 void skipDimension() {
   while (current() == ' ' || current() == '\t' || current() == '-' || current() == '+') advance();
   bool number = false;
@@ -357,8 +379,7 @@ void skipDimension() {
     else if (current() != kEndOfInput)
       advance();
   } else if (number) {
-    // The unit; fil, fill and filll are a glue's infinite stretch.
-    while (isLetter(current())) advance();
+    skipUnit();
   }
 }
 
@@ -418,6 +439,11 @@ bool skipStretchTo(int closer) {
     skipToCloser(closer);
     return false;
   }
+}
+
+void skipKern() {
+  skipDimension();
+  if (current() == ' ') advance();
 }
 
 void skipGlue(bool dimension) {

@@ -52,6 +52,9 @@ bool skipStretchTo(int closer);
 // the stretch and shrink after it on the same line.
 // With `dimension` false, only the stretch and shrink (after a length already read).
 void skipGlue(bool dimension = true);
+// \kern and the box moves (\raise, \lower, \moveright, \moveleft): a dimension and one space
+// after it, read and dropped.
+void skipKern();
 // Before a box's braced text: "to <dimension>" or "spread <dimension>" is passed over.
 void skipBoxSpecification();
 // The factor of a length unit in points; reports unknown units.

@@ -808,13 +808,13 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\MakeShortVerb", R"t(%V(m))t"},
     // Plain TeX boxes and glue: the box's text is kept, its size and the glue are read and ignored.
     {"\\hfil", R"t( )t"},
-    {"\\hskip", R"t(%G(g))t"},
+    {"\\hskip", R"t(%Z(g))t"},
     {"\\hss", ""},
     {"\\llap", R"t(%p)t"},
     {"\\rlap", R"t(%p)t"},
     {"\\vbox", R"t(%q(p)%G(b)%f(T)%s(P)%p%0%@)t"},
     {"\\vfil", R"t(%n%n)t"},
-    {"\\vskip", R"t(%G(g))t"},
+    {"\\vskip", R"t(%Z(g))t"},
     // Packages: their command tables are entered when the document loads them.
     {"\\RequirePackage", R"t(%K)t"},
     // The LaTeX 2e kernel's text commands: characters, logos, the date, font switches.
@@ -881,6 +881,12 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\scriptstyle", R"t(%Z)t"},
     {"\\scriptscriptstyle", R"t(%Z)t"},
     {"\\char", R"t(%y)t"},
+    // Kerns and box moves: the dimension is read and dropped (a box that follows is read as such).
+    {"\\kern", R"t(%Z(d))t"},
+    {"\\raise", R"t(%Z(d))t"},
+    {"\\lower", R"t(%Z(d))t"},
+    {"\\moveright", R"t(%Z(d))t"},
+    {"\\moveleft", R"t(%Z(d))t"},
 };
 // clang-format on
 

@@ -352,5 +352,21 @@ TEST(Kernel, AngleBracketsFloorsAndCeilingsAreSymbolCharactersWithOrWithoutLeftA
   EXPECT_FALSE(has(out.result.err, "Unknown commands")) << out.result.err;
 }
 
+TEST(Kernel, KernsBoxMovesAndGlueDropTheirDimensionAndKeepTheLetterAfterIt) {
+  TempDir dir("kernel-kern");
+  // A unit is two letters (or true and two, or fil, fill, filll): the X after em is text.
+  Converted out =
+      convertBody(dir, "",
+                  "T\\kern-.1667em\\lower.5ex\\hbox{E}\\kern-.125emX, "
+                  "\\moveright 2cm\\vbox{box} z\\hskip1emW\\hskip 1truein plus 1fillV.\n\n"
+                  "$a\\kern1em b \\hskip 2pt c$");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(has(out.mif, "<String `TEX, box zWV. '>")) << out.mif;
+  // In math too, where the glue used to be read as a delimiter.
+  EXPECT_TRUE(has(out.mif, "<String `abc '>")) << out.mif;
+  EXPECT_FALSE(has(out.mif, "mod")) << out.mif;
+  EXPECT_FALSE(has(out.result.err, "Unknown commands")) << out.result.err;
+}
+
 }  // namespace
 }  // namespace pendra::testing
