@@ -102,7 +102,8 @@ void objectStatement(Code code, const char* name, const Operands& o) {
       epsFileStatement(o.text, o.rect, o.pair);
       break;
     case Code::ImportFile:
-      importFileStatement(o.text, o.pair[0], o.pair[1]);
+      // An angle may follow the size.
+      importFileStatement(o.text, o.pair[0], o.pair[1], readInteger());
       break;
     default:
       break;
