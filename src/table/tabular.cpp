@@ -43,8 +43,19 @@ void bufferOperation(const char* letter, int buffer) {
   output::BufferProc(operation.c_str());
 }
 
-// A cell spanning `span` columns and `rows` rows.
-void openCell(int span, int rows = 1) {
+// The statement that starts a cell spanning `span` columns and `rows` rows.
+void writeCellStart(int span, int rows) {
+  Table& t = tables.current;
+  t.cellColumns = span > 1 ? span : 1;
+  if (rows > 1)
+    output::writeStatementLine("<!Straddle %d %d ", rows, t.cellColumns);
+  else if (span > 1)
+    output::writeStatementLine("<!Span %d ", span);
+  else
+    output::writeStatementLine("%s", kCellStart);
+}
+
+void openCell(int span) {
   Table& t = tables.current;
   if (!t.rowOpen) {
     t.rowOpen = true;
@@ -55,13 +66,7 @@ void openCell(int span, int rows = 1) {
   output::writeStatementLine("%s", "");
   output::BufferProc("S");
   reader::beginScope();
-  t.cellColumns = span > 1 ? span : 1;
-  if (rows > 1)
-    output::writeStatementLine("<!Straddle %d %d ", rows, t.cellColumns);
-  else if (span > 1)
-    output::writeStatementLine("<!Span %d ", span);
-  else
-    output::writeStatementLine("%s", kCellStart);
+  writeCellStart(span, 1);
   output::setParagraphTag("Cell");
   output::outputState().blankLines = 0;
 }
@@ -180,13 +185,25 @@ void multicolumnCommand(bool refused) {
   output::runInCurrentMode("%p");
 }
 
-// True when the open cell has received neither text nor a statement: blanks at most.
+// True when the open cell has received neither text nor a statement: spaces at most.
 bool cellHoldsNothing() {
   const output::OutputState& out = output::outputState();
   if (out.tagLineWritten) return false;
   for (std::size_t i = 0; i < out.length; ++i)
-    if (!isWhite(static_cast<unsigned char>(out.buffer[i]))) return false;
+    if (out.buffer[i] != ' ') return false;
   return true;
+}
+
+// Starts the open cell again, empty, as one that straddles `rows` rows. Its scope and the font
+// set in it so far (a brace group around \multirow, say) are kept.
+void restartCell(int rows) {
+  output::trimBlanks();
+  bufferOperation("E", kCellBuffer);
+  bufferOperation("F", kCellBuffer);
+  output::BufferProc("S");
+  writeCellStart(tables.current.cellColumns, rows);
+  // The cell's text begins with its tag line, as in a cell just opened.
+  output::outputState().tagLineWritten = false;
 }
 
 // \multirow[placement]{rows}[struts]{width}[shift]{text}: at the start of a cell, the cell
@@ -204,11 +221,7 @@ void multirowCommand(bool refused) {
   skipDelimited('[', ']');
   if (!refused && count && *count > 1 && *count <= kMaxColumns) {
     t.multirowEnd = std::max(t.multirowEnd, t.rows + *count);
-    if (t.cellOpen && cellHoldsNothing()) {
-      int columns = t.cellColumns;
-      closeCell(false);
-      openCell(columns, *count);
-    }
+    if (t.cellOpen && cellHoldsNothing()) restartCell(*count);
   }
   output::runInCurrentMode("%p");
 }

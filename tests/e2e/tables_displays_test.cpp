@@ -162,6 +162,12 @@ TEST(TablesAndDisplays, BooktabsRulesAndMultirow) {
   for (const char* text : {"x late", "up", "one"})
     EXPECT_NE(c.mlp.find(text), std::string::npos) << text;
 
+  // A brace group around the \multirow keeps its font in the straddling cell.
+  c = convert(dir, "\\begin{tabular}{l} {\\bfseries \\multirow{2}{*}{a}} \\\\ b \\end{tabular}");
+  EXPECT_NE(c.mlp.find("<!Row <!Straddle 2 1 <Cell>\n<bf>a<rm>\n >\n >\n<!Row <!Cell <Cell>\nb\n"),
+            std::string::npos)
+      << c.mlp;
+
   // A \multirow that reaches past the last row: reported, its text kept.
   c = convert(dir, "\\begin{tabular}{ll} \\multirow{5}{2cm}{deep} & x \\\\ y & z \\end{tabular}");
   EXPECT_EQ(c.result.status, 0);
