@@ -126,12 +126,21 @@ std::string deviceIndependentPath(const std::string& name) {
   return path;
 }
 
-void importFileStatement(const std::string& file, float width, float height) {
+void importFileStatement(const std::string& file, float width, float height, std::uint32_t angle) {
   float w = inches(width);
   float h = inches(height);
   mif::beginGroup(Op::ImportObject);
   mif::addLeaf(Op::ImportObFile, internString(deviceIndependentPath(file).c_str()));
-  mif::addLeaf(Op::ShapeRect, 0.0f, 0.0f, w, h);
+  if (angle == 90 || angle == 180 || angle == 270) {
+    // The graphic turns about its centre: its own rectangle, before turning, has the same centre
+    // as the space it fills.
+    mif::addLeaf(Op::Angle, static_cast<std::int32_t>(angle));
+    float ownWidth = angle == 180 ? w : h;
+    float ownHeight = angle == 180 ? h : w;
+    mif::addLeaf(Op::ShapeRect, (w - ownWidth) / 2, (h - ownHeight) / 2, ownWidth, ownHeight);
+  } else {
+    mif::addLeaf(Op::ShapeRect, 0.0f, 0.0f, w, h);
+  }
   mif::addLeaf(Op::BRect, 0.0f, 0.0f, w, h);
   mif::addLeaf(Op::ImportObFixedSize, "Yes");
   mif::addLeaf(Op::FlipLR, "No");

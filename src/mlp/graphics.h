@@ -27,9 +27,10 @@ void shapeStatement(mif::Op op, bool filled, float penWidth, const float (&rect)
 void textLineStatement(const std::string& alignment, std::uint32_t angle, const float (&origin)[2]);
 // `!epsfile file x y w h sx sy`: the file at its size times the scale factors.
 void epsFileStatement(const std::string& file, const float (&rect)[4], const float (&scale)[2]);
-// `!importfile file w h`: a graphic file of any kind imported by reference at the size given
-// (points), its name written as a MIF device-independent path.
-void importFileStatement(const std::string& file, float width, float height);
+// `!importfile file w h [angle]`: a graphic file of any kind imported by reference at the size
+// given (points), its name written as a MIF device-independent path. Turned by 90, 180 or 270
+// degrees counterclockwise, it fills the size given as turned; other angles are not kept.
+void importFileStatement(const std::string& file, float width, float height, std::uint32_t angle);
 // A file name as a MIF device-independent path: <c> before each name of it, <r> for a leading
 // slash, <u> for "..", "." left out.
 std::string deviceIndependentPath(const std::string& name);

@@ -50,10 +50,19 @@ void objectStatement(Code code, const char* name, const Operands& o) {
       rowStatement();
       break;
     case Code::Cell:
-      cellStatement(false, 0);
+      cellStatement(false, 0, 1);
       break;
     case Code::Span:
-      cellStatement(true, o.integer);
+      cellStatement(true, o.integer, 1);
+      break;
+    case Code::Straddle:
+      cellStatement(o.angles[1] > 1, o.angles[1], o.angles[0]);
+      break;
+    case Code::TblHeading:
+      headingStatement();
+      break;
+    case Code::TblFooting:
+      footingStatement();
       break;
     case Code::TblFrame:
     case Code::CLine:
@@ -93,7 +102,8 @@ void objectStatement(Code code, const char* name, const Operands& o) {
       epsFileStatement(o.text, o.rect, o.pair);
       break;
     case Code::ImportFile:
-      importFileStatement(o.text, o.pair[0], o.pair[1]);
+      // An angle may follow the size.
+      importFileStatement(o.text, o.pair[0], o.pair[1], readInteger());
       break;
     default:
       break;

@@ -129,6 +129,9 @@ constexpr StatementRow kBuiltinStatements[kBuiltinStatementCount] = {
     {"!epsfile", Code::EpsFile, "sqf"},
     {"!framemath", Code::FrameMath, "cqz"},
     {"!importfile", Code::ImportFile, "sp"},
+    {"!tblheading", Code::TblHeading, "z"},
+    {"!tblfooting", Code::TblFooting, "z"},
+    {"!straddle", Code::Straddle, "t"},
 };
 
 // The count in the header is the number of rows: none left empty.

@@ -94,6 +94,9 @@ enum class Code : std::uint8_t {
   Row,
   Cell,
   CLine,
+  TblHeading,
+  TblFooting,
+  Straddle,
   Rule,
   HSpace,
   Variable,
@@ -115,7 +118,7 @@ struct StatementRow {
   const char* operands;
 };
 
-constexpr std::size_t kBuiltinStatementCount = 123;
+constexpr std::size_t kBuiltinStatementCount = 126;
 
 extern const StatementRow kBuiltinStatements[kBuiltinStatementCount];
 

@@ -329,6 +329,9 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
     case Code::Row:
     case Code::Cell:
     case Code::CLine:
+    case Code::TblHeading:
+    case Code::TblFooting:
+    case Code::Straddle:
     case Code::EpsFile:
     case Code::ImportFile:
     case Code::FrameMath:

@@ -1,12 +1,15 @@
 #include "output/footnotes.h"
 
 #include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "common/chars.h"
 #include "output/fonts.h"
 #include "output/paragraph.h"
 #include "output/template.h"
+#include "reader/arguments.h"
 #include "reader/construct.h"
 #include "reader/environments.h"
 #include "reader/input.h"
@@ -82,7 +85,31 @@ const FloatKind* enclosingFloat() {
   return nullptr;
 }
 
-void captionProc() {
+// \captionof: the type names a float environment that is not a part of another.
+void captionOfProc() {
+  std::optional<std::string> type = reader::readWord();
+  const FloatKind* found = nullptr;
+  for (const FloatKind& kind : kFloatKinds)
+    if (type && *type == kind.name && !kind.sub) found = &kind;
+  runInCurrentMode("%o");
+  if (!found) {
+    reader::report("\\captionof: unknown float type '%s'", type ? type->c_str() : "");
+    reader::processOneArgument();
+    return;
+  }
+  endParagraph();
+  setParagraphTag(found->captionTag);
+  // The caption's paragraph goes on to take a \label after it; the next one takes the
+  // environment's tag again, as after \centering.
+  outputState().aligned = true;
+  reader::processOneArgument();
+}
+
+void captionProc(const char* argument) {
+  if (std::strcmp(argument, "of") == 0) {
+    captionOfProc();
+    return;
+  }
   const char* tag;
   if (const FloatKind* kind = enclosingFloat()) {
     tag = kind->sub ? "Center" : kind->captionTag;

@@ -24,6 +24,8 @@ void footnoteProc();
 void floatBody(int ending);
 // %C: \caption: the paragraph takes the tag of the float it stands in (Figure in a figure,
 // Table in a table or outside floats; a subfigure's caption is a centred line, not numbered).
-void captionProc();
+// %C(of): \captionof{type}[short]{text}: a paragraph of its own with the caption tag of the
+// float type named (figure or table), wherever it stands.
+void captionProc(const char* argument);
 
 }  // namespace pendra::output

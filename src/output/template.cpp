@@ -223,7 +223,7 @@ bool textArgumentCode(unsigned char code, const char* argument) {
   if (boxTextArgumentCode(code, argument)) return true;
   switch (code) {
     case 'C':
-      captionProc();
+      captionProc(argument);
       return true;
     case 'w':
       alignFollowingParagraphs(argument);

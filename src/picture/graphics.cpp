@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "common/chars.h"
@@ -447,6 +449,7 @@ GraphicOptions parseGraphicOptions(std::string_view text) {
   GraphicOptions options;
   float natWidth = 0.0f;
   float natHeight = 0.0f;
+  bool sized = false;  // a size key has been read
   std::size_t start = 0;
   while (start <= text.size()) {
     // The next item, up to a comma outside braces.
@@ -504,8 +507,24 @@ GraphicOptions parseGraphicOptions(std::string_view text) {
       if (auto v = length()) natWidth = *v;
     } else if (key == "natheight") {
       if (auto v = length()) natHeight = *v;
+    } else if (key == "angle") {
+      std::string number(unbraced(value).substr(0, kNumberTextMax));
+      char* stop = nullptr;
+      float degrees = std::strtof(number.c_str(), &stop);
+      if (stop == number.c_str() || *stop != 0 || !std::isfinite(degrees)) {
+        reader::report("bad angle in \\includegraphics options");
+      } else {
+        float turned = std::fmod(degrees, 360.0f);
+        if (turned < 0.0f) turned += 360.0f;
+        // A right angle only: the frame of a graphic turned otherwise keeps its size.
+        if (turned == 0.0f || turned == 90.0f || turned == 180.0f || turned == 270.0f) {
+          options.angle = static_cast<int>(turned);
+          options.turnedFirst = !sized;
+        }
+      }
     }
-    // Other keys (angle, clip, page, draft, type...) change nothing in the frame's size.
+    if (key == "width" || key == "height" || key == "totalheight" || key == "scale") sized = true;
+    // Other keys (clip, page, draft, type...) change nothing in the frame's size.
   }
   if (natWidth > 0.0f && natHeight > 0.0f) options.natural = GraphicSize{natWidth, natHeight};
   return options;
@@ -515,6 +534,9 @@ GraphicSize frameSize(const GraphicOptions& options, std::optional<GraphicSize> 
   if (options.natural) natural = options.natural;
   if (natural && (options.trimWidth != 0.0f || options.trimHeight != 0.0f))
     natural = believed(natural->width - options.trimWidth, natural->height - options.trimHeight);
+  bool quarterTurn = options.angle == 90 || options.angle == 270;
+  if (natural && quarterTurn && options.turnedFirst)
+    natural = GraphicSize{natural->height, natural->width};
   GraphicSize size;
   if (natural) {
     size = *natural;
@@ -542,6 +564,8 @@ GraphicSize frameSize(const GraphicOptions& options, std::optional<GraphicSize> 
   }
   size.width = std::clamp(size.width * options.scale, kMinGraphicPoints, kMaxGraphicPoints);
   size.height = std::clamp(size.height * options.scale, kMinGraphicPoints, kMaxGraphicPoints);
+  // Sized before it is turned, the graphic's frame is turned with it.
+  if (quarterTurn && !options.turnedFirst) std::swap(size.width, size.height);
   return size;
 }
 
@@ -633,7 +657,15 @@ FoundGraphic findGraphic(const std::string& name) {
   return {};
 }
 
-void writeFrame(const std::string* file, GraphicSize size) {
+// The angle of a turned graphic after its size in the ImportFile statement; nothing when it
+// is not turned.
+std::string angleText(int angle) {
+  char text[16] = "";
+  if (angle) std::snprintf(text, sizeof text, " %d", angle);
+  return text;
+}
+
+void writeFrame(const std::string* file, GraphicSize size, int angle) {
   float width = size.width / kPointsPerInch;
   float height = size.height / kPointsPerInch;
   bool inPicture = pictureState().pictureDepth > 0;
@@ -642,14 +674,14 @@ void writeFrame(const std::string* file, GraphicSize size) {
     if (!file) return;
     wrapPendingText();
     ++pictureState().env.graphicCount;
-    output::writeStatementLine("<!ImportFile \"%s\" %.2f\" %.2f\" >\n", mlpQuoted(*file).c_str(),
-                               width, height);
+    output::writeStatementLine("<!ImportFile \"%s\" %.2f\" %.2f\"%s >\n", mlpQuoted(*file).c_str(),
+                               width, height, angleText(angle).c_str());
     return;
   }
   if (file)
-    output::writeInlineStatement("!InlineFrame",
-                                 "0 %.2f\" %.2f\"\n    <!ImportFile \"%s\" %.2f\" %.2f\" >\n",
-                                 width, height, mlpQuoted(*file).c_str(), width, height);
+    output::writeInlineStatement(
+        "!InlineFrame", "0 %.2f\" %.2f\"\n    <!ImportFile \"%s\" %.2f\" %.2f\"%s >\n", width,
+        height, mlpQuoted(*file).c_str(), width, height, angleText(angle).c_str());
   else
     // No file: an empty frame with a border keeps the place and shows it.
     output::writeInlineStatement("!Frame", "%.2f\" %.2f\"\n", width, height);
@@ -694,7 +726,7 @@ void includeGraphicsProc() {
   FoundGraphic found = findGraphic(file);
   if (!found.channel) {
     if (!found.refused) reader::report("graphic file %s not found", file.c_str());
-    writeFrame(nullptr, frameSize(options, std::nullopt));
+    writeFrame(nullptr, frameSize(options, std::nullopt), 0);
     return;
   }
   ChannelSource source(found.channel);
@@ -705,7 +737,7 @@ void includeGraphicsProc() {
       reader::report("size of graphic file %s not read: the frame takes a default size",
                      found.name.c_str());
   }
-  writeFrame(&found.name, frameSize(options, natural));
+  writeFrame(&found.name, frameSize(options, natural), options.angle);
 }
 
 void graphicsPathProc() {

@@ -91,6 +91,10 @@ struct GraphicOptions {
   float trimHeight = 0.0f;
   float scale = 1.0f;
   bool keepAspectRatio = false;
+  // angle, turned to 0, 90, 180 or 270 degrees counterclockwise (other angles are not kept), and
+  // whether it came before the size keys: LaTeX sizes the turned graphic then.
+  int angle = 0;
+  bool turnedFirst = false;
 };
 
 // Reads a key=value list; a value that cannot be read is reported and its key left out.

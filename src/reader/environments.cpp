@@ -158,6 +158,7 @@ void initEnvironments() {
   environments.put = lookupEnvironment("*put");
   environments.makeBoxText = lookupEnvironment("*makeboxtext");
   environments.tabular = lookupEnvironment("tabular");
+  environments.array = lookupEnvironment("array");
 }
 
 void runOutermostTemplate(int mode, const char* tmpl) {
@@ -330,6 +331,9 @@ void beginEnvironment(const char* name) {
   }
   const EnvironmentRecord* record = findEnvironment(opening->c_str());
   if (environments.unknown.count(record)) noteUnknownEnvironment(*opening);
+  // In running text an array is read as the tabular it would be set as. (In math it is a
+  // matrix; in a table's cell it stays one too, as a table cannot stand in a cell.)
+  if (record == environments.array && environments.mode == kParaMode) record = environments.tabular;
   OpenEnvironmentEntry open(*opening, line, false);
   runEnvironment(*record, kEndCode);
   // The verbatim body has read its \end line itself; a body that an outer construct's end closed

@@ -130,6 +130,7 @@ struct EnvironmentState {
   const EnvironmentRecord* put = nullptr;
   const EnvironmentRecord* makeBoxText = nullptr;
   const EnvironmentRecord* tabular = nullptr;
+  const EnvironmentRecord* array = nullptr;
   int constructNesting = 0;
   int templateNesting = 0;
   bool nestingReported = false;

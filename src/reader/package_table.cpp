@@ -101,6 +101,11 @@ constexpr BuiltinCommand kCaptionRows[] = {
     {"\\DeclareCaptionLabelFormat", R"t(%x%x)t"},
 };
 
+// capt-of's \captionof, which caption defines as well.
+constexpr BuiltinCommand kCaptofRows[] = {
+    {"\\captionof", R"t(%C(of))t"},
+};
+
 constexpr BuiltinCommand kSiunitxRows[] = {
     {"\\sisetup", R"t(%x)t"},
     {"\\num", R"t(%o%p)t"},
@@ -196,7 +201,8 @@ constexpr PackageRows kPackageRows[] = {
     {"ntheorem", kAmsthmRows, ""},
     {"geometry", kGeometryRows, ""},
     {"listings", kListingsRows, ""},
-    {"caption", kCaptionRows, ""},
+    {"caption", kCaptionRows, "capt-of"},
+    {"capt-of", kCaptofRows, ""},
     {"siunitx", kSiunitxRows, ""},
     {"xcolor", kXcolorRows, ""},
     {"enumitem", kEnumitemRows, ""},

@@ -7,10 +7,13 @@ namespace pendra::table {
 
 constexpr int kCellBuffer = 7;  // the diversion buffer of a cell's text
 // A longtable's rows are diverted a block at a time, each block ending at \endhead,
-// \endfirsthead, \endfoot or \endlastfoot or at the table's end: the heading block goes first,
-// the footing block is kept here until the last rows are written.
+// \endfirsthead, \endfoot or \endlastfoot or at the table's end (the body): at the end the
+// heading block is written as the table's heading rows, then the body, then the footing block as
+// its footing rows.
 constexpr int kSectionBuffer = 5;
 constexpr int kFootBuffer = 6;
+// The heading block that the table will keep, until the table's end writes it before the body.
+constexpr int kHeadBuffer = 0;
 // Boxes inside boxes; past this a box is read as its plain content.
 constexpr int kMaxBoxNesting = 64;
 
@@ -21,12 +24,15 @@ struct Table {
   int cells = 0;        // cells kept in the current row
   int rows = 0;         // rows written so far
   int multirowEnd = 0;  // the last row that a \multirow reaches (rows counted from 1)
+  int blockEnd = 0;     // rows written when the last longtable block ended
+  int cellColumns = 1;  // the columns that the open cell spans
   bool longtable = false;
-  bool closing = false;      // the table's end has been read
-  bool trimLastRow = false;  // an empty row opened by the last \\ is dropped
-  bool headKept = false;     // a heading block (\endhead or \endfirsthead) was written
-  bool footKept = false;     // a footing block (\endfoot or \endlastfoot) waits in kFootBuffer
-  char position = 'c';       // the optional position argument's first letter
+  bool closing = false;        // the table's end has been read
+  bool trimLastRow = false;    // an empty row opened by the last \\ is dropped
+  bool headKept = false;       // a heading block (\endhead or \endfirsthead) waits in kHeadBuffer
+  bool firstHeadKept = false;  // that block is the \endfirsthead one
+  bool footKept = false;       // a footing block (\endfoot or \endlastfoot) waits in kFootBuffer
+  char position = 'c';         // the optional position argument's first letter
   bool rowOpen = false;
   bool cellOpen = false;
   // A table inside a table: its body is text of the enclosing cell, its commands write nothing.

@@ -42,6 +42,18 @@ void bufferOperation(const char* letter, int buffer) {
   output::BufferProc(operation.c_str());
 }
 
+// The statement that starts a cell spanning `span` columns and `rows` rows.
+void writeCellStart(int span, int rows) {
+  Table& t = tables.current;
+  t.cellColumns = span > 1 ? span : 1;
+  if (rows > 1)
+    output::writeStatementLine("<!Straddle %d %d ", rows, t.cellColumns);
+  else if (span > 1)
+    output::writeStatementLine("<!Span %d ", span);
+  else
+    output::writeStatementLine("%s", kCellStart);
+}
+
 void openCell(int span) {
   Table& t = tables.current;
   if (!t.rowOpen) {
@@ -53,10 +65,7 @@ void openCell(int span) {
   output::writeStatementLine("%s", "");
   output::BufferProc("S");
   reader::beginScope();
-  if (span > 1)
-    output::writeStatementLine("<!Span %d ", span);
-  else
-    output::writeStatementLine("%s", kCellStart);
+  writeCellStart(span, 1);
   output::setParagraphTag("Cell");
   output::outputState().blankLines = 0;
 }
@@ -70,7 +79,8 @@ void closeCell(bool keep) {
   // The rows of longtable, tabularx and tabulary all end with \\: the cell the last one opens
   // before the table's end is not a row. (A tabular keeps it, as it always has.) A table with no
   // other row keeps it: a table needs a row.
-  if (keep && t.trimLastRow && t.cells == 0 && t.closing && t.rows > 0 &&
+  // (A longtable counts the rows of its body only: those of its heading and footing are not.)
+  if (keep && t.trimLastRow && t.cells == 0 && t.closing && t.rows > t.blockEnd &&
       output::diversionBufferSize(kCellBuffer) == kEmptyCellBytes)
     keep = false;
   if (!keep) {
@@ -173,8 +183,32 @@ void multicolumnCommand(bool refused) {
   output::runInCurrentMode("%p");
 }
 
-// \multirow[placement]{rows}[struts]{width}[shift]{text}: the text stands in this row's cell; the
-// cells it covers below are the rows' own, which a table leaves empty there.
+// True when the open cell has received neither text nor a statement: spaces at most.
+bool cellHoldsNothing() {
+  const output::OutputState& out = output::outputState();
+  if (out.tagLineWritten) return false;
+  for (std::size_t i = 0; i < out.length; ++i)
+    if (out.buffer[i] != ' ') return false;
+  return true;
+}
+
+// Starts the open cell again, empty, as one that straddles `rows` rows. Its scope and the font
+// set in it so far (a brace group around \multirow, say) are kept.
+void restartCell(int rows) {
+  output::trimBlanks();
+  bufferOperation("E", kCellBuffer);
+  bufferOperation("F", kCellBuffer);
+  output::BufferProc("S");
+  writeCellStart(tables.current.cellColumns, rows);
+  // The cell's text begins with its tag line, as in a cell just opened.
+  output::outputState().tagLineWritten = false;
+}
+
+// \multirow[placement]{rows}[struts]{width}[shift]{text}: at the start of a cell, the cell
+// straddles the rows (and keeps the columns of a \multicolumn around it); the cells it covers
+// below are the rows' own, which a table leaves empty there. After other text in the cell, or
+// with a count below two (a negative one sets the text in the last row), the text stays in this
+// row's cell alone.
 void multirowCommand(bool refused) {
   Table& t = tables.current;
   skipDelimited('[', ']');
@@ -183,14 +217,17 @@ void multirowCommand(bool refused) {
   skipDelimited('[', ']');
   readBracedGroup();
   skipDelimited('[', ']');
-  if (!refused && count && *count > 1 && *count <= kMaxColumns)
+  if (!refused && count && *count > 1 && *count <= kMaxColumns) {
     t.multirowEnd = std::max(t.multirowEnd, t.rows + *count);
+    if (t.cellOpen && cellHoldsNothing()) restartCell(*count);
+  }
   output::runInCurrentMode("%p");
 }
 
-// \endhead, \endfirsthead, \endfoot and \endlastfoot end a block of a longtable's rows. The
-// first heading block goes to the table's top, the first footing block to its end; FrameMaker
-// repeats one heading and one footing on each page, so the second of each kind is dropped.
+// \endhead, \endfirsthead, \endfoot and \endlastfoot end a block of a longtable's rows.
+// FrameMaker repeats one heading and one footing on each page: the \endfirsthead block is the
+// heading (else the \endhead one), the first footing block the footing; the others, and a block
+// without rows, are dropped.
 void endBlock(char kind) {
   Table& t = tables.current;
   if (!t.longtable) {
@@ -199,19 +236,39 @@ void endBlock(char kind) {
   }
   closeRow(false);
   bool heading = kind == 'H' || kind == 'f';
-  bool& kept = heading ? t.headKept : t.footKept;
-  if (kept) {
+  bool keep = t.rows > t.blockEnd;
+  if (heading)
+    keep = keep && (!t.headKept || (kind == 'f' && !t.firstHeadKept));
+  else
+    keep = keep && !t.footKept;
+  if (keep) {
+    bufferOperation("E", heading ? kHeadBuffer : kFootBuffer);
+    (heading ? t.headKept : t.footKept) = true;
+    if (kind == 'f') t.firstHeadKept = true;
+  } else {
     bufferOperation("E", kSectionBuffer);
     bufferOperation("F", kSectionBuffer);
-  } else if (heading) {
-    bufferOperation("E", kSectionBuffer);
-    bufferOperation("I", kSectionBuffer);
-  } else {
-    bufferOperation("E", kFootBuffer);
   }
-  kept = true;
+  t.blockEnd = t.rows;
   output::BufferProc("S");
   openCell(1);
+}
+
+// The longtable's rows at its end: the heading, the body, the footing.
+void writeLongtableRows() {
+  Table& t = tables.current;
+  bufferOperation("E", kSectionBuffer);
+  if (t.headKept) {
+    output::writeStatementLine("<!TblHeading\n");
+    bufferOperation("I", kHeadBuffer);
+    output::writeStatementLine(" >\n");
+  }
+  bufferOperation("I", kSectionBuffer);
+  if (t.footKept) {
+    output::writeStatementLine("<!TblFooting\n");
+    bufferOperation("I", kFootBuffer);
+    output::writeStatementLine(" >\n");
+  }
 }
 
 }  // namespace
@@ -252,11 +309,7 @@ void tabularBody(int ending) {
     reader::genericBody(record, ending);
     tables.current.closing = true;
     closeRow(true);
-    if (longtable) {
-      bufferOperation("E", kSectionBuffer);
-      bufferOperation("I", kSectionBuffer);
-      bufferOperation("I", kFootBuffer);
-    }
+    if (longtable) writeLongtableRows();
     if (tables.current.multirowEnd > tables.current.rows)
       reader::report("\\multirow reaches past the end of the table");
     output::writeStatementLine(" >\n");

@@ -1,6 +1,7 @@
 // Hyperlinks and graphics through the pendra command: \url and \href as text with a hypertext
-// marker, \includegraphics as an anchored frame importing the file, figure captions numbered and
-// reachable (fidelity case r15), a missing graphic, and the MIF read by a third-party reader.
+// marker, \includegraphics as an anchored frame importing the file (turned by a right angle too),
+// figure captions and \captionof numbered and reachable (fidelity case r15), a missing graphic,
+// table headings, footings and straddles, and the MIF read by a third-party reader.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -50,6 +51,17 @@ Converted convertBody(const TempDir& dir, const std::string& preamble, const std
 
 bool has(const std::string& mif, const std::string& text) {
   return mif.find(text) != std::string::npos;
+}
+
+// The MIF statements named `name`: "<name" followed by a blank or the line's end.
+std::size_t statements(const std::string& mif, const std::string& name) {
+  std::size_t n = 0;
+  std::string open = "<" + name;
+  for (std::size_t at = mif.find(open); at != std::string::npos; at = mif.find(open, at + 1)) {
+    char after = at + open.size() < mif.size() ? mif[at + open.size()] : '\n';
+    if (after == ' ' || after == '\n') ++n;
+  }
+  return n;
 }
 
 // The third-party MIF reader's verdict, or nullopt where it cannot run (no Perl modules).
@@ -146,6 +158,91 @@ TEST(Graphics, GraphicsPathAndExtensionsAreSearchedInLaTeXsOrder) {
   EXPECT_TRUE(has(out.mif, "<ImportObFile `<c\\>figs<c\\>b.pdf'>"));
   EXPECT_TRUE(has(out.mif, "<ShapeRect 0.00\" 0.00\" 1.99\" 1.00\">"));
   EXPECT_EQ(out.result.err.find("doc.tex:"), std::string::npos) << out.result.err;
+}
+
+TEST(Graphics, AQuarterTurnTurnsTheFrameAndTheImportedGraphic) {
+  TempDir dir("graphics-angle");
+  dir.write("plot.png", pngBytes());  // 144 x 72 points
+  Converted out = convertBody(dir, "\\usepackage{graphicx}\n",
+                              "A \\includegraphics[angle=90]{plot} B "
+                              "\\includegraphics[width=1in,angle=-90]{plot} C "
+                              "\\includegraphics[angle=180]{plot} D "
+                              "\\includegraphics[angle=30]{plot}");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_EQ(out.result.err.find("doc.tex:"), std::string::npos) << out.result.err;
+  // The frame is the turned graphic's; the graphic's own rectangle, before it turns about its
+  // centre, is the unturned one with the same centre.
+  EXPECT_TRUE(has(out.mif,
+                  "<ShapeRect 0.00\" 0.00\" 1.00\" 1.99\">\n\t<BRect 0.00\" 0.00\" "
+                  "1.00\" 1.99\">\n\t<FrameType Inline>"))
+      << out.mif;
+  EXPECT_TRUE(has(out.mif,
+                  "<Angle 90>\n\t  <ShapeRect -0.50\" 0.50\" 1.99\" 1.00\">\n\t  "
+                  "<BRect 0.00\" 0.00\" 1.00\" 1.99\">"));
+  // Sized first, then turned: one inch wide before the turn, one inch high after it.
+  EXPECT_TRUE(has(out.mif,
+                  "<Angle 270>\n\t  <ShapeRect -0.25\" 0.25\" 1.00\" 0.50\">\n\t  "
+                  "<BRect 0.00\" 0.00\" 0.50\" 1.00\">"));
+  EXPECT_TRUE(has(out.mif, "<Angle 180>\n\t  <ShapeRect 0.00\" 0.00\" 1.99\" 1.00\">"));
+  // Other angles are not kept: the graphic stands as it is.
+  EXPECT_EQ(statements(out.mif, "Angle"), 3u);
+  EXPECT_EQ(statements(out.mif, "ImportObject"), 4u);
+  if (std::optional<CommandResult> check = mifCheck(dir)) {
+    EXPECT_EQ(check->status, 0) << check->out;
+  }
+}
+
+TEST(Captions, CaptionofIsNumberedAndReachedLikeAFloatsCaption) {
+  TempDir dir("captions-captionof");
+  Converted out =
+      convertBody(dir, "\\usepackage{capt-of}\n",
+                  "\\begin{minipage}{2in} X \\captionof{table}[short]{Sizes}\\label{t:s}"
+                  "\\end{minipage}\n\nText \\captionof{figure}{Loose}\\label{f:l}\n\n"
+                  "See \\ref{t:s} and \\ref{f:l}. \\captionof{chart}{Odd}");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_TRUE(has(out.result.err, "doc.tex: 8: \\captionof: unknown float type 'chart'"))
+      << out.result.err;
+  // Each caption is a paragraph of its own, tagged as a float's caption of its type (numbered
+  // "Table N" or "Figure N"), with its label's marker; the paragraph after it is body text.
+  for (const char* caption : {"Sizes", "Loose"}) {
+    std::size_t text = out.mif.find(std::string("<String `") + caption + "'>");
+    ASSERT_NE(text, std::string::npos) << caption;
+    std::size_t tag = out.mif.rfind("<PgfTag", text);
+    std::string expected = caption[0] == 'S' ? "<PgfTag `table'>\n" : "<PgfTag `figure'>\n";
+    EXPECT_EQ(out.mif.compare(tag, expected.size(), expected), 0) << caption;
+    EXPECT_LT(out.mif.find("<MText `Label:", text), out.mif.find("<PgfTag", text)) << caption;
+  }
+  EXPECT_TRUE(has(out.mif, "<String `X '>"));
+  EXPECT_TRUE(has(out.mif, "<String `Text '>"));
+  EXPECT_EQ(out.mif.find("short"), std::string::npos);
+  std::size_t see = out.mif.find("<String `See '>");
+  ASSERT_NE(see, std::string::npos);
+  EXPECT_EQ(out.mif.compare(out.mif.rfind("<PgfTag", see), 15, "<PgfTag `body'>"), 0);
+  EXPECT_TRUE(has(out.mif, "<XRefSrcText `Label:t:s'>"));
+  EXPECT_TRUE(has(out.mif, "<XRefSrcText `Label:f:l'>"));
+  EXPECT_TRUE(has(out.mif, "<String `. Odd '>"));
+  if (std::optional<CommandResult> check = mifCheck(dir)) {
+    EXPECT_EQ(check->status, 0) << check->out;
+  }
+}
+
+TEST(Tables, HeadingFootingAndStraddlesPassTheThirdPartyReader) {
+  TempDir dir("tables-mifcheck");
+  Converted out = convertBody(
+      dir, "\\usepackage{longtable,multirow}\n",
+      "\\begin{longtable}{lll} H1 & H2 & H3 \\\\ \\endhead F1 & F2 & F3 \\\\ \\endfoot\n"
+      "\\multirow{2}{*}{tall} & \\multicolumn{2}{c}{\\multirow{2}{*}{wide}} \\\\\n"
+      "& & \\\\ x & y & z \\\\ \\end{longtable}\n"
+      "Text \\begin{array}{ll} a & b \\end{array} after.");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  EXPECT_EQ(out.result.err.find("doc.tex:"), std::string::npos) << out.result.err;
+  EXPECT_EQ(statements(out.mif, "TblH"), 1u);
+  EXPECT_EQ(statements(out.mif, "TblF"), 1u);
+  EXPECT_EQ(statements(out.mif, "CellRows"), 2u);
+  EXPECT_EQ(statements(out.mif, "Tbl"), 2u);
+  if (std::optional<CommandResult> check = mifCheck(dir)) {
+    EXPECT_EQ(check->status, 0) << check->out;
+  }
 }
 
 TEST(Links, UrlAndHrefBecomeTextWithAHypertextMarker) {

@@ -135,9 +135,38 @@ TEST(TablesAndDisplays, BooktabsRulesAndMultirow) {
   EXPECT_NE(c.mlp.find("<!CLine 2 3>"), std::string::npos);
   for (const char* word : {"rule", "1pt", "2pt", "lr"})
     EXPECT_EQ(c.mlp.find(word), std::string::npos) << word;
-  EXPECT_NE(c.mlp.find("tall\n >\n<!Cell <Cell>\n1"), std::string::npos) << c.mlp;
-  // The row below the \multirow has an empty first cell.
+  EXPECT_NE(c.mlp.find("<!Straddle 2 1 <Cell>\ntall\n >\n<!Cell <Cell>\n1"), std::string::npos)
+      << c.mlp;
+  // The row below the \multirow has an empty first cell, which the straddle covers.
   EXPECT_NE(c.mlp.find("<!Row <!Cell  >\n<!Cell <Cell>\n3"), std::string::npos) << c.mlp;
+  EXPECT_TRUE(inOrder(c.mif, {"`C ", "<Row", "<Cell\n", "<CellRows 2>\n", "<CellContent", "`tall ",
+                              "<Row", "<Cell\n", "<CellContent"}))
+      << c.mif;
+  EXPECT_EQ(statements(c.mif, "CellRows"), 1u);
+  EXPECT_EQ(c.mif.find("<CellColumns"), std::string::npos);
+
+  // Inside a \multicolumn the straddle keeps its columns. After text, or counting below two,
+  // \multirow writes its text in the cell alone.
+  c = convert(dir,
+              "\\begin{tabular}{lll} \\multicolumn{2}{c}{\\multirow[t]{3}{*}{wide}} & a \\\\\n"
+              "& & b \\\\ & & c \\\\ x \\multirow{2}{*}{late} & {} \\multirow{-2}{*}{up} & "
+              "\\multirow{1}{*}{one} \\\\ \\end{tabular}");
+  EXPECT_EQ(c.result.status, 0) << c.result.err;
+  EXPECT_EQ(messages(c.result.err), "");
+  EXPECT_NE(c.mlp.find("<!Row <!Straddle 3 2 <Cell>\nwide\n >\n<!Cell <Cell>\na\n"),
+            std::string::npos)
+      << c.mlp;
+  EXPECT_TRUE(inOrder(c.mif, {"<CellColumns 2>\n", "<CellRows 3>\n", "`wide "})) << c.mif;
+  EXPECT_EQ(statements(c.mif, "CellRows"), 1u);
+  EXPECT_EQ(count(c.mlp, "<!Straddle"), 1u);
+  for (const char* text : {"x late", "up", "one"})
+    EXPECT_NE(c.mlp.find(text), std::string::npos) << text;
+
+  // A brace group around the \multirow keeps its font in the straddling cell.
+  c = convert(dir, "\\begin{tabular}{l} {\\bfseries \\multirow{2}{*}{a}} \\\\ b \\end{tabular}");
+  EXPECT_NE(c.mlp.find("<!Row <!Straddle 2 1 <Cell>\n<bf>a<rm>\n >\n >\n<!Row <!Cell <Cell>\nb\n"),
+            std::string::npos)
+      << c.mlp;
 
   // A \multirow that reaches past the last row: reported, its text kept.
   c = convert(dir, "\\begin{tabular}{ll} \\multirow{5}{2cm}{deep} & x \\\\ y & z \\end{tabular}");
@@ -156,13 +185,38 @@ TEST(TablesAndDisplays, LongtableHeadingAndFootingBlocks) {
               "After.");
   EXPECT_EQ(c.result.status, 0) << c.result.err;
   EXPECT_EQ(messages(c.result.err), "");
-  // The first heading goes first, the first footing last; the second of each is dropped.
-  EXPECT_TRUE(inOrder(c.mlp, {"<!Table 2", "<!HorizLine>", "First", "b1", "b4", "More", " >\n"}))
+  // The \endfirsthead rows are the heading, the \endfoot rows the footing; the \endhead and
+  // \endlastfoot repeats are dropped.
+  EXPECT_TRUE(inOrder(c.mlp, {"<!Table 2\n<!TblHeading\n<!HorizLine>\n<!Row ", "First", "Head",
+                              " >\n >\n >\n<!Row ", "b1", "b4", " >\n >\n<!TblFooting\n<!Row ",
+                              "More", "Follows", " >\n >\n >\n >\n"}))
       << c.mlp;
   EXPECT_EQ(c.mlp.find("Again"), std::string::npos);
   EXPECT_EQ(c.mlp.find("The\n"), std::string::npos);
   EXPECT_EQ(count(c.mlp, "<!Row "), 4u);
+  EXPECT_TRUE(inOrder(c.mif, {"<TblNumColumns 2>", "<TblH\n", "<Row", "`First ", "`Head ",
+                              "<TblBody\n", "`b1 ", "`b2 ", "<Row", "`b3 ", "`b4 ", "<TblF\n",
+                              "<Row", "`More ", "`Follows ", "# end of Tbl\n"}))
+      << c.mif;
+  EXPECT_EQ(statements(c.mif, "TblH"), 1u);
+  EXPECT_EQ(statements(c.mif, "TblF"), 1u);
   EXPECT_NE(c.mif.find("`After. '"), std::string::npos);
+
+  // \endfirsthead after \endhead still gives the heading; a block without rows is no heading
+  // or footing, and a table of blocks alone keeps an empty body row.
+  c = convert(dir,
+              "\\begin{longtable}{l} Repeat \\\\ \\endhead First \\\\ \\endfirsthead\n"
+              "\\hline \\endfoot Last \\\\ \\endlastfoot Body \\\\ \\end{longtable}");
+  EXPECT_EQ(c.result.status, 0) << c.result.err;
+  EXPECT_EQ(c.mlp.find("Repeat"), std::string::npos);
+  EXPECT_TRUE(inOrder(c.mif, {"<TblH\n", "`First ", "<TblBody\n", "`Body ", "<TblF\n", "`Last "}))
+      << c.mif;
+  EXPECT_EQ(statements(c.mif, "Row"), 3u);
+  c = convert(dir, "\\begin{longtable}{l} Head \\\\ \\endhead \\hline \\endfoot\n\\end{longtable}");
+  EXPECT_EQ(c.result.status, 0) << c.result.err;
+  EXPECT_TRUE(inOrder(c.mif, {"<TblH\n", "`Head ", "<TblBody\n", "<Row", "<String ` '>"})) << c.mif;
+  EXPECT_EQ(statements(c.mif, "TblF"), 0u);
+  EXPECT_EQ(statements(c.mif, "Row"), 2u);
 
   // Outside a longtable the block ends are reported.
   c = convert(dir, "\\begin{tabular}{l} a \\\\ \\endhead b \\end{tabular}");

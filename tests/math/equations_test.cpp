@@ -72,9 +72,18 @@ TEST_F(Equations, EqnarrayRowsAreOneRowList) {
   EXPECT_NE(out.find("after"), std::string::npos);
 }
 
-TEST_F(Equations, ArrayInTextIsADisplayMatrix) {
-  std::string out = body("\\begin{array}{cc} a & b \\end{array}\n");
+TEST_F(Equations, ArrayIsAMatrixInMathAndATableInText) {
+  std::string out = body("$\\begin{array}{cc} a & b \\end{array}$\n");
   EXPECT_NE(out.find("matrix[(*i1i*)1,2,char[(*nf\"Times\"fB\"Italic\"BU0U*)a],char[b]]"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("<!Table"), std::string::npos) << out;
+  out = body("\\begin{equation}\\begin{array}{c} a \\\\ b \\end{array}\\end{equation}\n");
+  EXPECT_NE(out.find("matrix[(*i1i*)2,1,"), std::string::npos) << out;
+  // In running text the array is the tabular it is set as.
+  out = body("\\begin{array}{cc} a & b \\end{array}\n");
+  EXPECT_EQ(out.find("matrix["), std::string::npos) << out;
+  EXPECT_NE(out.find("<!Table 2\n<!Row <!Cell <Cell>\na\n >\n<!Cell <Cell>\nb\n >\n >\n >\n"),
             std::string::npos)
       << out;
 }

@@ -119,6 +119,59 @@ TEST(Tables, LongTablesAreWrittenOutAsTheyAreReadWithoutChangingTheFile) {
   EXPECT_EQ(whole.mif.find("`inner"), std::string::npos);
 }
 
+TEST(Tables, HeadingAndFootingRowsStandAroundTheBody) {
+  ASSERT_TRUE(translateToTree(
+      "<!Table 2 <!TblHeading <!Row <!Cell h1> <!Cell h2>>> <!HorizLine>\n"
+      "<!Row <!Cell b1> <!Cell <!Table 1 <!Row <!Cell inner>>>>> <!Row <!Cell b3> <!Cell b4>>\n"
+      "<!TblFooting <!Row <!Cell f1> <!Cell f2>> <!Row <!Cell g1> <!Cell g2>>>>\n"));
+  auto tbl = childrenOf(findAll(Op::Tbls)[0]);
+  ASSERT_EQ(tbl.size(), 1u);
+  EXPECT_EQ(childOps(tbl[0]), (std::vector<Op>{Op::TblID, Op::TblTag, Op::TblNumColumns, Op::TblH,
+                                               Op::TblBody, Op::TblF}));
+  EXPECT_EQ(childOps(childOf(tbl[0], Op::TblH)), std::vector<Op>{Op::Row});
+  EXPECT_EQ(childOps(childOf(tbl[0], Op::TblBody)), (std::vector<Op>{Op::Row, Op::Row}));
+  EXPECT_EQ(childOps(childOf(tbl[0], Op::TblF)), (std::vector<Op>{Op::Row, Op::Row}));
+  // The inner table's rows are its own body's: the outer table has no second body.
+  EXPECT_EQ(findAll(Op::TblBody).size(), 1u);
+  EXPECT_EQ(findAll(Op::TblH).size(), 1u);
+}
+
+TEST(Tables, FootingAfterALongBodyIsWrittenAsTheWholeTreeGivesIt) {
+  // The body's rows are streamed; the footing that closes the body is not part of that stream.
+  std::string mlp = "<!Table 1 <!TblHeading <!Row <!Cell head>>>\n";
+  for (int i = 0; i < 100; ++i) mlp += "<!Row <!Cell r" + std::to_string(i) + ">>\n";
+  mlp += "<!TblFooting <!Row <!Cell foot>>>>\nAfter.\n";
+  auto streamed = translate(mlp);
+  mif::setStreaming(false);
+  auto whole = translate(mlp);
+  mif::setStreaming(true);
+  ASSERT_TRUE(streamed.ok) << streamed.console;
+  ASSERT_TRUE(whole.ok) << whole.console;
+  EXPECT_EQ(streamed.mif, whole.mif);
+  std::size_t head = whole.mif.find("`head'");
+  std::size_t last = whole.mif.find("`r99'");
+  std::size_t bodyEnd = whole.mif.find("> # end of TblBody");
+  std::size_t foot = whole.mif.find("<TblF\n");
+  ASSERT_NE(foot, std::string::npos);
+  EXPECT_TRUE(head < last && last < bodyEnd && bodyEnd < foot) << whole.mif;
+}
+
+TEST(Tables, StraddlesNameTheirRowsAndColumns) {
+  ASSERT_TRUE(translateToTree(
+      "<!Table 3 <!Row <!Straddle 2 1 a> <!Straddle 2 2 b>> <!Row <!Cell> <!Cell> <!Cell>>"
+      "<!Row <!Straddle 1 3 c>> <!Row <!Straddle 1 1 d>>>\n"));
+  auto cells = findAll(Op::Cell);
+  ASSERT_EQ(cells.size(), 7u);
+  EXPECT_EQ(childOps(cells[0]), (std::vector<Op>{Op::CellRows, Op::CellContent}));
+  EXPECT_EQ(childOf(cells[0], Op::CellRows)->integer, 2);
+  EXPECT_EQ(childOps(cells[1]), (std::vector<Op>{Op::CellColumns, Op::CellRows, Op::CellContent}));
+  EXPECT_EQ(childOf(cells[1], Op::CellColumns)->integer, 2);
+  EXPECT_EQ(childOf(cells[1], Op::CellRows)->integer, 2);
+  // The covered cells below are plain cells; a straddle of one row writes no row count.
+  for (int i : {2, 3, 4, 6}) EXPECT_EQ(childOps(cells[i]), std::vector<Op>{Op::CellContent}) << i;
+  EXPECT_EQ(childOps(cells[5]), (std::vector<Op>{Op::CellColumns, Op::CellContent}));
+}
+
 TEST(Tables, DocumentOrderWithATableAndAFootnote) {
   ASSERT_TRUE(translateToTree("a<!Footnote n.> <!Table 1 <!Row <!Cell c>>>\n"));
   std::vector<Op> top;
@@ -148,6 +201,15 @@ TEST(Tables, MisplacedAndMalformedTableStatementsStopTheTranslation) {
       "<!Table 2>\n",               // empty TblBody grouping
       "<!Table 1 <!Row text>>\n",   // text directly in a row
       "<!Table 1 <!Row <!Cell a>",  // end of input inside the table
+      // A heading or footing out of its place, and a table of a heading alone.
+      "<!Table 1 <!Row <!Cell a>> <!TblHeading <!Row <!Cell h>>>>\n",
+      "<!Table 1 <!TblHeading <!Row <!Cell h>>> <!TblHeading <!Row <!Cell h>>>>\n",
+      "<!Table 1 <!TblFooting <!Row <!Cell f>>> <!Row <!Cell a>>>\n",
+      "<!Table 1 <!Row <!Cell a>> <!TblFooting <!Row <!Cell f>>> <!Row <!Cell b>>>\n",
+      "<!Table 1 <!Row <!Cell a <!TblFooting <!Row <!Cell f>>>>>>\n",
+      "<!Table 1 <!TblHeading <!Row <!Cell h>>>>\n",
+      "<!TblHeading <!Row <!Cell h>>>\n",
+      "<!Table 1 <!Row <!Cell a>> <!TblFooting>>\n",
   };
   for (const char* mlp : inputs) {
     auto r = translate(mlp);

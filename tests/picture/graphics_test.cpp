@@ -198,9 +198,27 @@ TEST(GraphicSizing, OptionsAndTheFilesSizeGiveTheFrame) {
   EXPECT_FLOAT_EQ(s.width, 200.0f);
   s = frame("scale=0.5", natural);
   EXPECT_FLOAT_EQ(s.width, 100.0f);
+  // A quarter turn turns the frame: the file is trimmed before it turns.
   s = frame("angle=90,clip,trim=10 10 10 10", natural);
-  EXPECT_FLOAT_EQ(s.width, 180.0f);
-  EXPECT_FLOAT_EQ(s.height, 80.0f);
+  EXPECT_FLOAT_EQ(s.width, 80.0f);
+  EXPECT_FLOAT_EQ(s.height, 180.0f);
+  // Sized, then turned; turned, then sized: the size keys apply to what stands before them.
+  s = frame("width=100pt,angle=-90", natural);
+  EXPECT_FLOAT_EQ(s.width, 50.0f);
+  EXPECT_FLOAT_EQ(s.height, 100.0f);
+  s = frame("angle=270,width=100pt", natural);
+  EXPECT_FLOAT_EQ(s.width, 100.0f);
+  EXPECT_FLOAT_EQ(s.height, 200.0f);
+  EXPECT_EQ(parseGraphicOptions("angle=-270").angle, 90);
+  EXPECT_EQ(parseGraphicOptions("angle={450}").angle, 90);
+  // A half turn keeps the frame; other angles are not kept.
+  for (const char* options : {"angle=180", "angle=45", "angle=90.5"}) {
+    s = frame(options, natural);
+    EXPECT_FLOAT_EQ(s.width, 200.0f) << options;
+    EXPECT_FLOAT_EQ(s.height, 100.0f) << options;
+  }
+  EXPECT_EQ(parseGraphicOptions("angle=45").angle, 0);
+  EXPECT_EQ(parseGraphicOptions("angle=180").angle, 180);
   // The options' own bounding box stands for the file's.
   s = frame("bb=0 0 50 25", natural);
   EXPECT_FLOAT_EQ(s.width, 50.0f);
