@@ -14,6 +14,7 @@
 #include "reader/construct.h"
 #include "reader/environments.h"
 #include "reader/input.h"
+#include "reader/macros.h"
 #include "reader/report.h"
 #include "reader/symbols.h"
 #include "reader/tokenizer.h"
@@ -122,8 +123,10 @@ void charCodeProc() {
   runInCurrentMode(tmpl);
 }
 
-void verbProc() {
+void verbProc(bool inlineListing) {
   Font saved = currentFont();
+  // Called at the end of a macro's body (\newcommand\code{\verb}), the code follows the body.
+  reader::passBodyEnds();
   int line = reader::lineNumber();
   bool starred = reader::peekChar() == '*';
   const char* suffix = starred ? "*" : "";
@@ -137,14 +140,24 @@ void verbProc() {
     return;
   }
   int delimiter = reader::peekChar();
+  // An inline listing's code may stand in braces, and its blanks are its own.
+  int close = inlineListing && delimiter == '{' ? '}' : delimiter;
   if (delimiter != reader::kEndOfInput) {
     reader::advance();
-    skipSpaces();
+    if (!inlineListing) skipSpaces();
   }
   currentFont().family = Family::kCourier;
   currentFont().style = 0;
+  int depth = 0;  // braces open inside braced code
   for (;;) {
     int c = reader::peekChar();
+    if (inlineListing) {
+      if (close == '}' && c == '{') ++depth;
+      if (c == close && (close != '}' || depth-- == 0)) {
+        reader::advance();
+        break;
+      }
+    }
     if (c == reader::kEndOfInput) {
       reader::MessageLineScope scope(line);
       reader::report("unterminated \\verb%s construct\n", suffix);
@@ -163,7 +176,7 @@ void verbProc() {
         writeTextChar(static_cast<unsigned char>(c));
       reader::advance();
     }
-    if (reader::peekChar() == delimiter) {
+    if (!inlineListing && reader::peekChar() == close) {
       reader::advance();
       break;
     }

@@ -20,7 +20,9 @@ unsigned char accentedLetter(char base, char accent);
 // %A: the accent `accent` ('?' takes it from the input) on the next letter.
 void accentProc(char accent);
 // %V: \verb and \verb*.
-void verbProc();
+// With `inlineListing` (\lstinline, \mintinline): the code may stand in braces as well, and
+// spaces after the delimiter are kept.
+void verbProc(bool inlineListing = false);
 // \char: the character of the code that follows (a number, 'octal, "hex or `c) as text; a code
 // above 127 is read as Latin-1.
 void charCodeProc();

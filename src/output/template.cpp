@@ -183,7 +183,7 @@ bool boxTextArgumentCode(unsigned char code, const char* argument) {
       else if (argument[0] == 'm' || argument[0] == 'd')
         shortVerbDefinition(argument[0] == 'm');
       else
-        verbProc();
+        verbProc(argument[0] == 'l');
       return true;
     default:
       return fontArgumentCode(code, argument);

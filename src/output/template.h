@@ -67,6 +67,7 @@ namespace pendra::output {
 //  %p*    process one argument                    %q   optional text
 //  %\x08* trim trailing blanks                    %h   a non-breaking space (Text, Box)
 //  %f(F)* %h(s)* %s(S)  family, size, style       %A(c) accent    %V  \verb    %#(D) date
+//  %V(l) \lstinline: as \verb, or its code in braces
 //  %#(T)  \today: the date of SOURCE_DATE_EPOCH as text when set, else as %#(D)
 //  %s(E)  emphasis: upright in italic or slanted text, else italic
 //  Text alone:

@@ -93,6 +93,7 @@ constexpr BuiltinCommand kListingsRows[] = {
     {"\\lstset", R"t(%x)t"},
     {"\\lstdefinestyle", R"t(%x%x)t"},
     {"\\lstdefinelanguage", R"t(%o%x%o%x)t"},
+    {"\\lstinline", R"t(%o%V(l))t"},
 };
 
 constexpr BuiltinCommand kCaptionRows[] = {

@@ -82,5 +82,25 @@ TEST(Packages, TheDocumentationClassesGiveMetavariablesAndCommandNames) {
   EXPECT_EQ(mif.find("\\\\meta"), std::string::npos);
 }
 
+TEST(Packages, InlineListingsAreVerbatimInDelimitersOrBalancedBraces) {
+  TempDir dir("packages-lstinline");
+  std::string mif = convert(dir, "\\usepackage{listings}\n",
+                            "Call \\lstinline[style=x]|f( a, b)| or \\lstinline{g {x} } or "
+                            "\\lstinline{}, then \\lstinline!\\emph{}! end.");
+  // The spaces after a delimiter are the code's (fixed spaces, as in \verb); nested braces are
+  // balanced; empty code is empty.
+  EXPECT_NE(mif.find("<String `f(\x11 a,\x11 b)'>"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("<String `g\x11 {x}\x11 '>"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("<String ` or , then '>"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("<String `\\\\emph{}'>"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("<String ` end. '>"), std::string::npos) << mif;
+  // Code left open runs to the end, as \verb's does, and is reported; nothing after it is lost.
+  std::ofstream(dir.path / "doc.tex") << "\\documentclass{article}\\usepackage{listings}\n"
+                                         "\\begin{document}\nA \\lstinline{open\n\\end{document}\n";
+  CommandResult r = runPendra("-q -o out.mif doc.tex", dir.path);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("unterminated \\verb construct"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace pendra::testing
