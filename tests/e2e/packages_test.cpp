@@ -94,6 +94,14 @@ TEST(Packages, InlineListingsAreVerbatimInDelimitersOrBalancedBraces) {
   EXPECT_NE(mif.find("<String ` or , then '>"), std::string::npos) << mif;
   EXPECT_NE(mif.find("<String `\\\\emph{}'>"), std::string::npos) << mif;
   EXPECT_NE(mif.find("<String ` end. '>"), std::string::npos) << mif;
+  // Called at the end of a macro's body, the code is the text after the body.
+  mif = convert(dir,
+                "\\usepackage{listings}\n\\newcommand\\vi{\\lstinline[style=x]}\n"
+                "\\newcommand\\vb{\\verb}\n",
+                "A \\vi|\\par| b \\vb!\\x! c.");
+  EXPECT_NE(mif.find("<String `\\\\par'>"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("<String `\\\\x'>"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("<String ` c. '>"), std::string::npos) << mif;
   // Code left open runs to the end, as \verb's does, and is reported; nothing after it is lost.
   std::ofstream(dir.path / "doc.tex") << "\\documentclass{article}\\usepackage{listings}\n"
                                          "\\begin{document}\nA \\lstinline{open\n\\end{document}\n";
