@@ -176,6 +176,36 @@ void writeTextString(const char* text) {
   }
 }
 
+void writeTextRun(const char* text, std::size_t n, bool& fontInSync) {
+  if (output.suppression > 0) return;
+  const char* end = text + n;
+  while (text != end) {
+    if (fontInSync) {
+      const char* run = text;
+      while (run != end && isPlainTextByte(static_cast<unsigned char>(*run))) ++run;
+      if (run != text) {
+        // A single space after a stored character is stored as it is (the buffer is not empty
+        // and the character before is no space), so words with single spaces between them go
+        // in at once while they fit.
+        const char* words = run;
+        while (words != end && *words == ' ' &&
+               (words + 1 == end || isPlainTextByte(static_cast<unsigned char>(words[1])))) {
+          ++words;
+          while (words != end && isPlainTextByte(static_cast<unsigned char>(*words))) ++words;
+        }
+        if (!output.overflow &&
+            output.length + static_cast<std::size_t>(words - text) <= kParagraphCapacity)
+          run = words;
+        storeBytes(text, static_cast<std::size_t>(run - text));
+        output.lastTextChar = static_cast<unsigned char>(run[-1]);
+        text = run;
+        continue;
+      }
+    }
+    writeTextCharacter(static_cast<unsigned char>(*text++), fontInSync);
+  }
+}
+
 void writeStatement(const char* name) {
   store('<');
   storeString(name);
