@@ -263,6 +263,11 @@ void interpretText(const char* tmpl, TextKind kind) {
     currentFont() = font;
     return;
   }
+  if (tmpl[0] == '%' && tmpl[1] == 'n' && tmpl[2] == 0) {
+    // The line end's template: a paragraph end in text, nothing in box text.
+    if (kind == TextKind::kText) endParagraph();
+    return;
+  }
   RunState run;
   TemplateItem item;
   for (const char* p = tmpl; nextTemplateItem(p, item);) {
