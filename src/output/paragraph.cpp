@@ -176,6 +176,36 @@ void writeTextString(const char* text) {
   }
 }
 
+void writeTextRun(const char* text, std::size_t n, bool& fontInSync) {
+  if (output.suppression > 0) return;
+  const char* end = text + n;
+  while (text != end) {
+    if (fontInSync) {
+      const char* run = text;
+      while (run != end && isPlainTextByte(static_cast<unsigned char>(*run))) ++run;
+      if (run != text) {
+        // A single space after a stored character is stored as it is (the buffer is not empty
+        // and the character before is no space), so words with single spaces between them go
+        // in at once while they fit.
+        const char* words = run;
+        while (words != end && *words == ' ' &&
+               (words + 1 == end || isPlainTextByte(static_cast<unsigned char>(words[1])))) {
+          ++words;
+          while (words != end && isPlainTextByte(static_cast<unsigned char>(*words))) ++words;
+        }
+        if (!output.overflow &&
+            output.length + static_cast<std::size_t>(words - text) <= kParagraphCapacity)
+          run = words;
+        storeBytes(text, static_cast<std::size_t>(run - text));
+        output.lastTextChar = static_cast<unsigned char>(run[-1]);
+        text = run;
+        continue;
+      }
+    }
+    writeTextCharacter(static_cast<unsigned char>(*text++), fontInSync);
+  }
+}
+
 void writeStatement(const char* name) {
   store('<');
   storeString(name);
@@ -296,9 +326,16 @@ void newParagraphWithTag(const char* name) {
 void writeTagLine(const char* name, bool inlineTag) {
   // Inside an open inline statement a tag line would split it; the text goes on in its paragraph.
   if (output.statementOpen) return;
+  // "<name>", cut to kStatementFormatMax bytes as a formatted statement is.
   char line[kStatementFormatMax + 1];
-  std::snprintf(line, sizeof line, "<%s>", name);
-  channelWrite(line);
+  std::size_t n = strnlen(name, kStatementFormatMax - 1);
+  line[0] = '<';
+  std::memcpy(line + 1, name, n);
+  std::size_t length = n + 1;
+  if (length < kStatementFormatMax) line[length++] = '>';
+  line[length] = 0;
+  reader::countOutput(length);
+  F_ChannelWrite(line, 1, length, output.body);
   output.tagLineWritten = true;
   if (!inlineTag) channelWrite("\n");
   output.afterDisplay = 0;
@@ -329,6 +366,20 @@ namespace {
 
 // Writes a statement's text, formatted and cut to kStatementFormatMax bytes, to the channel.
 void channelWriteFormatted(const char* format, va_list args) {
+  // The two shapes most statements come in, a text as it is and a format with no conversion,
+  // go out without the formatting, cut to the same length.
+  const char* plain = nullptr;
+  if (format[0] == '%' && format[1] == 's' && format[2] == 0) {
+    plain = va_arg(args, const char*);
+  } else if (!std::strchr(format, '%')) {
+    plain = format;
+  }
+  if (plain) {
+    std::size_t n = strnlen(plain, kStatementFormatMax);
+    reader::countOutput(n);
+    F_ChannelWrite(plain, 1, n, output.body);
+    return;
+  }
   char text[kStatementFormatMax + 1];
   std::vsnprintf(text, sizeof text, format, args);
   channelWrite(text);

@@ -52,6 +52,9 @@ void writeRawByte(unsigned char c);
 void writeRawString(const char* text);
 void writeTextChar(unsigned char c);
 void writeTextString(const char* text);
+// Writes `n` bytes of text (no zero byte among them) as writeTextString would. The pieces of one
+// stretch of text share `fontInSync`, false before the first: whether the font is already written.
+void writeTextRun(const char* text, std::size_t n, bool& fontInSync);
 void writeStatement(const char* name);
 void writeFontText(const char* text);
 void trimBlanks();

@@ -19,6 +19,7 @@
 #include "reader/construct.h"
 #include "reader/input.h"
 #include "reader/report.h"
+#include "reader/tokenizer.h"
 #include "table/tables.h"
 
 namespace pendra::output {
@@ -262,6 +263,11 @@ void interpretText(const char* tmpl, TextKind kind) {
     currentFont() = font;
     return;
   }
+  if (tmpl[0] == '%' && tmpl[1] == 'n' && tmpl[2] == 0) {
+    // The line end's template: a paragraph end in text, nothing in box text.
+    if (kind == TextKind::kText) endParagraph();
+    return;
+  }
   RunState run;
   TemplateItem item;
   for (const char* p = tmpl; nextTemplateItem(p, item);) {
@@ -350,6 +356,29 @@ void runWithInterpreter(reader::Interpreter interpreter, const char* tmpl) {
       picture::putInterpreter(tmpl);
       break;
   }
+}
+
+bool takePlainText() {
+  reader::Interpreter interpreter = reader::currentEnvironment().interpreter;
+  if (interpreter != reader::Interpreter::kText && interpreter != reader::Interpreter::kBoxText)
+    return false;
+  // Each token of the text would run "%b" one template deeper (the short way of interpretText).
+  if (reader::environmentState().templateNesting >= reader::kMaxTemplateNesting) return false;
+  const std::string& tmpl = reader::specialToken(reader::kTextToken)->tmpl;
+  if (tmpl.size() != 2 || tmpl[0] != '%' || tmpl[1] != 'b') return false;
+  reader::PlainText text;
+  if (!reader::plainTextAhead(text)) return false;
+  Font font = currentFont();
+  bool fontInSync = false;
+  if (text.whole) {
+    writeTextRun(text.whole, text.restLength + 1, fontInSync);
+  } else {
+    writeTextRun(&text.first, 1, fontInSync);
+    writeTextRun(text.rest, text.restLength, fontInSync);
+  }
+  currentFont() = font;
+  reader::skipPlainText(text);
+  return true;
 }
 
 void runInCurrentMode(const char* tmpl) {

@@ -121,6 +121,10 @@ class TemplateNestingGuard {
 
 // Runs a template through the interpreter of the current environment record.
 void runInCurrentMode(const char* tmpl);
+// In a construct loop, between tokens: when the text and box text interpreters run and the reader
+// is at plain running text, writes that text as its tokens' templates would and moves past it.
+// False, with nothing read, when the next token must take the ordinary way.
+bool takePlainText();
 // Runs a template through the named interpreter.
 void runWithInterpreter(reader::Interpreter interpreter, const char* tmpl);
 

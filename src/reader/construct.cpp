@@ -164,6 +164,8 @@ int parseUntil(int t) {
     if (pending) {
       c = env.pendingClose;
       record = env.pendingRecord;
+    } else if (output::takePlainText()) {
+      continue;
     } else {
       c = runNextToken(&record);
       if (c == kEndCode) readEndName();

@@ -8,9 +8,11 @@
 
 namespace pendra::reader {
 
+SymbolState theSymbols;
+
 namespace {
 
-SymbolState symbols;
+SymbolState& symbols = theSymbols;
 
 std::vector<CommandRecord> copyTable(std::span<const BuiltinCommand> table) {
   std::vector<CommandRecord> records(table.size());
@@ -37,10 +39,6 @@ void clearBucket(std::unique_ptr<SymbolEntry>& head) {
 
 SymbolState::~SymbolState() {
   for (auto& bucket : buckets) clearBucket(bucket);
-}
-
-SymbolState& symbolState() {
-  return symbols;
 }
 
 void loadCharTables() {
@@ -157,16 +155,6 @@ void endScope() {
     head = std::move(head->next);
   }
   --symbols.level;
-}
-
-CommandRecord* specialToken(SpecialToken which) {
-  return &symbols.specialRecords[which];
-}
-CommandRecord* charRecord(unsigned char c) {
-  return symbols.charTable[c];
-}
-CommandRecord* slashRecord(unsigned char c) {
-  return symbols.slashTable[c];
 }
 
 }  // namespace pendra::reader

@@ -59,7 +59,12 @@ struct SymbolState {
   ~SymbolState();
 };
 
-SymbolState& symbolState();
+// The symbol table, the one symbolState() returns; declared here for the inline accessors, which
+// the tokenizer calls for every token.
+extern SymbolState theSymbols;
+inline SymbolState& symbolState() {
+  return theSymbols;
+}
 
 // Loads the character and backslash-symbol lookup arrays (part of the reader's reset).
 void loadCharTables();
@@ -77,8 +82,14 @@ CommandRecord* newLocalRecord(std::string name, std::string tmpl);
 void beginScope();
 void endScope();
 
-CommandRecord* specialToken(SpecialToken which);
-CommandRecord* charRecord(unsigned char c);
-CommandRecord* slashRecord(unsigned char c);
+inline CommandRecord* specialToken(SpecialToken which) {
+  return &theSymbols.specialRecords[which];
+}
+inline CommandRecord* charRecord(unsigned char c) {
+  return theSymbols.charTable[c];
+}
+inline CommandRecord* slashRecord(unsigned char c) {
+  return theSymbols.slashTable[c];
+}
 
 }  // namespace pendra::reader

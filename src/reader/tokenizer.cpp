@@ -1,5 +1,6 @@
 #include "reader/tokenizer.h"
 
+#include <array>
 #include <cstring>
 
 #include "common/chars.h"
@@ -117,10 +118,77 @@ CommandRecord* germanQuote(TokenText& token) {
   return lookup(token.text, token.length);
 }
 
+// How a byte reads in running text: a text token whatever is defined (a letter, a digit, the
+// space), a text token while no command is bound to it (ASCII punctuation that the tokenizer
+// takes as a character), or neither (line ends, tabs, control bytes, bytes above 127, and the
+// bytes that begin tokens of their own: % # $ ' ` - " \).
+enum RunClass : unsigned char { kNoRun, kAlwaysRun, kRunWhileUnbound };
+
+constexpr std::array<unsigned char, 256> makeRunClasses() {
+  std::array<unsigned char, 256> classes{};
+  for (int c = '!'; c <= '~'; ++c) classes[c] = kRunWhileUnbound;
+  for (int c : {'%', '#', '$', '\'', '`', '-', '"', '\\'}) classes[c] = kNoRun;
+  for (int c = 0; c < 256; ++c)
+    if (isLetter(c) || isDigit(c)) classes[c] = kAlwaysRun;
+  classes[' '] = kAlwaysRun;
+  return classes;
+}
+constexpr std::array<unsigned char, 256> kRunClasses = makeRunClasses();
+static_assert(kRunClasses['a'] == kAlwaysRun && kRunClasses['9'] == kAlwaysRun &&
+              kRunClasses[' '] == kAlwaysRun && kRunClasses['.'] == kRunWhileUnbound &&
+              kRunClasses['-'] == kNoRun && kRunClasses['\t'] == kNoRun &&
+              kRunClasses['\n'] == kNoRun && kRunClasses[0x7f] == kNoRun &&
+              kRunClasses[0xc3] == kNoRun && kRunClasses[0] == kNoRun);
+
 }  // namespace
 
 void useGermanQuotes() {
   readerState().germanQuotes = true;
+}
+
+bool plainTextAhead(PlainText& text) {
+  ReaderState& rd = readerState();
+  CommandRecord* const* bound = symbolState().charTable;
+  auto isRunByte = [bound](unsigned char c) {
+    unsigned char cls = kRunClasses[c];
+    return cls == kAlwaysRun || (cls == kRunWhileUnbound && !bound[c]);
+  };
+  int c = rd.currentChar;
+  if (c < 0 || c > 0xff || !isRunByte(static_cast<unsigned char>(c))) return false;
+  text.first = static_cast<char>(c);
+  text.whole = nullptr;
+  const char* p = nullptr;
+  const char* end = nullptr;  // a string ends at its zero byte, which is no run byte
+  if (rd.pending) {
+    p = rd.pending;
+  } else if (rd.putBack == kNoPutBack) {
+    // The bytes advance() takes inline: what is left of the block.
+    p = rd.fileBuffer + rd.readPos;
+    end = rd.fileBuffer + rd.bufferLength;
+    if (rd.readPos > 0 && p[-1] == text.first) text.whole = p - 1;
+  }
+  const char* q = p;
+  if (q)
+    while (q != end && isRunByte(static_cast<unsigned char>(*q))) ++q;
+  text.rest = p;
+  text.restLength = static_cast<std::size_t>(q - p);
+  return true;
+}
+
+void skipPlainText(const PlainText& text) {
+  ReaderState& rd = readerState();
+  if (text.restLength > 0) {
+    auto last = static_cast<unsigned char>(text.rest[text.restLength - 1]);
+    if (rd.pending) {
+      rd.pending += text.restLength;
+    } else {
+      rd.readPos += text.restLength;
+      rd.lastRaw = last;
+      rd.currentFromFile = true;
+    }
+    rd.currentChar = last;
+  }
+  advance();
 }
 
 CommandRecord* nextToken() {

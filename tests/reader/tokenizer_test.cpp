@@ -1,3 +1,4 @@
+#include <random>
 #include <string>
 #include <vector>
 
@@ -75,9 +76,9 @@ TEST_F(TokenizerTest, ControlWordsStopAtNonLetters) {
 }
 
 TEST_F(TokenizerTest, LongControlWordKeeps254Letters) {
-  feedTokens("\\" + std::string(300, 'q') + " z");
+  feedTokens(std::string(1, '\\').append(300, 'q').append(" z"));
   EXPECT_EQ(nextToken(), specialToken(kUnknownCommand));
-  EXPECT_EQ(std::string(readerState().tokenText), "\\" + std::string(254, 'q'));
+  EXPECT_EQ(std::string(readerState().tokenText), std::string(1, '\\').append(254, 'q'));
   EXPECT_EQ(readerState().currentChar, ' ');
 }
 
@@ -137,6 +138,58 @@ TEST_F(TokenizerTest, NulBytesAreReadNotLost) {
   ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ(t[0], "a");
   EXPECT_EQ(t[2], "b");
+}
+
+// The reader's output to the end of input, read token by token or, with `runs`, in stretches of
+// plain text wherever one begins (as the construct loop reads): the text tokens' text run
+// together, each other token as a mark with its template and line. `taken` counts the bytes
+// read in stretches.
+std::string readAll(bool runs, std::size_t& taken) {
+  std::string out;
+  for (int guard = 0; guard < 1000000; ++guard) {
+    PlainText text;
+    if (runs && plainTextAhead(text)) {
+      out.append(1, text.first).append(text.rest, text.restLength);
+      taken += text.restLength + 1;
+      skipPlainText(text);
+      continue;
+    }
+    CommandRecord* r = nextToken();
+    if (r == specialToken(kEndOfInputToken)) break;
+    if (r == specialToken(kTextToken)) {
+      out += readerState().tokenText;
+    } else {
+      out += '\x01';
+      out += r->tmpl;
+      out += std::to_string(readerState().lineCounter);
+    }
+  }
+  return out + std::to_string(readerState().lineCounter);
+}
+
+TEST_F(TokenizerTest, PlainTextReadsAsItsTokensDo) {
+  // Prose with every kind of byte among it; sources three blocks long put block ends inside
+  // stretches, and a pushed string is read in stretches too.
+  const std::string alphabet = "abcXYZ019 .,;:!?()<>@*+=/|\t\n\r-'`\"$%#&~_^{}[]\\\xC3\xA9\x80";
+  std::mt19937 random(20261210);
+  std::size_t taken = 0, total = 0;
+  for (int round = 0; round < 200; ++round) {
+    std::string source;
+    while (source.size() < (round < 20 ? 3 * kFileBlockSize : 200))
+      source += random() % 4 != 0 ? std::string("word ")
+                                  : std::string(1, alphabet[random() % alphabet.size()]);
+    std::size_t ignored = 0;
+    std::string expected[2];
+    for (bool runs : {false, true}) {
+      feedTokens(source);
+      if (round % 10 == 0) pushString("macro text, then\\x more");
+      expected[runs] = readAll(runs, runs ? taken : ignored);
+      finishReading();
+    }
+    ASSERT_EQ(expected[1], expected[0]) << source;
+    total += source.size();
+  }
+  EXPECT_GT(taken, total / 2);
 }
 
 }  // namespace
