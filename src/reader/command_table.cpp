@@ -887,6 +887,14 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\lower", R"t(%Z(d))t"},
     {"\\moveright", R"t(%Z(d))t"},
     {"\\moveleft", R"t(%Z(d))t"},
+    // Guillemets of the T1 encoding, under both of their names.
+    {"\\guillemotleft", R"t(\xc7 )t"},
+    {"\\guillemotright", R"t(\xc8 )t"},
+    {"\\guillemetleft", R"t(\xc7 )t"},
+    {"\\guillemetright", R"t(\xc8 )t"},
+    {"\\guilsinglleft", R"t(\xdc )t"},
+    {"\\guilsinglright", R"t(\xdd )t"},
+    {"\\nobreakspace", R"t(%z(~))t"},
 };
 // clang-format on
 

@@ -177,6 +177,13 @@ constexpr BuiltinCommand kSubfigureRows[] = {
     {"\\subtable", R"t(%q %p)t"},
 };
 
+// babel: French quotes, the guillemets with the non-breaking space French puts inside them (the
+// blanks of the source inside them give way to it).
+constexpr BuiltinCommand kBabelRows[] = {
+    {"\\og", R"t(\xc7 %z(~)% )t"},
+    {"\\fg", R"t(%)t" "\x08" R"t(%z(~)\xc8 )t"},
+};
+
 // doc: the metavariables of package documentation, an argument's name in angle brackets and
 // italics, bare or in the braces, brackets or parentheses of its kind of argument.
 constexpr BuiltinCommand kDocRows[] = {
@@ -193,6 +200,7 @@ constexpr BuiltinCommand kLtxdocRows[] = {
 
 constexpr PackageRows kPackageRows[] = {
     {"doc", kDocRows, ""},
+    {"babel", kBabelRows, ""},
     {"ltxdoc", kLtxdocRows, "doc"},
     {"natbib", kNatbibRows, ""},
     {"biblatex", kBiblatexRows, "natbib"},

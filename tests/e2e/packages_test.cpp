@@ -110,5 +110,19 @@ TEST(Packages, InlineListingsAreVerbatimInDelimitersOrBalancedBraces) {
   EXPECT_NE(r.err.find("unterminated \\verb construct"), std::string::npos) << r.err;
 }
 
+TEST(Packages, FrenchQuotesPutHardSpacesInsideTheGuillemets) {
+  TempDir dir("packages-babel");
+  std::string mif = convert(dir, "\\usepackage[french]{babel}\n", "Le \\og texmf \\fg{} x.");
+  // The blanks of the source inside the quotes give way to FrameMaker's hard spaces.
+  const std::string expected =
+      "<String `Le \\xc7 '>\n\t  <Char HardSpace>\n\t  <String `texmf'>\n\t  <Char HardSpace>\n"
+      "\t  <String `\\xc8  x. '>";
+  EXPECT_NE(mif.find(expected), std::string::npos) << mif;
+  // Without babel the names are unknown, and the kernel's guillemets stand anywhere.
+  mif = convert(dir, "", "\\og \\guillemotleft a\\guillemotright");
+  EXPECT_NE(mif.find("\\\\og"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("\\xc7  a\\xc8 "), std::string::npos) << mif;
+}
+
 }  // namespace
 }  // namespace pendra::testing
