@@ -232,9 +232,15 @@ std::optional<int> readInteger() {
 }
 
 std::optional<int> readCharCode() {
+  // Inside a macro's body, #1..#9 stand for their argument's text (\char`#1).
+  auto substituted = [] {
+    if (current() == '#') substituteParameterHere();
+  };
   skipBlanks();
+  substituted();
   if (current() == '`') {
     advance();
+    substituted();
     if (current() == '\\') advance();
     int c = current();
     if (c == kEndOfInput || c > kCharCodeMax) return std::nullopt;
@@ -250,6 +256,7 @@ std::optional<int> readCharCode() {
     base = 16;
     advance();
   }
+  substituted();
   long value = 0;
   bool digits = false;
   for (;;) {

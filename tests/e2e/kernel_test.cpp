@@ -334,6 +334,13 @@ TEST(Kernel, CharWritesTheCharacterOfEachFormOfItsCode) {
   EXPECT_TRUE(has(out.result.err, "\\char must be followed by a character code up to 255"))
       << out.result.err;
   EXPECT_FALSE(has(out.result.err, "Unknown commands")) << out.result.err;
+  // In a macro's body the code may be a parameter's first character (\char`#1 prints #1).
+  out = convertBody(dir,
+                    "\\newcommand{\\pkg}[1]{\\texttt{\\char`#1}}\n"
+                    "\\newcommand{\\cmd}[1]{\\texttt{\\char`\\\\#1}}\n",
+                    "The \\pkg{siunitx} and \\cmd{nm} end.");
+  EXPECT_TRUE(has(out.mif, "<String `siunitx'>")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<String `\\\\nm'>")) << out.mif;
 }
 
 TEST(Kernel, AngleBracketsFloorsAndCeilingsAreSymbolCharactersWithOrWithoutLeftAndRight) {
