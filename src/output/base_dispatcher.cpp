@@ -114,10 +114,10 @@ bool baseCode(unsigned char code) {
     case 'O':
       outputState().afterDisplay = 1;
       return true;
-    case 'Z':
-      return true;
     case 'y':
       charCodeProc();
+      return true;
+    case 'Z':
       return true;
     case 'J':
       generatedListProc();
@@ -152,6 +152,12 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
       return true;
     case 'H':
       horizontalSpace();
+      return true;
+    case 'y':
+      if (argument[0] == 's')
+        stringProc();
+      else
+        charCodeProc();
       return true;
     case 'Z':
       if (argument[0] == 'd')

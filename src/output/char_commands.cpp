@@ -99,6 +99,53 @@ void accentProc(char accent) {
   if (braced && !takeClosingBrace()) reader::report("bad use of accent command \\%c{..}", accent);
 }
 
+namespace {
+
+// Appends `c` to a template as text: a letter or digit as itself, any other byte by its code.
+void appendTemplateChar(std::string& tmpl, unsigned char c) {
+  if (isLetter(c) || chars::isDigit(c)) {
+    tmpl += static_cast<char>(c);
+  } else {
+    char code[8];
+    std::snprintf(code, sizeof code, "\\x%02x ", c);
+    tmpl += code;
+  }
+}
+
+}  // namespace
+
+void stringProc() {
+  // Called at the end of a macro's body, the token is the one after the body.
+  reader::passBodyEnds();
+  reader::skipBlanks();  // the blanks after \string's own name
+  if (reader::peekChar() == '#') reader::substituteParameterHere();
+  int c = reader::peekChar();
+  if (c == reader::kEndOfInput) return;
+  std::string tmpl;
+  appendTemplateChar(tmpl, static_cast<unsigned char>(c));
+  reader::advance();
+  if (c == '\\') {
+    // A command's name: its letters, or the one character after the backslash.
+    int first = reader::peekChar();
+    if (first != reader::kEndOfInput && first < 0x80) {
+      appendTemplateChar(tmpl, static_cast<unsigned char>(first));
+      reader::advance();
+      if (isLetter(first)) {
+        for (std::size_t n = 1; isLetter(reader::peekChar()) && n < reader::kNameBufferMax; ++n) {
+          appendTemplateChar(tmpl, static_cast<unsigned char>(reader::peekChar()));
+          reader::advance();
+        }
+        // As after any command name, the blanks after it are passed.
+        reader::skipBlanks();
+      }
+    }
+  } else if (c >= 0x80) {
+    runInCurrentMode(reader::unicodeText(c));
+    return;
+  }
+  runInCurrentMode(tmpl.c_str());
+}
+
 void charCodeProc() {
   std::optional<int> code = reader::readCharCode();
   if (!code) {
@@ -115,12 +162,9 @@ void charCodeProc() {
     reader::report("\\char%d names no character of the text fonts", c);
     return;
   }
-  char tmpl[8];
-  if (isLetter(c) || chars::isDigit(c))
-    std::snprintf(tmpl, sizeof tmpl, "%c", c);
-  else
-    std::snprintf(tmpl, sizeof tmpl, "\\x%02x ", c);
-  runInCurrentMode(tmpl);
+  std::string tmpl;
+  appendTemplateChar(tmpl, static_cast<unsigned char>(c));
+  runInCurrentMode(tmpl.c_str());
 }
 
 void verbProc(bool inlineListing) {

@@ -26,6 +26,8 @@ void verbProc(bool inlineListing = false);
 // \char: the character of the code that follows (a number, 'octal, "hex or `c) as text; a code
 // above 127 is read as Latin-1.
 void charCodeProc();
+// \string: the next token as text (a command's name with its backslash).
+void stringProc();
 // %m: \mbox.
 void mboxProc();
 // %V(s): the text between a short-verb character and the next one, as \verb writes it.

@@ -31,7 +31,8 @@ namespace pendra::output {
 //  %O     after a heading
 //  %Z     nothing (the command is known and empty); %Z(d): a dimension after it, read and
 //         dropped (\kern, \raise and kin); %Z(g): glue (\hskip, \vskip), read and dropped
-//  %y     \char: the character of the code that follows
+//  %y     \char: the character of the code that follows; %y(s): \string, the next token as
+//         text
 //  %K     \usepackage, \RequirePackage: [options]{names} loads the packages' command rows
 //  %o %x  skip an optional / a braced argument
 //  %J     \tableofcontents and kin: no text, the first use of each reported

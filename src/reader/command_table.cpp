@@ -881,6 +881,7 @@ constexpr BuiltinCommand kMainRows[] = {
     {"\\scriptstyle", R"t(%Z)t"},
     {"\\scriptscriptstyle", R"t(%Z)t"},
     {"\\char", R"t(%y)t"},
+    {"\\string", R"t(%y(s))t"},
     // Kerns and box moves: the dimension is read and dropped (a box that follows is read as such).
     {"\\kern", R"t(%Z(d))t"},
     {"\\raise", R"t(%Z(d))t"},

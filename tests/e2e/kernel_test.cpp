@@ -375,5 +375,18 @@ TEST(Kernel, KernsBoxMovesAndGlueDropTheirDimensionAndKeepTheLetterAfterIt) {
   EXPECT_FALSE(has(out.result.err, "Unknown commands")) << out.result.err;
 }
 
+TEST(Kernel, StringWritesTheNextTokenAsText) {
+  TempDir dir("kernel-string");
+  Converted out = convertBody(dir, "\\newcommand{\\show}[1]{\\texttt{\\string#1}}\n",
+                              "Use \\string\\usepackage{} and \\string\\groupID\\ = 3, "
+                              "\\string a\\string b, \\show{\\foo}, \\string\\% end.");
+  EXPECT_EQ(out.result.status, 0) << out.result.err;
+  // A command's name with its backslash (the blanks after it passed), or one character.
+  EXPECT_TRUE(has(out.mif, "<String `Use \\\\usepackage and \\\\groupID = 3, ab, '>")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<String `\\\\foo'>")) << out.mif;
+  EXPECT_TRUE(has(out.mif, "<String `, \\\\% end. '>")) << out.mif;
+  EXPECT_FALSE(has(out.result.err, "Unknown commands")) << out.result.err;
+}
+
 }  // namespace
 }  // namespace pendra::testing

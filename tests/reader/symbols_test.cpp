@@ -113,7 +113,7 @@ TEST_F(SymbolsTest, LookupsAgreeWithTheChainsThroughScopesAndRedefinitions) {
 }
 
 TEST(CommandTables, CountsAndRows) {
-  EXPECT_EQ(std::size(kMainCommands), 682u);
+  EXPECT_EQ(std::size(kMainCommands), 683u);
   EXPECT_STREQ(kMainCommands[0].name, "\\textup");
   EXPECT_STREQ(kMainCommands[0].tmpl, "%s(V)%p%0");
   EXPECT_STREQ(kMainCommands[269].name, "\\fill");
