@@ -164,6 +164,8 @@ bool baseArgumentCode(unsigned char code, const char* argument) {
         reader::skipKern();
       else if (argument[0] == 'g')
         reader::skipGlue();
+      else if (argument[0] == 'x')
+        xspaceProc();
       return true;
     case 'L':
       reader::LengthProc(argument);

@@ -84,6 +84,8 @@ void restoreParagraphState(const ParagraphState& state);
 
 // %z, %H and %v.
 void spacingCodes(const char* chars);
+// \xspace: a space unless what follows is punctuation, a brace, a blank or the end.
+void xspaceProc();
 void horizontalSpace();
 void verticalSpace();
 

@@ -1,10 +1,12 @@
-// The spacing codes of running text: %z, \hspace (%H) and \vspace (%v).
+// The spacing codes of running text: %z, \hspace (%H), \vspace (%v) and \xspace (%Z(x)).
 #include <cstdio>
+#include <cstring>
 
 #include "output/paragraph.h"
 #include "output/template.h"
 #include "reader/arguments.h"
 #include "reader/input.h"
+#include "reader/macros.h"
 #include "reader/report.h"
 
 namespace pendra::output {
@@ -44,6 +46,15 @@ void spacingCodes(const char* chars) {
         break;
     }
   }
+}
+
+void xspaceProc() {
+  // Called at the end of a macro's body (as it always is), it looks at the text after the body.
+  reader::passBodyEnds();
+  int c = reader::peekChar();
+  // No space before punctuation, a brace, a blank of the source or the end.
+  if (c == reader::kEndOfInput || (c < 0x80 && std::strchr(",.'/?;:!~-)}{ \t\r\n", c))) return;
+  writeRawString(" ");
 }
 
 void horizontalSpace() {

@@ -30,7 +30,8 @@ namespace pendra::output {
 //  %L     after a display or list: next paragraph is FirstBody-ruled
 //  %O     after a heading
 //  %Z     nothing (the command is known and empty); %Z(d): a dimension after it, read and
-//         dropped (\kern, \raise and kin); %Z(g): glue (\hskip, \vskip), read and dropped
+//         dropped (\kern, \raise and kin); %Z(g): glue (\hskip, \vskip), read and dropped;
+//         %Z(x): \xspace, a space unless punctuation follows
 //  %y     \char: the character of the code that follows; %y(s): \string, the next token as
 //         text
 //  %K     \usepackage, \RequirePackage: [options]{names} loads the packages' command rows

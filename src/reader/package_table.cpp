@@ -177,6 +177,24 @@ constexpr BuiltinCommand kSubfigureRows[] = {
     {"\\subtable", R"t(%q %p)t"},
 };
 
+// apacite: its citation commands as \cite gives them (notes kept as text).
+constexpr BuiltinCommand kApaciteRows[] = {
+    {"\\citeA", R"t(%*%X(N))t"},
+    {"\\citeNP", R"t(%*%X(N))t"},
+    {"\\citeyearNP", R"t(%*%X(N))t"},
+    {"\\fullcite", R"t(%*%X(N))t"},
+    {"\\fullciteA", R"t(%*%X(N))t"},
+    {"\\fullciteNP", R"t(%*%X(N))t"},
+    {"\\shortcite", R"t(%*%X(N))t"},
+    {"\\shortciteA", R"t(%*%X(N))t"},
+    {"\\shortciteNP", R"t(%*%X(N))t"},
+};
+
+// xspace: the space a word after a command would need is there already.
+constexpr BuiltinCommand kXspaceRows[] = {
+    {"\\xspace", R"t(%Z(x))t"},
+};
+
 // babel: French quotes, the guillemets with the non-breaking space French puts inside them (the
 // blanks of the source inside them give way to it).
 constexpr BuiltinCommand kBabelRows[] = {
@@ -201,6 +219,8 @@ constexpr BuiltinCommand kLtxdocRows[] = {
 constexpr PackageRows kPackageRows[] = {
     {"doc", kDocRows, ""},
     {"babel", kBabelRows, ""},
+    {"apacite", kApaciteRows, ""},
+    {"xspace", kXspaceRows, ""},
     {"ltxdoc", kLtxdocRows, "doc"},
     {"natbib", kNatbibRows, ""},
     {"biblatex", kBiblatexRows, "natbib"},
@@ -253,6 +273,7 @@ static_assert(tables::duplicateNames(kEnumitemRows, tables::rowName) == 0,
               "a command stands twice");
 static_assert(tables::duplicateNames(kPackageRows, tables::rowName) == 0, "a package stands twice");
 static_assert(tables::duplicateNames(kDocRows, tables::rowName) == 0, "a command stands twice");
+static_assert(tables::duplicateNames(kApaciteRows, tables::rowName) == 0, "a command stands twice");
 static_assert(tables::duplicateNames(kClassRows, tables::rowName) == 0, "a class stands twice");
 static_assert(tables::duplicateNames(kGraphicsRows, tables::rowName) == 0,
               "a command stands twice");

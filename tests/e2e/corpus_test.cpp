@@ -65,6 +65,19 @@ std::vector<std::string> lastWords(const std::string& source) {
       }
       if (math && i < line.size()) line[i] = ' ';
     }
+    // The keys of citations and references and the names of files and labels are no text.
+    for (std::size_t i = line.find('\\'); i != std::string::npos; i = line.find('\\', i + 1)) {
+      std::size_t name = i + 1;
+      while (name < line.size() && std::isalpha(static_cast<unsigned char>(line[name]))) ++name;
+      std::string command = line.substr(i + 1, name - i - 1);
+      bool key = command.find("cite") != std::string::npos ||
+                 command.find("ref") != std::string::npos || command == "label" ||
+                 command == "bibliography" || command == "input" || command == "include";
+      if (!key || name >= line.size() || line[name] != '{') continue;
+      std::size_t close = line.find('}', name);
+      std::size_t stop = close == std::string::npos ? line.size() : close;
+      for (std::size_t k = name; k < stop; ++k) line[k] = ' ';
+    }
     std::vector<std::string> inLine;
     for (std::size_t i = 0; i < line.size();) {
       if (!std::isalpha(static_cast<unsigned char>(line[i]))) {

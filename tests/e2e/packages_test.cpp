@@ -124,5 +124,25 @@ TEST(Packages, FrenchQuotesPutHardSpacesInsideTheGuillemets) {
   EXPECT_NE(mif.find("\\xc7  a\\xc8 "), std::string::npos) << mif;
 }
 
+TEST(Packages, XspaceAddsASpaceOnlyBeforeAWord) {
+  TempDir dir("packages-xspace");
+  std::string mif = convert(dir, "\\usepackage{xspace}\n\\newcommand{\\pp}{pendra\\xspace}\n",
+                            "\\pp is, \\pp. (\\pp) \\pp{} x \\pp\nend.");
+  EXPECT_NE(mif.find("<String `pendra is, pendra. (pendra) pendra x pendra end. '>"),
+            std::string::npos)
+      << mif;
+}
+
+TEST(Packages, ApaciteCitationsAreCrossReferences) {
+  TempDir dir("packages-apacite");
+  std::string mif = convert(dir, "\\usepackage{apacite}\n",
+                            "See \\citeA{k1} and \\fullciteNP[p.~3]{k2}.\n"
+                            "\\begin{thebibliography}{9}\\bibitem{k1} One.\\bibitem{k2} Two."
+                            "\\end{thebibliography}");
+  EXPECT_NE(mif.find("<XRefSrcText `Ref:k1'>"), std::string::npos) << mif;
+  EXPECT_NE(mif.find("<XRefSrcText `Ref:k2'>"), std::string::npos) << mif;
+  EXPECT_EQ(mif.find("citeA"), std::string::npos) << mif;
+}
+
 }  // namespace
 }  // namespace pendra::testing
