@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/mif_text.h"
 #include "support/run_command.h"
 
 namespace pendra::testing {
@@ -51,17 +52,6 @@ Converted convertBody(const TempDir& dir, const std::string& preamble, const std
 
 bool has(const std::string& mif, const std::string& text) {
   return mif.find(text) != std::string::npos;
-}
-
-// The MIF statements named `name`: "<name" followed by a blank or the line's end.
-std::size_t statements(const std::string& mif, const std::string& name) {
-  std::size_t n = 0;
-  std::string open = "<" + name;
-  for (std::size_t at = mif.find(open); at != std::string::npos; at = mif.find(open, at + 1)) {
-    char after = at + open.size() < mif.size() ? mif[at + open.size()] : '\n';
-    if (after == ' ' || after == '\n') ++n;
-  }
-  return n;
 }
 
 // The third-party MIF reader's verdict, or nullopt where it cannot run (no Perl modules).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/mif_text.h"
 #include "support/run_command.h"
 
 namespace pendra::testing {
@@ -47,17 +48,6 @@ std::string messages(const std::string& err) {
     at = end + 1;
   }
   return kept;
-}
-
-// The MIF statements named `name`: "<name" followed by a blank or the line's end.
-std::size_t statements(const std::string& mif, const std::string& name) {
-  std::size_t n = 0;
-  std::string open = "<" + name;
-  for (std::size_t at = mif.find(open); at != std::string::npos; at = mif.find(open, at + 1)) {
-    char after = at + open.size() < mif.size() ? mif[at + open.size()] : '\n';
-    if (after == ' ' || after == '\n') ++n;
-  }
-  return n;
 }
 
 std::size_t count(const std::string& text, const std::string& what) {
