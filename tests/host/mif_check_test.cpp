@@ -45,6 +45,36 @@ TEST(MifCheck, NamesTheLineOfTheFault) {
   EXPECT_FALSE(checkMif("").ok);
 }
 
+TEST(MifCheck, WhiteSpaceAfterEachTokenKeepsLinesAndFaults) {
+  // Indentation, and the spaces after a name or a value, are taken together with what comes
+  // before them; the line count and the fault found after them must not change.
+  struct Case {
+    const char* body;
+    const char* verdict;
+  } cases[] = {
+      {"<A\n\t\n\t  \n\t>\n>\n", "6 '>' without an open statement"},
+      {"<A\n\t\t<B 1.0 pt  \t>\t\n\t  >   # end\n", "0 "},
+      {"<A\n\t\t<\t>\n>\n", "3 statement name expected after '<'"},
+      {"<A\n\t\t<B\t\t`x\\z'>\n>\n", "3 bad escape in string"},
+      {"<A\n  <B  12 \t 34\t\t`open\n>\n", "3 unterminated string"},
+      {"<A 1 2 \t\n>\n\t\t  stray\n", "4 text outside a statement"},
+      {"<A>\n\t  \t", "0 "},  // a blank last line without a line feed
+      {"<A\n\t<B>\n\t\t", "4 statement not closed at the end of the file"},
+  };
+  for (const Case& c : cases) {
+    std::string file = std::string(kHeader) + c.body;
+    MifCheckResult r = checkMif(file);
+    EXPECT_EQ(std::to_string(r.line) + " " + r.message, c.verdict) << c.body;
+    for (std::size_t block : {1, 2, 5}) {
+      MifChecker checker;
+      for (std::size_t at = 0; at < file.size(); at += block)
+        checker.feed(file.data() + at, std::min(block, file.size() - at));
+      MifCheckResult b = checker.finish();
+      EXPECT_EQ(std::to_string(b.line) + " " + b.message, c.verdict) << c.body << " / " << block;
+    }
+  }
+}
+
 TEST(MifCheck, BlocksOfAnySizeGiveTheVerdictOfTheWholeFile) {
   // Faults near block and line boundaries: an escape, a name and a comment at a line end, a file
   // that ends without one.
