@@ -159,11 +159,9 @@ constexpr FoldTable kLowerFold = makeLowerFold();
 // A word up to white space or `>`, folded to small letters (in FrameRoman with `frameRoman`);
 // `tooLong` is reported at the character after the limit.
 // With `hash`, the name's hash (see nameHashStep) is taken as it is read.
-std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong,
-                     std::size_t* hash = nullptr) {
-  // Both limits fit the buffer; the word is gathered there and made a string once.
-  static_assert(kMaxTagLength <= kMaxWordLength && kMaxNameLength <= kMaxWordLength);
-  char word[kMaxWordLength];
+// The word goes into `word`, which holds `limit` bytes; gives its length.
+std::size_t readWordInto(char* word, std::size_t limit, bool frameRoman, const char* tooLong,
+                         std::size_t* hash) {
   std::size_t length = 0;
   if (limit > kMaxWordLength) limit = kMaxWordLength;
   const unsigned char* fold = frameRoman ? kFrameRomanFold.fold : kLowerFold.fold;
@@ -205,6 +203,15 @@ std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong,
   }
   cur = c;
   if (hash) *hash = nameHashEnd(h);
+  return length;
+}
+
+std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong,
+                     std::size_t* hash = nullptr) {
+  // Both limits fit the buffer; the word is gathered there and made a string once.
+  static_assert(kMaxTagLength <= kMaxWordLength && kMaxNameLength <= kMaxWordLength);
+  char word[kMaxWordLength];
+  std::size_t length = readWordInto(word, limit, frameRoman, tooLong, hash);
   return std::string(word, length);
 }
 
@@ -310,6 +317,11 @@ std::string readTagName() {
 
 std::string readTagName(std::size_t* hash) {
   return readWord(kMaxTagLength, true, "Overlong tagname", hash);
+}
+
+void readTagName(TagName& tag) {
+  tag.length = readWordInto(tag.text, kMaxTagLength, true, "Overlong tagname", &tag.hash);
+  tag.text[tag.length] = '\0';
 }
 
 std::uint32_t readInteger() {

@@ -99,6 +99,13 @@ inline std::size_t nameHashEnd(std::uint64_t h) {
 // Reads a statement name after `<`, folded to lower case; the second form gives its hash too.
 std::string readTagName();
 std::string readTagName(std::size_t* hash);
+// The same into a name of fixed room, with its hash, for the statement loop: no string is made.
+struct TagName {
+  char text[kMaxTagLength + 1];  // ends in a NUL
+  std::size_t length;
+  std::size_t hash;
+};
+void readTagName(TagName& tag);
 
 std::uint32_t readInteger();
 std::string readName();

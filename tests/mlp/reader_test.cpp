@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "mif/fatal.h"
@@ -97,6 +98,45 @@ TEST_F(ReaderTest, ATagNameIsHashedWholeAsItIsReadAcrossTexts) {
   for (unsigned char c : folded) expected = nameHashStep(expected, c);
   EXPECT_EQ(hash, nameHashEnd(expected));
   EXPECT_EQ(currentChar(), '>');
+}
+
+TEST_F(ReaderTest, ATagNameReadIntoItsFixedRoomMatchesTheStringForm) {
+  // The statement loop's form: the same bytes and hash as readTagName(&hash), ending in a NUL,
+  // across a pushed text, and at the longest name the room holds.
+  open("X\x83Par> <Next");
+  pushInput(std::make_shared<const std::string>("efine\xCB"));
+  setCurrentChar('D');
+  TagName tag;
+  std::memset(tag.text, 'z', sizeof tag.text);
+  readTagName(tag);
+  const std::string folded = "define\x88\x8Epar";
+  EXPECT_EQ(std::string(tag.text, tag.length), folded);
+  EXPECT_EQ(tag.text[tag.length], '\0');
+  std::uint64_t expected = kNameHashStart;
+  for (unsigned char c : folded) expected = nameHashStep(expected, c);
+  EXPECT_EQ(tag.hash, nameHashEnd(expected));
+  EXPECT_EQ(currentChar(), '>');
+  nextChar();
+  nextChar();
+  nextChar();  // past " <"
+  readTagName(tag);
+  EXPECT_STREQ(tag.text, "next");
+  EXPECT_EQ(tag.length, 4u);
+  releaseReader();
+  F_ChannelCloseTmp(channel_);
+  open(std::string(63, 'Q') + "\t");
+  readTagName(tag);
+  EXPECT_EQ(tag.length, 63u);
+  EXPECT_STREQ(tag.text, std::string(63, 'q').c_str());
+  EXPECT_EQ(currentChar(), '\t');
+  releaseReader();
+  F_ChannelCloseTmp(channel_);
+  open(std::string(64, 'A') + ">");
+  EXPECT_EQ(failureOf([] {
+              TagName t;
+              readTagName(t);
+            }),
+            "Overlong tagname\n");
 }
 
 TEST_F(ReaderTest, TagNamesFoldCaseAndStopAtSixtyThreeCharacters) {
