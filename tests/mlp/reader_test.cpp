@@ -12,6 +12,13 @@
 namespace pendra::mlp {
 namespace {
 
+// The statement table's hash of a folded name.
+std::size_t nameHashOf(const std::string& folded) {
+  std::uint64_t h = kNameHashStart;
+  for (unsigned char c : folded) h = nameHashStep(h, c);
+  return nameHashEnd(h);
+}
+
 class ReaderTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -137,6 +144,21 @@ TEST_F(ReaderTest, ATagNameReadIntoItsFixedRoomMatchesTheStringForm) {
               readTagName(t);
             }),
             "Overlong tagname\n");
+}
+
+TEST_F(ReaderTest, AWordCutByTheEndOfItsTextGoesOnInTheNextOne) {
+  // A NUL ends the line's text: the word goes on at the next line. A name taken whole within
+  // its line leaves the byte after it current.
+  open(std::string("Ab\0cd\nEf> X\xCBy\tz", 20));
+  std::size_t hash = 0;
+  EXPECT_EQ(readTagName(&hash), "abef");
+  EXPECT_EQ(hash, nameHashOf("abef"));
+  EXPECT_EQ(currentChar(), '>');
+  nextChar();
+  EXPECT_EQ(readName(), "x\xCBy");  // a name folds ASCII capitals only
+  EXPECT_EQ(currentChar(), '\t');
+  EXPECT_EQ(readName(), "z");
+  EXPECT_EQ(currentChar(), kEndOfInput);
 }
 
 TEST_F(ReaderTest, TagNamesFoldCaseAndStopAtSixtyThreeCharacters) {
