@@ -330,8 +330,9 @@ void nextCharSlow() {
   }
 }
 
-void skipWhite() {
-  while (isWhite(cur.current)) nextChar();
+void skipWhiteRun() {
+  do nextChar();
+  while (isWhite(cur.current));
 }
 
 std::string readTagName() {

@@ -80,9 +80,13 @@ inline std::string_view takeRun(const bool* stop) {
   c.pos = at;
   return std::string_view(c.data + from, at - from);
 }
-void skipWhite();
 inline bool isWhite(int c) {
   return chars::isMarkupSpace(c);
+}
+// Moves past white space; the loop itself stays out of line, most calls finding none.
+void skipWhiteRun();
+inline void skipWhite() {
+  if (isWhite(charCursor.current)) skipWhiteRun();
 }
 
 // The hash by which the statement table finds a name: FNV-1a over the folded bytes, mixed at the
