@@ -88,8 +88,10 @@ void MifChecker::scan(std::string_view text, bool addedLineEnd) {
       case kLineEnd:
         ++line_;
         ++p;
-        // A line's indentation is taken here, without a turn through the switch.
-        while (is(*p, kBlank)) ++p;
+        // A line's indentation is taken here, without a turn through the switch; the line feed
+        // may have been the text's last byte.
+        if (p < end)
+          while (is(*p, kBlank)) ++p;
         break;
       case kBlankRun:
         do ++p;

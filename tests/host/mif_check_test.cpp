@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "host/standalone_host.h"
 
@@ -65,10 +66,16 @@ TEST(MifCheck, WhiteSpaceAfterEachTokenKeepsLinesAndFaults) {
     std::string file = std::string(kHeader) + c.body;
     MifCheckResult r = checkMif(file);
     EXPECT_EQ(std::to_string(r.line) + " " + r.message, c.verdict) << c.body;
-    for (std::size_t block : {1, 2, 5}) {
+    for (std::size_t block : {1, 2, 5, 1000}) {
+      // Each block in an allocation of its own size, so that a read past its end is caught by
+      // the address sanitizer.
       MifChecker checker;
-      for (std::size_t at = 0; at < file.size(); at += block)
-        checker.feed(file.data() + at, std::min(block, file.size() - at));
+      for (std::size_t at = 0; at < file.size(); at += block) {
+        std::size_t size = std::min(block, file.size() - at);
+        std::vector<char> copy(file.begin() + static_cast<std::ptrdiff_t>(at),
+                               file.begin() + static_cast<std::ptrdiff_t>(at + size));
+        checker.feed(copy.data(), copy.size());
+      }
       MifCheckResult b = checker.finish();
       EXPECT_EQ(std::to_string(b.line) + " " + b.message, c.verdict) << c.body << " / " << block;
     }

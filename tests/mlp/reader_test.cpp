@@ -149,7 +149,8 @@ TEST_F(ReaderTest, ATagNameReadIntoItsFixedRoomMatchesTheStringForm) {
 TEST_F(ReaderTest, AWordCutByTheEndOfItsTextGoesOnInTheNextOne) {
   // A NUL ends the line's text: the word goes on at the next line. A name taken whole within
   // its line leaves the byte after it current.
-  open(std::string("Ab\0cd\nEf> X\xCBy\tz", 20));
+  static constexpr char kText[] = "Ab\0cd\nEf> X\xCBy\tz";
+  open(std::string(kText, sizeof kText - 1));
   std::size_t hash = 0;
   EXPECT_EQ(readTagName(&hash), "abef");
   EXPECT_EQ(hash, nameHashOf("abef"));
