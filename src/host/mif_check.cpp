@@ -34,6 +34,31 @@ constexpr std::array<unsigned char, 256> makeClasses() {
 
 constexpr std::array<unsigned char, 256> kClasses = makeClasses();
 
+// What a byte at the start of a token begins; the scan's loop switches on it.
+enum Token : unsigned char {
+  kValueToken,  // a number, a unit, a keyword: any byte the others do not name
+  kLineEnd,
+  kBlankRun,
+  kComment,
+  kOpen,
+  kClose,
+  kString,
+};
+
+constexpr std::array<unsigned char, 256> makeTokens() {
+  std::array<unsigned char, 256> t{};
+  for (int i : {' ', '\t', '\r', '\f'}) t[i] = kBlankRun;
+  t['\n'] = kLineEnd;
+  t['#'] = kComment;
+  t['<'] = kOpen;
+  t['>'] = kClose;
+  t['`'] = kString;
+  return t;
+}
+
+constexpr std::array<unsigned char, 256> kTokens = makeTokens();
+static_assert(kTokens['a'] == kValueToken && kTokens['\''] == kValueToken);
+
 bool is(char c, unsigned char cls) {
   return (kClasses[static_cast<unsigned char>(c)] & cls) != 0;
 }
@@ -59,53 +84,66 @@ void MifChecker::scan(std::string_view text, bool addedLineEnd) {
   const char* const end = p + text.size();
   const char* const fileEnd = addedLineEnd ? end - 1 : nullptr;
   while (p < end) {
-    char c = *p;
-    if (c == '\n') {
-      ++line_;
-      ++p;
-    } else if (is(c, kBlank)) {
-      do ++p;
-      while (is(*p, kBlank));
-    } else if (c == '#') {
-      p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    } else if (c == '<') {
-      ++p;
-      if (!is(*p, kLetter)) return fail("statement name expected after '<'");
-      do ++p;
-      while (is(*p, kName));
-      if (!is(*p, kSpace) && *p != '>' && *p != '<' && *p != '`')
-        return fail("malformed statement name");
-      ++depth_;
-    } else if (c == '>') {
-      if (depth_ == 0) return fail("'>' without an open statement");
-      --depth_;
-      ++p;
-    } else if (c == '`') {
-      ++p;
-      for (;;) {
-        while (is(*p, kInString)) ++p;
-        if (*p == '\n') return fail("unterminated string");
-        if (*p == '\'') {
-          ++p;
-          break;
+    switch (kTokens[static_cast<unsigned char>(*p)]) {
+      case kLineEnd:
+        ++line_;
+        ++p;
+        // A line's indentation is taken here, without a turn through the switch; the line feed
+        // may have been the text's last byte.
+        if (p < end)
+          while (is(*p, kBlank)) ++p;
+        break;
+      case kBlankRun:
+        do ++p;
+        while (is(*p, kBlank));
+        break;
+      case kComment:
+        p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        break;
+      case kOpen:
+        ++p;
+        if (!is(*p, kLetter)) return fail("statement name expected after '<'");
+        do ++p;
+        while (is(*p, kName));
+        if (!is(*p, kSpace) && *p != '>' && *p != '<' && *p != '`')
+          return fail("malformed statement name");
+        ++depth_;
+        while (is(*p, kBlank)) ++p;
+        break;
+      case kClose:
+        if (depth_ == 0) return fail("'>' without an open statement");
+        --depth_;
+        ++p;
+        break;
+      case kString:
+        ++p;
+        for (;;) {
+          while (is(*p, kInString)) ++p;
+          if (*p == '\n') return fail("unterminated string");
+          if (*p == '\'') {
+            ++p;
+            break;
+          }
+          // A backslash.
+          if (p + 1 == fileEnd) return fail("unterminated string");
+          char e = p[1];
+          if (e == 't' || e == '>' || e == 'q' || e == 'Q' || e == '\\') {
+            p += 2;
+          } else if (e == 'x' && is(p[2], kHex) && is(p[3], kHex)) {
+            p += 4;
+            if (*p == ' ') ++p;
+          } else {
+            return fail("bad escape in string");
+          }
         }
-        // A backslash.
-        if (p + 1 == fileEnd) return fail("unterminated string");
-        char e = p[1];
-        if (e == 't' || e == '>' || e == 'q' || e == 'Q' || e == '\\') {
-          p += 2;
-        } else if (e == 'x' && is(p[2], kHex) && is(p[3], kHex)) {
-          p += 4;
-          if (*p == ' ') ++p;
-        } else {
-          return fail("bad escape in string");
-        }
-      }
-    } else {
-      if (depth_ == 0) return fail("text outside a statement");
-      // A value: a number, a unit, a keyword.
-      do ++p;
-      while (!is(*p, kValueEnd));
+        break;
+      default:
+        if (depth_ == 0) return fail("text outside a statement");
+        // A value: a number, a unit, a keyword.
+        do ++p;
+        while (!is(*p, kValueEnd));
+        while (is(*p, kBlank)) ++p;
+        break;
     }
   }
 }

@@ -159,14 +159,35 @@ constexpr FoldTable kLowerFold = makeLowerFold();
 // A word up to white space or `>`, folded to small letters (in FrameRoman with `frameRoman`);
 // `tooLong` is reported at the character after the limit.
 // With `hash`, the name's hash (see nameHashStep) is taken as it is read.
-std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong,
-                     std::size_t* hash = nullptr) {
-  // Both limits fit the buffer; the word is gathered there and made a string once.
-  static_assert(kMaxTagLength <= kMaxWordLength && kMaxNameLength <= kMaxWordLength);
-  char word[kMaxWordLength];
-  std::size_t length = 0;
+// The word goes into `word`, which holds `limit` bytes; gives its length.
+std::size_t readWordInto(char* word, std::size_t limit, bool frameRoman, const char* tooLong,
+                         std::size_t* hash) {
   if (limit > kMaxWordLength) limit = kMaxWordLength;
   const unsigned char* fold = frameRoman ? kFrameRomanFold.fold : kLowerFold.fold;
+  // The usual word starts at the current character and ends within the same text, at a byte
+  // that ends words, inside the limit: it is taken in one run. Any other word (one that runs
+  // to the end of its text, or to the limit) is read again from its start by the loop below.
+  if (cur.current >= 0 && !kWordEnds.on[cur.current]) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(cur.data);
+    const std::size_t stop = std::min(cur.size, cur.pos + limit - 1);
+    unsigned char folded = fold[cur.current];
+    word[0] = static_cast<char>(folded);
+    std::uint64_t h = nameHashStep(kNameHashStart, folded);
+    std::size_t n = 1;
+    std::size_t at = cur.pos;
+    while (at < stop && !kWordEnds.on[bytes[at]]) {
+      folded = fold[bytes[at++]];
+      word[n++] = static_cast<char>(folded);
+      h = nameHashStep(h, folded);
+    }
+    if (at < cur.size && bytes[at] != 0 && kWordEnds.on[bytes[at]]) {
+      cur.current = bytes[at];
+      cur.pos = at + 1;
+      if (hash) *hash = nameHashEnd(h);
+      return n;
+    }
+  }
+  std::size_t length = 0;
   // The cursor is read into locals and stored back once: the stores into the word would
   // otherwise make the compiler reload it for every character.
   CharCursor c = cur;
@@ -205,6 +226,15 @@ std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong,
   }
   cur = c;
   if (hash) *hash = nameHashEnd(h);
+  return length;
+}
+
+std::string readWord(std::size_t limit, bool frameRoman, const char* tooLong,
+                     std::size_t* hash = nullptr) {
+  // Both limits fit the buffer; the word is gathered there and made a string once.
+  static_assert(kMaxTagLength <= kMaxWordLength && kMaxNameLength <= kMaxWordLength);
+  char word[kMaxWordLength];
+  std::size_t length = readWordInto(word, limit, frameRoman, tooLong, hash);
   return std::string(word, length);
 }
 
@@ -300,8 +330,9 @@ void nextCharSlow() {
   }
 }
 
-void skipWhite() {
-  while (isWhite(cur.current)) nextChar();
+void skipWhiteRun() {
+  do nextChar();
+  while (isWhite(cur.current));
 }
 
 std::string readTagName() {
@@ -310,6 +341,11 @@ std::string readTagName() {
 
 std::string readTagName(std::size_t* hash) {
   return readWord(kMaxTagLength, true, "Overlong tagname", hash);
+}
+
+void readTagName(TagName& tag) {
+  tag.length = readWordInto(tag.text, kMaxTagLength, true, "Overlong tagname", &tag.hash);
+  tag.text[tag.length] = '\0';
 }
 
 std::uint32_t readInteger() {

@@ -80,9 +80,13 @@ inline std::string_view takeRun(const bool* stop) {
   c.pos = at;
   return std::string_view(c.data + from, at - from);
 }
-void skipWhite();
 inline bool isWhite(int c) {
   return chars::isMarkupSpace(c);
+}
+// Moves past white space; the loop itself stays out of line, most calls finding none.
+void skipWhiteRun();
+inline void skipWhite() {
+  if (isWhite(charCursor.current)) skipWhiteRun();
 }
 
 // The hash by which the statement table finds a name: FNV-1a over the folded bytes, mixed at the
@@ -99,6 +103,13 @@ inline std::size_t nameHashEnd(std::uint64_t h) {
 // Reads a statement name after `<`, folded to lower case; the second form gives its hash too.
 std::string readTagName();
 std::string readTagName(std::size_t* hash);
+// The same into a name of fixed room, with its hash, for the statement loop: no string is made.
+struct TagName {
+  char text[kMaxTagLength + 1];  // ends in a NUL
+  std::size_t length;
+  std::size_t hash;
+};
+void readTagName(TagName& tag);
 
 std::uint32_t readInteger();
 std::string readName();

@@ -183,7 +183,8 @@ void readOperands(const std::string& letters, Operands& o) {
   }
 }
 
-void runStatement(Code code, const std::string& name, const Operands& o) {
+// `name` is the statement's name as read, ending in a NUL.
+void runStatement(Code code, const char* name, const Operands& o) {
   switch (code) {
     case Code::Skip:
     case Code::NoEffect:
@@ -193,7 +194,7 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
       break;
     case Code::DefineChar:
     case Code::Include:
-      F_Printf(nullptr, "%s statement is unsupported", name.c_str());
+      F_Printf(nullptr, "%s statement is unsupported", name);
       break;
     case Code::Units:
       setDefaultUnit(o.unit);
@@ -225,7 +226,7 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
       fontStatement(code, o.name.c_str(), o.integer);
       break;
     case Code::DefineFont:
-      defineMacro(o.name, collectOperation(name.c_str()));
+      defineMacro(o.name, collectOperation(name));
       break;
     case Code::Add2FontCat:
       addToFontCatalog(internString(o.name.c_str()));
@@ -264,7 +265,7 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
       break;
     case Code::ParFormat:
     case Code::TagFormat:
-      switchPgf(name);
+      switchPgf(std::string(name));
       break;
     case Code::Character:
       addTextChar(static_cast<int>(o.integer & 0xFFu));
@@ -335,7 +336,7 @@ void runStatement(Code code, const std::string& name, const Operands& o) {
     case Code::EpsFile:
     case Code::ImportFile:
     case Code::FrameMath:
-      objectStatement(code, name.c_str(), o);
+      objectStatement(code, name, o);
       break;
   }
 }
@@ -364,14 +365,13 @@ void defineMacro(const std::string& name, const std::string& text) {
   enter({name, Code::Macro, "*", std::make_shared<const std::string>(text)});
 }
 
-void dispatchStatement(const std::string& name) {
-  dispatchStatement(name, statements.byName.hashOf(name));
-}
+namespace {
 
-void dispatchStatement(const std::string& name, std::size_t hash) {
-  const StatementEntry* entry = statements.byName.find(name, hash);
+// `name` ends in a NUL; `hash` is its hash as the statement table takes it.
+void dispatchNamed(const char* name, std::size_t length, std::size_t hash) {
+  const StatementEntry* entry = statements.byName.find(std::string_view(name, length), hash);
   if (!entry) {
-    skipOperation(name.c_str());
+    skipOperation(name);
     return;
   }
   // The handler may redefine this very entry, so its code is copied; reading the operands runs
@@ -387,6 +387,16 @@ void dispatchStatement(const std::string& name, std::size_t hash) {
   runStatement(code, name, operands);
 }
 
+}  // namespace
+
+void dispatchStatement(const std::string& name) {
+  dispatchNamed(name.c_str(), name.size(), statements.byName.hashOf(name));
+}
+
+void dispatchStatement(const std::string& name, std::size_t hash) {
+  dispatchNamed(name.c_str(), name.size(), hash);
+}
+
 void processStatements(bool skipTrailingWhite) {
   NestingGuard guard;
   skipWhite();
@@ -398,12 +408,12 @@ void processStatements(bool skipTrailingWhite) {
       continue;
     }
     nextChar();
-    std::size_t hash = 0;
-    std::string tag = readTagName(&hash);
+    TagName tag;
+    readTagName(tag);
     skipWhite();
-    dispatchStatement(tag, hash);
+    dispatchNamed(tag.text, tag.length, tag.hash);
     skipWhite();
-    if (currentChar() != '>') fatal("Missing '>' after %s tag", tag.c_str());
+    if (currentChar() != '>') fatal("Missing '>' after %s tag", tag.text);
     nextChar();
     if (skipTrailingWhite) skipWhite();
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "host/standalone_host.h"
 
@@ -43,6 +44,42 @@ TEST(MifCheck, NamesTheLineOfTheFault) {
   }
   EXPECT_FALSE(checkMif("<Units Uin>\n").ok);  // no MIFFile statement
   EXPECT_FALSE(checkMif("").ok);
+}
+
+TEST(MifCheck, WhiteSpaceAfterEachTokenKeepsLinesAndFaults) {
+  // Indentation, and the spaces after a name or a value, are taken together with what comes
+  // before them; the line count and the fault found after them must not change.
+  struct Case {
+    const char* body;
+    const char* verdict;
+  } cases[] = {
+      {"<A\n\t\n\t  \n\t>\n>\n", "6 '>' without an open statement"},
+      {"<A\n\t\t<B 1.0 pt  \t>\t\n\t  >   # end\n", "0 "},
+      {"<A\n\t\t<\t>\n>\n", "3 statement name expected after '<'"},
+      {"<A\n\t\t<B\t\t`x\\z'>\n>\n", "3 bad escape in string"},
+      {"<A\n  <B  12 \t 34\t\t`open\n>\n", "3 unterminated string"},
+      {"<A 1 2 \t\n>\n\t\t  stray\n", "4 text outside a statement"},
+      {"<A>\n\t  \t", "0 "},  // a blank last line without a line feed
+      {"<A\n\t<B>\n\t\t", "4 statement not closed at the end of the file"},
+  };
+  for (const Case& c : cases) {
+    std::string file = std::string(kHeader) + c.body;
+    MifCheckResult r = checkMif(file);
+    EXPECT_EQ(std::to_string(r.line) + " " + r.message, c.verdict) << c.body;
+    for (std::size_t block : {1, 2, 5, 1000}) {
+      // Each block in an allocation of its own size, so that a read past its end is caught by
+      // the address sanitizer.
+      MifChecker checker;
+      for (std::size_t at = 0; at < file.size(); at += block) {
+        std::size_t size = std::min(block, file.size() - at);
+        std::vector<char> copy(file.begin() + static_cast<std::ptrdiff_t>(at),
+                               file.begin() + static_cast<std::ptrdiff_t>(at + size));
+        checker.feed(copy.data(), copy.size());
+      }
+      MifCheckResult b = checker.finish();
+      EXPECT_EQ(std::to_string(b.line) + " " + b.message, c.verdict) << c.body << " / " << block;
+    }
+  }
 }
 
 TEST(MifCheck, BlocksOfAnySizeGiveTheVerdictOfTheWholeFile) {

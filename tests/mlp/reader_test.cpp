@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "mif/fatal.h"
@@ -10,6 +11,13 @@
 
 namespace pendra::mlp {
 namespace {
+
+// The statement table's hash of a folded name.
+std::size_t nameHashOf(const std::string& folded) {
+  std::uint64_t h = kNameHashStart;
+  for (unsigned char c : folded) h = nameHashStep(h, c);
+  return nameHashEnd(h);
+}
 
 class ReaderTest : public ::testing::Test {
  protected:
@@ -97,6 +105,61 @@ TEST_F(ReaderTest, ATagNameIsHashedWholeAsItIsReadAcrossTexts) {
   for (unsigned char c : folded) expected = nameHashStep(expected, c);
   EXPECT_EQ(hash, nameHashEnd(expected));
   EXPECT_EQ(currentChar(), '>');
+}
+
+TEST_F(ReaderTest, ATagNameReadIntoItsFixedRoomMatchesTheStringForm) {
+  // The statement loop's form: the same bytes and hash as readTagName(&hash), ending in a NUL,
+  // across a pushed text, and at the longest name the room holds.
+  open("X\x83Par> <Next");
+  pushInput(std::make_shared<const std::string>("efine\xCB"));
+  setCurrentChar('D');
+  TagName tag;
+  std::memset(tag.text, 'z', sizeof tag.text);
+  readTagName(tag);
+  const std::string folded = "define\x88\x8Epar";
+  EXPECT_EQ(std::string(tag.text, tag.length), folded);
+  EXPECT_EQ(tag.text[tag.length], '\0');
+  std::uint64_t expected = kNameHashStart;
+  for (unsigned char c : folded) expected = nameHashStep(expected, c);
+  EXPECT_EQ(tag.hash, nameHashEnd(expected));
+  EXPECT_EQ(currentChar(), '>');
+  nextChar();
+  nextChar();
+  nextChar();  // past " <"
+  readTagName(tag);
+  EXPECT_STREQ(tag.text, "next");
+  EXPECT_EQ(tag.length, 4u);
+  releaseReader();
+  F_ChannelCloseTmp(channel_);
+  open(std::string(63, 'Q') + "\t");
+  readTagName(tag);
+  EXPECT_EQ(tag.length, 63u);
+  EXPECT_STREQ(tag.text, std::string(63, 'q').c_str());
+  EXPECT_EQ(currentChar(), '\t');
+  releaseReader();
+  F_ChannelCloseTmp(channel_);
+  open(std::string(64, 'A') + ">");
+  EXPECT_EQ(failureOf([] {
+              TagName t;
+              readTagName(t);
+            }),
+            "Overlong tagname\n");
+}
+
+TEST_F(ReaderTest, AWordCutByTheEndOfItsTextGoesOnInTheNextOne) {
+  // A NUL ends the line's text: the word goes on at the next line. A name taken whole within
+  // its line leaves the byte after it current.
+  static constexpr char kText[] = "Ab\0cd\nEf> X\xCBy\tz";
+  open(std::string(kText, sizeof kText - 1));
+  std::size_t hash = 0;
+  EXPECT_EQ(readTagName(&hash), "abef");
+  EXPECT_EQ(hash, nameHashOf("abef"));
+  EXPECT_EQ(currentChar(), '>');
+  nextChar();
+  EXPECT_EQ(readName(), "x\xCBy");  // a name folds ASCII capitals only
+  EXPECT_EQ(currentChar(), '\t');
+  EXPECT_EQ(readName(), "z");
+  EXPECT_EQ(currentChar(), kEndOfInput);
 }
 
 TEST_F(ReaderTest, TagNamesFoldCaseAndStopAtSixtyThreeCharacters) {
