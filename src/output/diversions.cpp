@@ -61,6 +61,8 @@ void startDiversion() {
     reader::report("diversion stack overflow");
     return;
   }
+  // An inline statement written before the diversion ends where it began.
+  closeOpenStatement();
   if (diversions.depth > 0) {
     chunk(diversions.stack[static_cast<std::size_t>(diversions.depth - 1)].last).end =
         filePosition();

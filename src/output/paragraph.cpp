@@ -318,6 +318,14 @@ void alignFollowingParagraphs(const char* name) {
   output.aligned = true;
 }
 
+void closeOpenStatement() {
+  if (!output.statementOpen || output.length == 0 || output.buffer[0] != '>') return;
+  channelWrite(">");
+  std::memmove(output.buffer, output.buffer + 1, output.length);  // the terminating zero too
+  --output.length;
+  output.statementOpen = false;
+}
+
 void newParagraphWithTag(const char* name) {
   endParagraph();
   setParagraphTag(name);

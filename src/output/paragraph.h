@@ -72,6 +72,9 @@ void alignFollowingParagraphs(const char* name);
 void writeTagLine(const char* name, bool inlineTag);
 void startParagraphIfNeeded();
 void hardReturn();
+// Writes the ">" that closes an open inline statement to the channel the statement stands in, so
+// that the text after it can go elsewhere (a diversion) without taking the statement's end along.
+void closeOpenStatement();
 void writeStatementLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void writeInlineStatement(const char* name, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
