@@ -139,6 +139,10 @@ bool baseCode(unsigned char code) {
 bool baseArgumentCode(unsigned char code, const char* argument) {
   switch (code) {
     case 'B':
+      // Loose in a picture, outside its objects, diverted running text (a title block, a
+      // letter's opening) has no line to stand in: it is left out, as the picture's loose words
+      // are.
+      if (argument[0] == 'I' && reader::currentMode() == reader::kPictMode) return true;
       BufferProc(argument);
       return true;
     case 'D':
