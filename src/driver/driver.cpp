@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "driver/alongside.h"
 #include "driver/stages.h"
 #include "fdk/host.h"
 #include "fdk/save_file.h"
@@ -31,9 +32,12 @@ constexpr int kMaxMifNameTries = 100;
 
 DriverOptions options;
 bool inputRefused = false;
+bool besideUsed = false;
 
 // What one run holds; released on every way out of the run, a stop included.
 struct Run {
+  // The second stage beside the first; stopped before anything it reads or builds goes.
+  AlongsideTranslation alongside;
   FilePathT sourcePath = nullptr;
   FilePathT sourceDir = nullptr;
   ChannelT body = nullptr;
@@ -42,6 +46,7 @@ struct Run {
   FilePathT mifPath = nullptr;
 
   ~Run() {
+    alongside.stop();
     // A tree that was never written goes now, its streamed parts written out or not: no
     // writing outlives the run.
     mif::releaseMif();
@@ -120,13 +125,19 @@ ChannelT openIntermediateMif(Run& run) {
 void runConversion(ConStringT sparm) {
   Run run;
   inputRefused = false;
+  besideUsed = false;
   F_FdeInit();
   run.sourcePath = F_PathNameToFilePath(sparm, nullptr, FDefaultPlatform);
   if (!run.sourcePath) return;
   IntT status = 0;
   run.sourceDir = F_FilePathParent(run.sourcePath, &status);
 
-  run.body = F_ChannelMakeTmp(kTmpChannelSize);
+  // Both stages at once where the MLP stays in memory and nothing asks for the stages' own
+  // output (the kept MLP file, the translation's trace).
+  fdk::Host* host = fdk::installedHost();
+  bool beside =
+      host && host->temporaryChannelsInMemory() && options.keepMlpPath.empty() && !options.verbose;
+  run.body = beside ? run.alongside.makeBodyChannel() : F_ChannelMakeTmp(kTmpChannelSize);
   if (!run.body) {
     F_Printf(nullptr, "Cannot create temporary file\n");
     F_ApiBailOut();
@@ -137,6 +148,8 @@ void runConversion(ConStringT sparm) {
   readOptions.progressTrace = options.progressTrace;
   readOptions.restricted = options.restricted;
   resetLatexStage(readOptions, run.sourceDir, run.body);
+
+  if (beside) beside = run.alongside.start(run.body, kVersionText);
 
   reader::runOutermostTemplate(kParaOrLrMode, "%g(Body)");
 
@@ -154,7 +167,7 @@ void runConversion(ConStringT sparm) {
   math::finishMath();
   if (temporaryFailed(run.body, "MLP")) return;
 
-  F_ChannelSeek(run.body, 0, SEEK_SET);
+  if (!beside) F_ChannelSeek(run.body, 0, SEEK_SET);
   run.mlp = F_ChannelMakeTmp(kTmpChannelSize);
   if (!run.mlp) {
     F_Printf(nullptr, "Could not create temp MLP file\n");
@@ -162,15 +175,32 @@ void runConversion(ConStringT sparm) {
   }
   // The MLP file is the prologue followed by the body; the second stage reads the two in turn
   // rather than a copy of the body behind the prologue.
-  output::writePrologue(run.mlp, 0);
+  output::PrologueText prologue = output::writePrologue(run.mlp, 0);
+  if (beside) run.alongside.endBody({std::move(prologue.formatOrder), prologue.statements});
   reader::summariseMessages();
   reader::summariseUnknowns();
   F_Printf(nullptr, "\nLatex->MLP Done\n");
 
   F_ChannelSeek(run.mlp, 0, SEEK_SET);
   if (temporaryFailed(run.mlp, "MLP") || temporaryFailed(run.body, "MLP")) return;
-  if (!keepMlpCopy(run.mlp, run.body)) return;
-  bool translated = mlp::translateMlp(run.mlp, options.verbose, kVersionText, run.body);
+  bool translated = false;
+  if (beside) {
+    beside = run.alongside.finish();
+    F_ChannelSeek(run.body, 0, SEEK_SET);
+    if (beside) {
+      translated = true;
+      besideUsed = true;
+      F_Printf(nullptr, "\nProcessing complete -- %d lines processed\n",
+               prologue.lines + run.alongside.bodyLines());
+    } else {
+      // The tree built beside the first stage goes; the finished file is translated instead.
+      mif::releaseMif();
+    }
+  }
+  if (!beside) {
+    if (!keepMlpCopy(run.mlp, run.body)) return;
+    translated = mlp::translateMlp(run.mlp, options.verbose, kVersionText, run.body);
+  }
   F_ChannelCloseTmp(run.mlp);
   run.mlp = nullptr;
   F_ChannelCloseTmp(run.body);
@@ -250,6 +280,10 @@ void setOptions(const DriverOptions& o) {
 
 bool inputOverwriteRefused() {
   return inputRefused;
+}
+
+bool translatedAlongside() {
+  return besideUsed;
 }
 
 void replaceExtension(char* name, const char* ext) {

@@ -26,6 +26,9 @@ void setOptions(const DriverOptions& options);
 // The last run stopped because the MLP copy would have replaced a file the run read.
 bool inputOverwriteRefused();
 
+// The last run's document was translated beside the first stage, not from the finished MLP.
+bool translatedAlongside();
+
 // Replaces the extension of `name` (from its last dot after the first character) by `ext`, or
 // appends `ext` when there is no such dot. `name` must have room for strlen(ext) more bytes.
 void replaceExtension(char* name, const char* ext);

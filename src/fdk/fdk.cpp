@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,12 +25,28 @@
 
 // The bytes of a channel that is written once from start to end and then read once from start to
 // end (the MLP between the stages): held in blocks, each released as soon as it has been read.
+// The state a writing and a reading thread share (see makeSharedPassChannel). The writer fills
+// bytes past `published` without the lock; the block list changes only under it.
+struct SharedPass {
+  std::mutex lock;
+  std::condition_variable changed;
+  long published = 0;
+  long readAt = 0;
+  bool readerWaiting = false;
+  bool ended = false;      // no more bytes will be handed over
+  bool abandoned = false;  // the reader takes nothing more
+  bool readerGone = false;
+  pendra::fdk::PublishHook beforePublish = nullptr;
+  void* hookData = nullptr;
+};
+
 struct PassBuffer {
   std::deque<std::unique_ptr<char[]>> blocks;
   long released = 0;  // bytes of the blocks already released
   long written = 0;
   long readAt = 0;  // -1 while writing
   long limit = 0;   // the most bytes held in memory
+  std::unique_ptr<SharedPass> shared;
 };
 
 // The stream, and its position and size as far as they are known: kept here so that asking for
@@ -131,12 +149,22 @@ void channelFailed(ChannelObj& channel) {
   lastError = err;
 }
 
+void abandon(SharedPass& shared);
+void publish(PassBuffer& pass, bool end);
+
 void passAppend(PassBuffer& pass, const char* data, std::size_t size) {
   while (size > 0) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 &&
-        pass.written - pass.released == static_cast<long>(pass.blocks.size()) * kPassBlock)
-      pass.blocks.push_back(std::make_unique<char[]>(kPassBlock));
+        pass.written - pass.released == static_cast<long>(pass.blocks.size()) * kPassBlock) {
+      auto block = std::make_unique<char[]>(kPassBlock);
+      if (pass.shared) {
+        std::lock_guard<std::mutex> held(pass.shared->lock);
+        pass.blocks.push_back(std::move(block));
+      } else {
+        pass.blocks.push_back(std::move(block));
+      }
+    }
     std::size_t n = std::min(size, static_cast<std::size_t>(kPassBlock - inBlock));
     std::memcpy(pass.blocks.back().get() + inBlock, data, n);
     pass.written += static_cast<long>(n);
@@ -151,7 +179,14 @@ void passWrite(ChannelObj& channel, const char* data, std::size_t size) {
   PassBuffer& pass = *channel.pass;
   if (pass.readAt >= 0 || pass.written + static_cast<long>(size) <= pass.limit) {
     passAppend(pass, data, size);
+    if (pass.shared && pass.written - pass.shared->published >= kSharedChunk) publish(pass, false);
     return;
+  }
+  if (pass.shared) {
+    // The reader must be done with the blocks before they go to the file.
+    abandon(*pass.shared);
+    std::unique_lock<std::mutex> held(pass.shared->lock);
+    pass.shared->changed.wait(held, [&] { return pass.shared->readerGone; });
   }
   std::FILE* file = std::tmpfile();
   if (!file) {
@@ -173,6 +208,22 @@ void passWrite(ChannelObj& channel, const char* data, std::size_t size) {
   channel.pass.reset();
 }
 
+void abandon(SharedPass& shared) {
+  std::lock_guard<std::mutex> held(shared.lock);
+  shared.abandoned = true;
+  shared.changed.notify_all();
+}
+
+// Hands the bytes written so far to the reader; `end` tells it no more will come.
+void publish(PassBuffer& pass, bool end) {
+  SharedPass& shared = *pass.shared;
+  if (shared.beforePublish) shared.beforePublish(shared.hookData);
+  std::lock_guard<std::mutex> held(shared.lock);
+  shared.published = pass.written;
+  if (end) shared.ended = true;
+  if (shared.readerWaiting) shared.changed.notify_all();
+}
+
 // Copies up to `size` bytes from `offset` on, where they are still held.
 std::size_t passCopy(const PassBuffer& pass, long offset, char* out, std::size_t size) {
   std::size_t done = 0;
@@ -189,7 +240,24 @@ std::size_t passCopy(const PassBuffer& pass, long offset, char* out, std::size_t
   return done;
 }
 
+// The reading thread's read of a shared channel: waits for a chunk, the end or the abandoning.
+std::size_t sharedRead(PassBuffer& pass, char* out, std::size_t size) {
+  SharedPass& shared = *pass.shared;
+  std::unique_lock<std::mutex> held(shared.lock);
+  shared.readerWaiting = true;
+  shared.changed.wait(
+      held, [&] { return shared.abandoned || shared.ended || shared.readAt < shared.published; });
+  shared.readerWaiting = false;
+  if (shared.abandoned) return 0;
+  std::size_t n =
+      passCopy(pass, shared.readAt, out,
+               std::min(size, static_cast<std::size_t>(shared.published - shared.readAt)));
+  shared.readAt += static_cast<long>(n);
+  return n;
+}
+
 std::size_t passRead(PassBuffer& pass, char* out, std::size_t size) {
+  if (pass.shared) return sharedRead(pass, out, size);
   if (pass.readAt < 0) pass.readAt = pass.released;
   std::size_t n = passCopy(pass, pass.readAt, out, size);
   pass.readAt += static_cast<long>(n);
@@ -332,6 +400,42 @@ ChannelT makePassChannel(long memoryLimit) {
   return &channel;
 }
 
+ChannelT makeSharedPassChannel(PublishHook beforePublish, void* data, long memoryLimit) {
+  ChannelT channel = makePassChannel(memoryLimit);
+  channel->pass->shared = std::make_unique<SharedPass>();
+  channel->pass->shared->beforePublish = beforePublish;
+  channel->pass->shared->hookData = data;
+  return channel;
+}
+
+void endSharedWriting(ChannelT channel) {
+  if (channel && channel->pass && channel->pass->shared) publish(*channel->pass, true);
+}
+
+void abandonSharing(ChannelT channel) {
+  if (channel && channel->pass && channel->pass->shared) abandon(*channel->pass->shared);
+}
+
+bool sharingAbandoned(ChannelT channel) {
+  // A channel that went on as a file abandoned its sharing on the way.
+  if (!channel || !channel->pass) return true;
+  if (!channel->pass->shared) return false;
+  std::lock_guard<std::mutex> held(channel->pass->shared->lock);
+  return channel->pass->shared->abandoned;
+}
+
+void readerDone(ChannelT channel) {
+  if (!channel || !channel->pass || !channel->pass->shared) return;
+  SharedPass& shared = *channel->pass->shared;
+  std::lock_guard<std::mutex> held(shared.lock);
+  shared.readerGone = true;
+  shared.changed.notify_all();
+}
+
+void endSharing(ChannelT channel) {
+  if (channel && channel->pass) channel->pass->shared.reset();
+}
+
 std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size) {
   if (channel && channel->pass && offset >= 0)
     return passCopy(*channel->pass, offset, static_cast<char*>(buffer), size);
@@ -356,7 +460,25 @@ std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size
 
 using pendra::fdk::fdk;
 
+namespace pendra::fdk {
+namespace {
+// The count of the ConsoleHeld that holds this thread's console messages, if one does.
+thread_local int* heldMessages = nullptr;
+}  // namespace
+
+ConsoleHeld::ConsoleHeld() : previous_(heldMessages) {
+  heldMessages = &count_;
+}
+ConsoleHeld::~ConsoleHeld() {
+  heldMessages = previous_;
+}
+}  // namespace pendra::fdk
+
 int F_Printf(ChannelT channel, ConStringT format, ...) {
+  if (!channel && pendra::fdk::heldMessages) {
+    ++*pendra::fdk::heldMessages;
+    return 0;
+  }
   if (channel && channel->pass) {
     char small[pendra::fdk::kPrintfBuffer];
     va_list args;

@@ -104,6 +104,42 @@ ChannelT makeMemoryChannel();
 // it is released once read. Past `memoryLimit` bytes (0: the usual limit of 256 MB) written, what
 // it holds goes to a temporary file and it goes on as a file.
 ChannelT makePassChannel(long memoryLimit = 0);
+
+// A pass-through channel whose bytes another thread reads while they are written: the writer's
+// bytes become readable a chunk at a time (kSharedChunk), `beforePublish` running on the writing
+// thread just before each chunk is handed over; F_ChannelRead on the reading thread waits for the
+// next chunk and gives 0 once the writing has ended (endSharedWriting) or been abandoned. Nothing
+// is released while shared, so that the whole text can be read again from its start once the
+// sharing has ended (endSharing, after the reader is done). A writer that would pass the memory
+// limit abandons the sharing, waits for the reader to let go (readerDone) and goes on as a file.
+constexpr long kSharedChunk = 64 * 1024;
+using PublishHook = void (*)(void* data);
+ChannelT makeSharedPassChannel(PublishHook beforePublish, void* data, long memoryLimit = 0);
+// The writer's end: what is left is handed over and the reader sees the end.
+void endSharedWriting(ChannelT channel);
+// Ends the reading at once (the reader sees the end at its next read).
+void abandonSharing(ChannelT channel);
+bool sharingAbandoned(ChannelT channel);
+// The reading thread will not read again.
+void readerDone(ChannelT channel);
+// After the reader is done: the channel is an ordinary pass-through channel, written and not yet
+// read (F_ChannelSeek to 0 starts a reading from the start).
+void endSharing(ChannelT channel);
+
+// While one lives, console messages of the calling thread are not printed, only counted.
+class ConsoleHeld {
+ public:
+  ConsoleHeld();
+  ~ConsoleHeld();
+  ConsoleHeld(const ConsoleHeld&) = delete;
+  ConsoleHeld& operator=(const ConsoleHeld&) = delete;
+  // Messages held back so far.
+  int count() const { return count_; }
+
+ private:
+  int count_ = 0;
+  int* previous_;
+};
 // A temporary file, whatever the host: for data read back and forth while it is written.
 ChannelT makeScratchFile();
 

@@ -71,7 +71,7 @@ void writeFontCatalog() {
   setCurrentFont(kept);
 }
 
-void writePgfCatalog() {
+void writePgfCatalog(const std::vector<const PgfRecord*>* order) {
   // Only formats meant for the catalog go in; without any there is no catalog at all (an empty
   // group could not be written).
   bool any = false;
@@ -80,8 +80,14 @@ void writePgfCatalog() {
   beginGroup(Op::PgfCatalog);
   // A document can define thousands of formats: the catalog is written out as it is built.
   if (MifTree* tree = currentTree(); tree && !tree->spillMarker) streamTree(tree);
-  for (const PgfRecord& record : pgfRecords()) {
-    if (record.inCatalog) writePgf(record.props, record.name.c_str());
+  if (order) {
+    for (const PgfRecord* record : *order) {
+      if (record->inCatalog) writePgf(record->props, record->name.c_str());
+    }
+  } else {
+    for (const PgfRecord& record : pgfRecords()) {
+      if (record.inCatalog) writePgf(record.props, record.name.c_str());
+    }
   }
   endGroup(Op::PgfCatalog);
 }
@@ -129,9 +135,9 @@ void addToFontCatalog(const char* name) {
   catalogs.fonts.push_back(name);
 }
 
-void writeCatalogs() {
+void writeCatalogs(const std::vector<const PgfRecord*>* order) {
   writeFontCatalog();
-  writePgfCatalog();
+  writePgfCatalog(order);
 }
 
 void assembleDocument(MifTree* body, MifTree* footnotes) {

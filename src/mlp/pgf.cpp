@@ -6,6 +6,7 @@
 
 #include "common/chars.h"
 #include "mif/tree.h"
+#include "mlp/alongside.h"
 #include "mlp/catalogs.h"
 #include "mlp/font.h"
 #include "mlp/intern.h"
@@ -73,11 +74,17 @@ void initPgf() {
 const PgfProps& currentProps() {
   return pgf.current;
 }
+void setCurrentProps(const PgfProps& props) {
+  pgf.current = props;
+}
 const std::deque<PgfRecord>& pgfRecords() {
   return pgf.records;
 }
 const PgfRecord* currentRecord() {
   return pgf.record;
+}
+const PgfRecord* newestRecord(const std::string& name) {
+  return findRecord(name);
 }
 
 std::string convertNumberFormat(const std::string& text) {
@@ -219,6 +226,8 @@ void definePgf(const std::string& name, bool inCatalog) {
 void switchPgf(const std::string& name) {
   endParagraph();
   pgf.record = findRecord(name);
+  // Beside the reading, the format's definition may have come without being run yet.
+  if (!pgf.record && translatingAlongside() && defineOnMiss(name)) pgf.record = findRecord(name);
   if (!pgf.record) return;
   const PgfProps& from = pgf.record->props;
   PgfProps& to = pgf.current;

@@ -61,9 +61,12 @@ struct PgfRecord {
 void initPgf();
 
 const PgfProps& currentProps();
+void setCurrentProps(const PgfProps& props);
 // Format records, newest first.
 const std::deque<PgfRecord>& pgfRecords();
 const PgfRecord* currentRecord();
+// The newest record of that name; nullptr when there is none.
+const PgfRecord* newestRecord(const std::string& name);
 
 // The property statements (indents, spacing, alignment, booleans, numbering, tab settings).
 void pgfStatement(Code code, const Operands& operands);

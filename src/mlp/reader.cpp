@@ -12,6 +12,7 @@
 
 #include "common/chars.h"
 #include "mif/fatal.h"
+#include "mlp/alongside.h"
 #include "mlp/frame_roman.h"
 
 namespace pendra::mlp {
@@ -88,6 +89,9 @@ bool readLine() {
     if (rd.blockPos == rd.blockFill) {
       if (rd.channelDone || !rd.channel) break;
       rd.blockFill = F_ChannelRead(rd.block, 1, kBlockSize, rd.channel);
+      // Beside the reading, the definitions that came with these bytes are taken now, before
+      // any statement of them runs.
+      if (translatingAlongside()) takeArrivedDefinitions();
       rd.blockPos = 0;
       if (rd.blockFill == 0) {
         if (rd.continuation) {

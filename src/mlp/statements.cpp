@@ -7,6 +7,7 @@
 
 #include "fdk/fdk.h"
 #include "mif/fatal.h"
+#include "mlp/alongside.h"
 #include "mlp/catalogs.h"
 #include "mlp/font.h"
 #include "mlp/intern.h"
@@ -42,6 +43,7 @@ class NameIndex {
   }
 
   static std::size_t hashOf(std::string_view name) { return hash(name); }
+  std::size_t size() const { return used_; }
 
   // Adds an entry whose name is not in the index yet. An entry that is replaced in place keeps
   // its name and so its slot.
@@ -190,6 +192,7 @@ void runStatement(Code code, const char* name, const Operands& o) {
     case Code::NoEffect:
       break;
     case Code::DefineMacro:
+      if (translatingAlongside()) noteBodyDefinition();
       defineMacro(o.name, o.text);
       break;
     case Code::DefineChar:
@@ -200,6 +203,7 @@ void runStatement(Code code, const char* name, const Operands& o) {
       setDefaultUnit(o.unit);
       break;
     case Code::Alias:
+      if (translatingAlongside()) noteBodyDefinition();
       aliasStatement(o.name, o.name2);
       break;
     case Code::EndOfInput:
@@ -226,9 +230,12 @@ void runStatement(Code code, const char* name, const Operands& o) {
       fontStatement(code, o.name.c_str(), o.integer);
       break;
     case Code::DefineFont:
+      if (translatingAlongside()) noteBodyDefinition();
       defineMacro(o.name, collectOperation(name));
       break;
     case Code::Add2FontCat:
+      // The catalog is written at the end beside the reading, at the first text otherwise.
+      if (translatingAlongside()) noteBodyDefinition();
       addToFontCatalog(internString(o.name.c_str()));
       break;
     case Code::LeftIndent:
@@ -256,10 +263,12 @@ void runStatement(Code code, const char* name, const Operands& o) {
       tabStopsStatement();
       break;
     case Code::DefinePar:
+      if (translatingAlongside()) noteBodyDefinition();
       defineStatement(o.name, Code::ParFormat);
       definePgf(o.name, true);
       break;
     case Code::DefineTag:
+      if (translatingAlongside()) noteBodyDefinition();
       defineStatement(o.name, Code::TagFormat);
       definePgf(o.name, false);
       break;
@@ -357,6 +366,14 @@ const StatementEntry* findStatement(const std::string& name) {
   return lookup(name);
 }
 
+StatementEntry* findStatementToMark(const std::string& name) {
+  return lookup(name);
+}
+
+std::size_t statementCount() {
+  return statements.byName.size();
+}
+
 void defineStatement(const std::string& name, Code code) {
   enter({name, code, "", {}});
 }
@@ -369,14 +386,22 @@ namespace {
 
 // `name` ends in a NUL; `hash` is its hash as the statement table takes it.
 void dispatchNamed(const char* name, std::size_t length, std::size_t hash) {
-  const StatementEntry* entry = statements.byName.find(std::string_view(name, length), hash);
-  if (!entry) {
-    skipOperation(name);
-    return;
+  StatementEntry* entry = statements.byName.find(std::string_view(name, length), hash);
+  if (!entry || entry->awaiting) [[unlikely]] {
+    // Beside the reading, a format's definition may have come without being run yet.
+    if (translatingAlongside() && defineOnMiss(std::string_view(name, length)))
+      entry = statements.byName.find(std::string_view(name, length), hash);
+    if (!entry) {
+      skipOperation(name);
+      return;
+    }
   }
+  entry->dispatched = true;
   // The handler may redefine this very entry, so its code is copied; reading the operands runs
   // no statement, and the operand letters are read in place.
   Code code = entry->code;
+  if (alongsideState.watchingStart)
+    noteFirstStatement(code == Code::ParFormat || code == Code::TagFormat);
   const std::string& letters = entry->operands;
   if (!letters.empty() && letters[0] == '*') {
     pushInput(entry->macroText);
@@ -397,13 +422,21 @@ void dispatchStatement(const std::string& name, std::size_t hash) {
   dispatchNamed(name.c_str(), name.size(), hash);
 }
 
-void processStatements(bool skipTrailingWhite) {
+void processStatements(bool skipTrailingWhite, bool skipLeadingWhite) {
   NestingGuard guard;
-  skipWhite();
+  if (skipLeadingWhite) skipWhite();
   while (currentChar() != kEndOfInput) {
     int c = currentChar();
     if (c == '>') return;
     if (c != '<') {
+      if (alongsideState.watchingStart) [[unlikely]] {
+        // Line feeds before the first statement leave the font state alone.
+        if (c == '\n') {
+          handleLineFeed();
+          continue;
+        }
+        noteFirstStatement(false);
+      }
       handleText();
       continue;
     }

@@ -36,6 +36,8 @@ struct StatementEntry {
   Code code = Code::NoEffect;
   std::string operands;  // "*" for a macro
   std::shared_ptr<const std::string> macroText;
+  bool dispatched = false;  // the statement ran at least once
+  bool awaiting = false;    // a definition that replaces this entry came and has not run yet
 };
 
 // Resets the statement loop and the macro evaluation for a translation.
@@ -43,6 +45,10 @@ void initStatements();
 // Empties the table and enters the built-in rows.
 void buildStatementTable();
 const StatementEntry* findStatement(const std::string& name);
+// The same, to mark it.
+StatementEntry* findStatementToMark(const std::string& name);
+// Names the table holds.
+std::size_t statementCount();
 void defineStatement(const std::string& name, Code code);
 void defineMacro(const std::string& name, const std::string& text);
 
@@ -51,8 +57,9 @@ void dispatchStatement(const std::string& name);
 void dispatchStatement(const std::string& name, std::size_t hash);
 
 // Reads running text and statements until the end of input or a `>` that closes the enclosing
-// statement, which stays current.
-void processStatements(bool skipTrailingWhite);
+// statement, which stays current. White space at the start is skipped, or read as running text
+// when `skipLeadingWhite` is false.
+void processStatements(bool skipTrailingWhite, bool skipLeadingWhite = true);
 
 // Runs the macro `name` for its effect on the font state, outside the running text.
 void invokeMacro(const char* name);

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "mif/fatal.h"
+#include "mlp/alongside.h"
 #include "mlp/catalogs.h"
 #include "mlp/intern.h"
 #include "mlp/pgf.h"
@@ -75,6 +76,22 @@ bool documentStarted() {
 
 void absorbNextLineFeed() {
   if (text.lineFeeds > -1) --text.lineFeeds;
+  if (translatingAlongside()) noteLineFeedsAbsorbed(text.lineFeeds);
+}
+
+void setLineFeeds(int count) {
+  text.lineFeeds = count;
+}
+
+void handleLineFeed() {
+  int before = text.lineFeeds;
+  if (text.inString) {
+    addTextChar(' ');
+    closeString();
+  }
+  if (before == 1) endParagraph();
+  if (text.lineFeeds < kLineFeedCap) ++text.lineFeeds;
+  nextChar();
 }
 
 void addTextChar(int c) {
@@ -105,14 +122,7 @@ void handleText() {
     int c = currentChar();
     if (c == '<' || c == '>' || c == kEndOfInput) break;
     if (c == '\n' || c == '\r') {
-      int before = text.lineFeeds;
-      if (text.inString) {
-        addTextChar(' ');
-        closeString();
-      }
-      if (before == 1) endParagraph();
-      if (text.lineFeeds < kLineFeedCap) ++text.lineFeeds;
-      nextChar();
+      handleLineFeed();
     } else if (c == '\\') {
       addTextChar(readCharacter());
     } else {
@@ -161,7 +171,8 @@ void ensurePara() {
 
 void ensureDocument() {
   if (text.started) return;
-  writeCatalogs();
+  // Beside the reading the catalogs wait for the end, when every definition has come.
+  if (!translatingAlongside()) writeCatalogs();
   text.body = mif::newMifTree();
   text.top = mif::setCurrentTree(text.body);
   // The body goes into the text flow; it is written out as it is built.
@@ -292,6 +303,7 @@ void finishDocument() {
   endParagraph();
   text.started = false;
   mif::setCurrentTree(text.top);
+  if (translatingAlongside()) writeCatalogs(&alongsideCatalogOrder());
   assembleDocument(text.body, text.footnotes);
   text.body = nullptr;
   text.footnotes = nullptr;

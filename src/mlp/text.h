@@ -35,6 +35,10 @@ struct SavedText {
 void initText();
 
 void handleText();
+// One line feed of running text: a space after text, a paragraph's end after another.
+void handleLineFeed();
+// The count of line feeds the text stands after, for a body read without what came before it.
+void setLineFeeds(int count);
 // Adds one character of running text.
 void addTextChar(int c);
 

@@ -2,6 +2,7 @@
 
 #include "mif/fatal.h"
 #include "mif/tree.h"
+#include "mlp/alongside.h"
 #include "mlp/catalogs.h"
 #include "mlp/font.h"
 #include "mlp/intern.h"
@@ -58,6 +59,41 @@ bool translateMlp(ChannelT channel, bool verbose, const char* versionText, Chann
   releaseReader();
   F_Printf(nullptr, "\nProcessing complete -- %d lines processed\n", lines);
   return true;
+}
+
+AlongsideResult translateAlongside(ChannelT body, const char* versionText, DefinitionFeed& feed) {
+  resetStage(body, false, nullptr);
+  // The translation is over on every way out, an exception included, so that the next one is
+  // an ordinary one.
+  struct Stop {
+    ~Stop() {
+      stopAlongside();
+      releaseReader();
+    }
+  } stop;
+  AlongsideResult result;
+  try {
+    ReporterScope scope;
+    mif::initMif(versionText);
+    mif::setCurrentTree(mif::newMifTree());
+    buildStatementTable();
+    startAlongside(feed);
+    // The body stands after the prologue's lines: its first white space is running text. The
+    // reader starts on a space that stands for no byte: its first byte is taken here.
+    setLineFeeds(kLineFeedsUnknown);
+    nextChar();
+    processStatements(false, false);
+    // A `>` that closes no statement ends the translation with an error, which the translation
+    // of the finished file reports.
+    if (currentChar() == '>') return result;
+    finishAlongside();
+    finishDocument();
+  } catch (const mif::TranslationAbort&) {
+    return result;
+  }
+  result.bodyLines = lineCount();
+  result.usable = !alongsideState.spoiled;
+  return result;
 }
 
 }  // namespace pendra::mlp

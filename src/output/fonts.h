@@ -54,6 +54,7 @@ struct FontState {
   Font current;
   Font lastWritten;
   bool used[kCharacterFormatCount] = {};
+  bool sent[kCharacterFormatCount] = {};  // handed out ahead of the prologue (takeNewDefinitions)
   int documentSize = 0;
 };
 

@@ -44,6 +44,7 @@ RegisteredFormat makeFormat(const ParagraphFormat& row) {
 
 void registerFormat(RegisteredFormat format) {
   RegisteredFormat& added = registry.formats.emplace_back(std::move(format));
+  added.index = registry.formats.size() - 1;
   registry.newest[added.name] = &added;
 }
 
@@ -54,11 +55,18 @@ RegisteredFormat* newestFormat(const char* name) {
 
 RegisteredFormat* findParagraphFormat(const char* name) {
   if (RegisteredFormat* format = newestFormat(name)) {
+    if (!format->used) registry.newlyUsed.push_back(format);
     format->used = true;
     return format;
   }
   reader::report("paragraph tag %s not registered\n", name);
   return nullptr;
+}
+
+std::vector<RegisteredFormat*> takeNewlyUsedFormats() {
+  std::vector<RegisteredFormat*> taken;
+  taken.swap(registry.newlyUsed);
+  return taken;
 }
 
 void resetFormatCursor() {

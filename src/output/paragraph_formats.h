@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace pendra::output {
 
@@ -49,12 +50,14 @@ struct RegisteredFormat {
   std::optional<std::string> tabSettings;
   std::optional<std::string> numberFont;
   bool used = false;
+  std::size_t index = 0;  // the place in the registry: the prologue defines higher places first
 };
 
 struct FormatRegistry {
   std::deque<RegisteredFormat> formats;  // in registration order; the newest is the head
   std::size_t cursor = 0;                // formats taken by nextFormat, counted from the head
   std::unordered_map<std::string, RegisteredFormat*> newest;  // the newest format of each name
+  std::vector<RegisteredFormat*> newlyUsed;  // marked used since takeNewlyUsedFormats last ran
 };
 
 FormatRegistry& formatRegistry();
@@ -66,6 +69,8 @@ RegisteredFormat makeFormat(const ParagraphFormat& row);
 void registerFormat(RegisteredFormat format);
 // The newest format of that name, marked used; reports and returns nullptr when there is none.
 RegisteredFormat* findParagraphFormat(const char* name);
+// The formats marked used since the last call, in the order they were marked.
+std::vector<RegisteredFormat*> takeNewlyUsedFormats();
 // The cursor walk of the prologue: from the head, all formats or only the used ones.
 void resetFormatCursor();
 RegisteredFormat* nextFormat(bool all);

@@ -1,5 +1,8 @@
 #include "output/prologue.h"
 
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -57,7 +60,28 @@ void headerDate(char* text) {
     std::strcpy(text, "Thu Jan  1 00:00:00 1970");
 }
 
-void writeFontDefinitions(ChannelT mlp, bool all) {
+// Appends to `out` as F_Printf would write.
+void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void appendf(std::string& out, const char* format, ...) {
+  char small[256];
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (n < 0) return;
+  if (static_cast<std::size_t>(n) < sizeof small) {
+    out.append(small, static_cast<std::size_t>(n));
+    return;
+  }
+  std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(n) + 1);
+  va_start(args, format);
+  std::vsnprintf(out.data() + at, static_cast<std::size_t>(n) + 1, format, args);
+  va_end(args);
+  out.resize(at + static_cast<std::size_t>(n));
+}
+
+void fontDefinition(std::string& out, std::size_t i) {
   static constexpr struct {
     int bit;
     const char* statement;
@@ -65,20 +89,18 @@ void writeFontDefinitions(ChannelT mlp, bool all) {
                  {kUnderline, "<Underline>"},    {kStrike, "<Strike>"},
                  {kOblique, "<Oblique>"},        {kSubscript, "<Subscript>"},
                  {kSuperscript, "<Superscript>"}};
-  for (std::size_t i = 0; i < kCharacterFormatCount; ++i) {
-    if (!all && !fontState().used[i]) continue;
-    const CharacterFormat& row = kCharacterFormats[i];
-    F_Printf(mlp, "<!DefineFont %s\n\t%s\n\t<pts %d>\n", row.name, familyStatement(row.family),
-             pointSize(row.size));
-    F_Printf(mlp, "    <Plain><Normal>");
-    for (const auto& s : kStyles)
-      if (row.style & s.bit) F_Printf(mlp, "%s", s.statement);
-    F_Printf(mlp, "\n>\n");
-  }
+  const CharacterFormat& row = kCharacterFormats[i];
+  appendf(out, "<!DefineFont %s\n\t%s\n\t<pts %d>\n", row.name, familyStatement(row.family),
+          pointSize(row.size));
+  out += "    <Plain><Normal>";
+  for (const auto& s : kStyles)
+    if (row.style & s.bit) out += s.statement;
+  out += "\n>\n";
 }
 
-void writeTabStops(ChannelT mlp, const std::string& tabs, int scale) {
-  F_Printf(mlp, "\t<TabStops ");
+// A bad character in the settings is reported when `report` is set.
+void tabStops(std::string& out, const std::string& tabs, int scale, bool report) {
+  out += "\t<TabStops ";
   int count = 0;
   for (std::size_t i = 0; i < tabs.size();) {
     char c = tabs[i];
@@ -87,23 +109,23 @@ void writeTabStops(ChannelT mlp, const std::string& tabs, int scale) {
       continue;
     }
     if (!((c >= '0' && c <= '9') || c == '.')) {
-      F_Printf(nullptr, "bad character in tab settings string: %s\n", tabs.c_str());
+      if (report) F_Printf(nullptr, "bad character in tab settings string: %s\n", tabs.c_str());
       break;
     }
     std::size_t start = i;
     while (i < tabs.size() && ((tabs[i] >= '0' && tabs[i] <= '9') || tabs[i] == '.')) ++i;
     std::string number = tabs.substr(start, i - start);
     if (count == 4) {
-      F_Printf(mlp, "\n\t");
+      out += "\n\t";
       count = 0;
     }
     ++count;
     if (scale == 1)
-      F_Printf(mlp, "<TabStop %s\">", number.c_str());
+      appendf(out, "<TabStop %s\">", number.c_str());
     else
-      F_Printf(mlp, "<TabStop %f\">", scale * std::atof(number.c_str()));
+      appendf(out, "<TabStop %f\">", scale * std::atof(number.c_str()));
   }
-  F_Printf(mlp, ">\n>\n");
+  out += ">\n>\n";
 }
 
 // The Body first indent: the built-in \parindent is in inches, a value set by the document is
@@ -114,49 +136,57 @@ float bodyFirstIndent(float fallback) {
   return value == kInitialParindent ? value : value / kPointsPerInch;
 }
 
-void writeParagraphDefinitions(ChannelT mlp, bool all) {
+// The definition of `f` as the document's state now gives it; the Body first indent is taken
+// from \parindent without being kept.
+void paragraphDefinition(std::string& out, const RegisteredFormat& f, bool report) {
   int scale = fontState().documentSize == kSlidesDocumentSize ? 2 : 1;
+  float firstIndent = f.name == "Body" ? bodyFirstIndent(f.firstIndent) : f.firstIndent;
+  appendf(out, "<!DefinePar %s\n\t<%s>\n", f.name.c_str(), f.font.c_str());
+  appendf(out, "\t<Alignment %s>\n\t<LeftIndent %.2f\">\n", f.alignment.c_str(),
+          static_cast<double>(scale * f.leftIndent));
+  appendf(out, "\t<FirstIndent %.2f\">\n\t<RightIndent %.2f\">\n",
+          static_cast<double>(scale * firstIndent), static_cast<double>(scale * f.rightIndent));
+  appendf(out, "\t<Leading %dpt>\n\t<SpaceBefore %dpt>\n\t<SpaceAfter %dpt>\n", scale * f.leading,
+          scale * f.spaceBefore, scale * f.spaceAfter);
+  out += "\t<LineSpacing Floating>\n";
+  if (f.numberFormat) {
+    appendf(out, "\t<Autonumber Yes>\n\t<NumberFormat \"%s\">\n", f.numberFormat->c_str());
+    if (f.numberFont) appendf(out, "\t<NumberFont %s>\n", f.numberFont->c_str());
+    if (f.flags & kNumberAtEnd) out += "\t<PgfNumAtEnd Yes>\n";
+  } else {
+    out += "\t<Autonumber No>\n";
+  }
+  appendf(out, "\t<Hyphenate %s>\n", f.flags & kHyphenate ? "Yes" : "No");
+  if (f.tabSettings)
+    tabStops(out, *f.tabSettings, scale, report);
+  else
+    out += ">\n";
+}
+
+void writeParagraphDefinitions(std::string& out, bool all, std::vector<std::string>* names) {
   resetFormatCursor();
   while (RegisteredFormat* f = nextFormat(all)) {
+    // The Body first indent set from \parindent stays with the format.
     if (f->name == "Body") f->firstIndent = bodyFirstIndent(f->firstIndent);
-    F_Printf(mlp, "<!DefinePar %s\n\t<%s>\n", f->name.c_str(), f->font.c_str());
-    F_Printf(mlp, "\t<Alignment %s>\n\t<LeftIndent %.2f\">\n", f->alignment.c_str(),
-             static_cast<double>(scale * f->leftIndent));
-    F_Printf(mlp, "\t<FirstIndent %.2f\">\n\t<RightIndent %.2f\">\n",
-             static_cast<double>(scale * f->firstIndent),
-             static_cast<double>(scale * f->rightIndent));
-    F_Printf(mlp, "\t<Leading %dpt>\n\t<SpaceBefore %dpt>\n\t<SpaceAfter %dpt>\n",
-             scale * f->leading, scale * f->spaceBefore, scale * f->spaceAfter);
-    F_Printf(mlp, "\t<LineSpacing Floating>\n");
-    if (f->numberFormat) {
-      F_Printf(mlp, "\t<Autonumber Yes>\n\t<NumberFormat \"%s\">\n", f->numberFormat->c_str());
-      if (f->numberFont) F_Printf(mlp, "\t<NumberFont %s>\n", f->numberFont->c_str());
-      if (f->flags & kNumberAtEnd) F_Printf(mlp, "\t<PgfNumAtEnd Yes>\n");
-    } else {
-      F_Printf(mlp, "\t<Autonumber No>\n");
-    }
-    F_Printf(mlp, "\t<Hyphenate %s>\n", f->flags & kHyphenate ? "Yes" : "No");
-    if (f->tabSettings)
-      writeTabStops(mlp, *f->tabSettings, scale);
-    else
-      F_Printf(mlp, ">\n");
+    paragraphDefinition(out, *f, true);
+    if (names) names->push_back(f->name);
   }
 }
 
-void writePageLayout(ChannelT mlp) {
+void writePageLayout(std::string& out) {
   bool both = layout.pageWidth && layout.pageHeight;
   if (layout.landscape) {
     if (both)
-      F_Printf(mlp, "<PageWidth %s>\n<PageHeight %s>\n", layout.pageHeight->c_str(),
-               layout.pageWidth->c_str());
+      appendf(out, "<PageWidth %s>\n<PageHeight %s>\n", layout.pageHeight->c_str(),
+              layout.pageWidth->c_str());
     else
-      F_Printf(mlp, "<PageWidth %s>\n<PageHeight %s>\n", "11.0\"", "8.5\"");
+      appendf(out, "<PageWidth %s>\n<PageHeight %s>\n", "11.0\"", "8.5\"");
   } else if (both) {
-    F_Printf(mlp, "<PageWidth %s>\n<PageHeight %s>\n", layout.pageWidth->c_str(),
-             layout.pageHeight->c_str());
+    appendf(out, "<PageWidth %s>\n<PageHeight %s>\n", layout.pageWidth->c_str(),
+            layout.pageHeight->c_str());
   }
-  if (layout.columns > 1) F_Printf(mlp, "<Columns %d>\n", layout.columns);
-  if (layout.sides > 1) F_Printf(mlp, "<DoubleSided Yes>\n");
+  if (layout.columns > 1) appendf(out, "<Columns %d>\n", layout.columns);
+  if (layout.sides > 1) out += "<DoubleSided Yes>\n";
 }
 
 }  // namespace
@@ -216,13 +246,60 @@ void documentClassProc() {
   TextDispatcher("%h(rm)");
 }
 
-void writePrologue(ChannelT mlp, int all) {
+PrologueText writePrologue(ChannelT mlp, int all) {
   char date[kDateTextSize];
   headerDate(date);
-  F_Printf(mlp, "<MLP -- created by LaTeX import filter on %s>\n", date);
-  writeFontDefinitions(mlp, all != 0);
-  writeParagraphDefinitions(mlp, all != 0);
-  writePageLayout(mlp);
+  PrologueText written;
+  std::string out;
+  appendf(out, "<MLP -- created by LaTeX import filter on %s>\n", date);
+  written.statements = 1;
+  for (std::size_t i = 0; i < kCharacterFormatCount; ++i) {
+    if (all == 0 && !fontState().used[i]) continue;
+    fontDefinition(out, i);
+    ++written.statements;
+  }
+  writeParagraphDefinitions(out, all != 0, &written.formatOrder);
+  written.statements += static_cast<int>(written.formatOrder.size());
+  std::string layout;
+  writePageLayout(layout);
+  written.statements += static_cast<int>(std::count(layout.begin(), layout.end(), '\n'));
+  out += layout;
+  F_ChannelWrite(out.data(), 1, out.size(), mlp);
+  written.lines = static_cast<int>(std::count(out.begin(), out.end(), '\n'));
+  return written;
+}
+
+void takeNewDefinitions(std::vector<Definition>& into) {
+  FontState& fonts = fontState();
+  for (std::size_t i = 0; i < kCharacterFormatCount; ++i) {
+    if (!fonts.used[i] || fonts.sent[i]) continue;
+    fonts.sent[i] = true;
+    Definition d{kCharacterFormats[i].name, {}};
+    fontDefinition(d.text, i);
+    into.push_back(std::move(d));
+  }
+  for (RegisteredFormat* f : takeNewlyUsedFormats()) {
+    Definition d{f->name, {}, static_cast<long>(f->index)};
+    paragraphDefinition(d.text, *f, false);
+    into.push_back(std::move(d));
+  }
+}
+
+std::vector<Definition> prologueDefinitions() {
+  std::vector<Definition> all;
+  for (std::size_t i = 0; i < kCharacterFormatCount; ++i) {
+    if (!fontState().used[i]) continue;
+    Definition d{kCharacterFormats[i].name, {}};
+    fontDefinition(d.text, i);
+    all.push_back(std::move(d));
+  }
+  resetFormatCursor();
+  while (RegisteredFormat* f = nextFormat(false)) {
+    Definition d{f->name, {}, static_cast<long>(f->index)};
+    paragraphDefinition(d.text, *f, false);
+    all.push_back(std::move(d));
+  }
+  return all;
 }
 
 }  // namespace pendra::output

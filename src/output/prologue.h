@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "fdk/fdk.h"
 
@@ -44,7 +45,27 @@ void documentClassProc();
 // Applies one class option; unknown names change nothing.
 void applyClassOption(const char* name);
 
+struct PrologueText {
+  int lines = 0;                         // line feeds written
+  int statements = 0;                    // statements at the top level, a line each
+  std::vector<std::string> formatOrder;  // the paragraph formats, in the order defined
+};
+
 // `all` defines every format, not only the used.
-void writePrologue(ChannelT mlp, int all);
+PrologueText writePrologue(ChannelT mlp, int all);
+
+// A definition of the prologue, as it would be written now.
+struct Definition {
+  std::string name;
+  std::string text;
+  long place = -1;  // a paragraph format's place in the registry; -1 for a font
+};
+
+// The definitions of the formats first used since the last call, as the prologue would write
+// them now (a translation that runs beside the reading takes them ahead of the body that uses
+// them). Nothing is reported and nothing changes but what was handed out.
+void takeNewDefinitions(std::vector<Definition>& into);
+// Every definition writePrologue writes now, in its order.
+std::vector<Definition> prologueDefinitions();
 
 }  // namespace pendra::output

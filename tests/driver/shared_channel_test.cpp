@@ -1,0 +1,165 @@
+// A pass-through channel that one thread reads while another writes it: the reader sees the bytes
+// in order, never before the hook that runs ahead of each handing over, and the end; an abandoned
+// sharing ends the reading at once and a writer past its memory limit goes on as a file once the
+// reader has let go. Afterwards the whole text reads again from its start.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fdk/fdk.h"
+#include "fdk/host.h"
+
+namespace pendra::fdk {
+namespace {
+
+// Records how much was written each time a chunk was about to be handed over.
+struct Hook {
+  std::mutex lock;
+  std::vector<long> writtenAt;
+  ChannelT channel = nullptr;
+  static void run(void* self) {
+    auto* hook = static_cast<Hook*>(self);
+    std::lock_guard<std::mutex> held(hook->lock);
+    hook->writtenAt.push_back(F_ChannelTell(hook->channel));
+  }
+  long last() {
+    std::lock_guard<std::mutex> held(lock);
+    return writtenAt.empty() ? -1 : writtenAt.back();
+  }
+};
+
+// Text of `size` bytes that shows where a byte was lost or repeated.
+std::string pattern(std::size_t size) {
+  std::string text;
+  for (std::size_t i = 0; text.size() < size; ++i) text += std::to_string(i) + ' ';
+  text.resize(size);
+  return text;
+}
+
+std::string readToEnd(ChannelT channel, Hook* hook, bool* hookAhead) {
+  std::string got;
+  char block[5000];
+  std::size_t n;
+  while ((n = F_ChannelRead(block, 1, sizeof block, channel)) > 0) {
+    got.append(block, n);
+    if (hook && hook->last() < static_cast<long>(got.size())) *hookAhead = false;
+  }
+  return got;
+}
+
+std::string readFromStart(ChannelT channel) {
+  EXPECT_EQ(F_ChannelSeek(channel, 0, SEEK_SET), 0);
+  return readToEnd(channel, nullptr, nullptr);
+}
+
+TEST(SharedChannel, TheReaderTakesEveryByteInOrderAfterItsHookAndTheEnd) {
+  Hook hook;
+  ChannelT channel = makeSharedPassChannel(&Hook::run, &hook);
+  hook.channel = channel;
+  const std::string text = pattern(5 * kSharedChunk + 123);
+  std::string got;
+  bool hookAhead = true;
+  std::thread reader([&] {
+    got = readToEnd(channel, &hook, &hookAhead);
+    readerDone(channel);
+  });
+  // Writes of many sizes, as the stages make them, and printf-formatted ones.
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t n = std::min<std::size_t>(1 + at % 997, text.size() - at);
+    if (n > 3) {
+      F_ChannelWrite(text.data() + at, 1, n, channel);
+    } else {
+      F_Printf(channel, "%.*s", static_cast<int>(n), text.data() + at);
+    }
+    at += n;
+  }
+  EXPECT_EQ(F_ChannelTell(channel), static_cast<long>(text.size()));
+  endSharedWriting(channel);
+  reader.join();
+  EXPECT_EQ(got, text);
+  EXPECT_TRUE(hookAhead);
+  EXPECT_GE(hook.writtenAt.size(), 5u);
+  EXPECT_FALSE(sharingAbandoned(channel));
+  endSharing(channel);
+  EXPECT_EQ(readFromStart(channel), text);
+  F_ChannelCloseTmp(channel);
+}
+
+TEST(SharedChannel, AbandonedSharingEndsTheReadingWhileTheWritingGoesOn) {
+  ChannelT channel = makeSharedPassChannel(nullptr, nullptr);
+  const std::string text = pattern(3 * kSharedChunk);
+  F_ChannelWrite(text.data(), 1, kSharedChunk + 10, channel);
+  std::string got;
+  std::thread reader([&] {
+    char block[100];
+    std::size_t n;
+    // The first chunk is there; then the reader waits until the sharing is abandoned.
+    while ((n = F_ChannelRead(block, 1, sizeof block, channel)) > 0) got.append(block, n);
+    readerDone(channel);
+  });
+  abandonSharing(channel);
+  reader.join();
+  EXPECT_LE(got.size(), static_cast<std::size_t>(kSharedChunk + 100));
+  EXPECT_TRUE(sharingAbandoned(channel));
+  F_ChannelWrite(text.data() + kSharedChunk + 10, 1, text.size() - kSharedChunk - 10, channel);
+  endSharing(channel);
+  EXPECT_EQ(readFromStart(channel), text);
+  F_ChannelCloseTmp(channel);
+}
+
+TEST(SharedChannel, AWriterPastItsMemoryLimitGoesOnAsAFileOnceTheReaderIsDone) {
+  constexpr long kLimit = 4 * kSharedChunk;
+  ChannelT channel = makeSharedPassChannel(nullptr, nullptr, kLimit);
+  const std::string text = pattern(3 * kLimit);
+  std::string got;
+  std::thread reader([&] {
+    got = readToEnd(channel, nullptr, nullptr);
+    readerDone(channel);
+  });
+  for (std::size_t at = 0; at < text.size(); at += 1000)
+    F_ChannelWrite(text.data() + at, 1, std::min<std::size_t>(1000, text.size() - at), channel);
+  endSharedWriting(channel);
+  reader.join();
+  // The reader had a part from the start, then the end.
+  EXPECT_LE(got.size(), static_cast<std::size_t>(kLimit));
+  EXPECT_EQ(got, text.substr(0, got.size()));
+  EXPECT_TRUE(sharingAbandoned(channel));
+  EXPECT_EQ(channelError(channel), 0);
+  endSharing(channel);
+  EXPECT_EQ(readFromStart(channel), text);
+  F_ChannelCloseTmp(channel);
+}
+
+TEST(ConsoleHeld, MessagesOfTheHoldingThreadAreCountedNotPrinted) {
+  std::FILE* console = std::tmpfile();
+  ASSERT_NE(console, nullptr);
+  setConsole(console);
+  int held = 0;
+  std::thread other([&] {
+    ConsoleHeld hold;
+    F_Printf(nullptr, "held %d\n", 1);
+    {
+      ConsoleHeld inner;
+      F_Printf(nullptr, "held %d\n", 2);
+      EXPECT_EQ(inner.count(), 1);
+    }
+    F_Printf(nullptr, "held %d\n", 3);
+    held = hold.count();
+  });
+  other.join();
+  F_Printf(nullptr, "printed\n");
+  setConsole(nullptr);
+  std::rewind(console);
+  char line[64] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, console), nullptr);
+  EXPECT_STREQ(line, "printed\n");
+  EXPECT_EQ(std::fgets(line, sizeof line, console), nullptr);
+  std::fclose(console);
+  EXPECT_EQ(held, 2);
+}
+
+}  // namespace
+}  // namespace pendra::fdk
