@@ -224,15 +224,16 @@ void publish(PassBuffer& pass, bool end) {
   if (shared.readerWaiting) shared.changed.notify_all();
 }
 
-// Copies up to `size` bytes from `offset` on, where they are still held.
-std::size_t passCopy(const PassBuffer& pass, long offset, char* out, std::size_t size) {
+// Copies up to `size` bytes from `offset` on, where they are still held, up to `end` (what was
+// written, or what of it a shared channel has handed over).
+std::size_t passCopy(const PassBuffer& pass, long offset, char* out, std::size_t size, long end) {
   std::size_t done = 0;
-  while (done < size && offset < pass.written && offset >= pass.released) {
+  while (done < size && offset < end && offset >= pass.released) {
     long from = offset - pass.released;
     const char* block = pass.blocks[static_cast<std::size_t>(from / kPassBlock)].get();
     long inBlock = from % kPassBlock;
     std::size_t n = std::min({size - done, static_cast<std::size_t>(kPassBlock - inBlock),
-                              static_cast<std::size_t>(pass.written - offset)});
+                              static_cast<std::size_t>(end - offset)});
     std::memcpy(out + done, block + inBlock, n);
     done += n;
     offset += static_cast<long>(n);
@@ -249,9 +250,7 @@ std::size_t sharedRead(PassBuffer& pass, char* out, std::size_t size) {
       held, [&] { return shared.abandoned || shared.ended || shared.readAt < shared.published; });
   shared.readerWaiting = false;
   if (shared.abandoned) return 0;
-  std::size_t n =
-      passCopy(pass, shared.readAt, out,
-               std::min(size, static_cast<std::size_t>(shared.published - shared.readAt)));
+  std::size_t n = passCopy(pass, shared.readAt, out, size, shared.published);
   shared.readAt += static_cast<long>(n);
   return n;
 }
@@ -259,7 +258,7 @@ std::size_t sharedRead(PassBuffer& pass, char* out, std::size_t size) {
 std::size_t passRead(PassBuffer& pass, char* out, std::size_t size) {
   if (pass.shared) return sharedRead(pass, out, size);
   if (pass.readAt < 0) pass.readAt = pass.released;
-  std::size_t n = passCopy(pass, pass.readAt, out, size);
+  std::size_t n = passCopy(pass, pass.readAt, out, size, pass.written);
   pass.readAt += static_cast<long>(n);
   // Blocks read to their end are released.
   while (!pass.blocks.empty() && pass.readAt - pass.released >= kPassBlock) {
@@ -438,7 +437,8 @@ void endSharing(ChannelT channel) {
 
 std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size) {
   if (channel && channel->pass && offset >= 0)
-    return passCopy(*channel->pass, offset, static_cast<char*>(buffer), size);
+    return passCopy(*channel->pass, offset, static_cast<char*>(buffer), size,
+                    channel->pass->written);
   if (!channel || !channel->file || offset < 0) return 0;
   if (std::fflush(channel->file) != 0) {
     channelFailed(*channel);

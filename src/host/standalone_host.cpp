@@ -5,8 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "host/mif_check.h"
@@ -37,28 +43,117 @@ std::string inches(MetricT m) {
   return s + "\"";
 }
 
-ssize_t writeKept(void* cookie, const char* data, size_t size) {
-  KeptFile& file = *static_cast<KeptFile*>(cookie);
-  if (file.error) {
-    errno = file.error;
-    return -1;
-  }
+// Checks a block and writes it to the file; the reason when the write failed, else 0.
+int checkAndWrite(KeptFile& file, const char* data, size_t size) {
   file.checker.feed(data, size);
   for (size_t done = 0; done < size;) {
     ssize_t n = ::write(file.fd, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      file.error = n < 0 ? errno : EIO;
-      errno = file.error;
-      return -1;
-    }
+    if (n <= 0) return n < 0 ? errno : EIO;
     done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+}  // namespace
+
+// The blocks of a kept file are checked and written on a thread of their own, in order, while
+// the filter formats the next ones: the file's writer hands each block over as a copy, waiting
+// only while kMaxWaiting blocks wait. A failed write is the file's error from then on.
+class KeptWriter {
+ public:
+  explicit KeptWriter(KeptFile& file) : file_(file), thread_([this] { run(); }) {}
+  ~KeptWriter() { finish(); }
+  KeptWriter(const KeptWriter&) = delete;
+  KeptWriter& operator=(const KeptWriter&) = delete;
+
+  // False (with the reason in file.error) once a write has failed.
+  bool put(const char* data, size_t size) {
+    std::unique_lock<std::mutex> held(lock_);
+    changed_.wait(held, [&] { return waiting_.size() < kMaxWaiting || error_; });
+    if (error_) return false;
+    std::vector<char> block;
+    if (!spare_.empty()) {
+      block = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    block.assign(data, data + size);
+    waiting_.push_back(std::move(block));
+    changed_.notify_all();
+    return true;
+  }
+
+  // Waits until every block is written; the reason of a failed write, else 0.
+  int finish() {
+    {
+      std::lock_guard<std::mutex> held(lock_);
+      ending_ = true;
+      changed_.notify_all();
+    }
+    if (thread_.joinable()) thread_.join();
+    return error_;
+  }
+
+  int error() {
+    std::lock_guard<std::mutex> held(lock_);
+    return error_;
+  }
+
+ private:
+  static constexpr std::size_t kMaxWaiting = 8;
+
+  void run() {
+    std::unique_lock<std::mutex> held(lock_);
+    for (;;) {
+      changed_.wait(held, [&] { return !waiting_.empty() || ending_; });
+      if (waiting_.empty()) return;
+      std::vector<char> block = std::move(waiting_.front());
+      waiting_.pop_front();
+      bool failed = error_ != 0;
+      held.unlock();
+      int err = failed ? 0 : checkAndWrite(file_, block.data(), block.size());
+      held.lock();
+      if (err && !error_) error_ = err;
+      spare_.push_back(std::move(block));
+      changed_.notify_all();
+    }
+  }
+
+  KeptFile& file_;
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::deque<std::vector<char>> waiting_;
+  std::vector<std::vector<char>> spare_;
+  int error_ = 0;
+  bool ending_ = false;
+  std::thread thread_;  // last: it starts once the rest is made
+};
+
+namespace {
+
+ssize_t writeKept(void* cookie, const char* data, size_t size) {
+  KeptFile& file = *static_cast<KeptFile*>(cookie);
+  if (!file.error && file.writer && !file.writer->put(data, size))
+    file.error = file.writer->error();
+  if (!file.error && !file.writer) file.error = checkAndWrite(file, data, size);
+  if (file.error) {
+    errno = file.error;
+    return -1;
   }
   return static_cast<ssize_t>(size);
 }
 
 int closeKept(void* cookie) {
-  static_cast<KeptFile*>(cookie)->closed = true;
+  KeptFile& file = *static_cast<KeptFile*>(cookie);
+  if (file.writer) {
+    int err = file.writer->finish();
+    if (err && !file.error) file.error = err;
+  }
+  file.closed = true;
+  if (file.error) {
+    errno = file.error;
+    return -1;
+  }
   return 0;
 }
 
@@ -77,7 +172,10 @@ int unnamedFile(const std::string& dir) {
 
 }  // namespace
 
+KeptFile::KeptFile() = default;
+
 KeptFile::~KeptFile() {
+  writer.reset();
   if (fd >= 0) close(fd);
 }
 
@@ -103,6 +201,11 @@ bool StandaloneHost::createFile(const char* path, std::FILE** stream) {
   file->path = path;
   file->fd = unnamedFile(keepDir_);
   if (file->fd < 0) return true;
+  try {
+    file->writer = std::make_unique<KeptWriter>(*file);
+  } catch (const std::system_error&) {
+    // No thread to be had: the blocks are checked and written as they come.
+  }
   cookie_io_functions_t io = {nullptr, writeKept, nullptr, closeKept};
   *stream = fopencookie(file.get(), "w", io);
   if (*stream) kept_.push_back(std::move(file));

@@ -25,15 +25,22 @@ struct Document {
 // Holds `text` as a document's content (an unnamed temporary file).
 std::shared_ptr<std::FILE> contentOf(const std::string& text);
 
+class KeptWriter;
+
 // A file the host keeps for the filter instead of the file system: its bytes go into an unnamed
-// file and through the MIF check as they are written.
+// file and through the MIF check as they are written, on a thread of their own while the filter
+// goes on (see KeptWriter).
 struct KeptFile {
   std::string path;  // the name the filter gave it
   int fd = -1;       // the unnamed file
   MifChecker checker;
   int error = 0;  // the reason the first write failed
   bool closed = false;
+  std::unique_ptr<KeptWriter> writer;
+  KeptFile();
   ~KeptFile();
+  KeptFile(const KeptFile&) = delete;
+  KeptFile& operator=(const KeptFile&) = delete;
 };
 
 class StandaloneHost : public fdk::Host {

@@ -192,6 +192,37 @@ TEST(Saving, AFailedWriteOfTheTemporaryMlpIsNoticed) {
   EXPECT_FALSE(std::filesystem::exists(dir.path / "paper.mif"));
 }
 
+// The standalone host writes the MIF file it keeps on a thread of its own: a write that fails
+// there still ends the run with the reason, and no document.
+TEST(Saving, AFailedWriteOfTheKeptMifFileIsNoticed) {
+  TempDir dir("save-kept-mif");
+  dir.write("paper.tex", article(4000));
+  std::filesystem::path err = dir.path / "err";
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::freopen(err.c_str(), "w", stderr);
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {100 * 1024, 100 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    host::StandaloneHost host;
+    host.keepImportFiles(dir.path.string());
+    installHost(&host);
+    driver::DriverOptions options;
+    options.progressTrace = false;
+    driver::setOptions(options);
+    F_ApiNotify(0, 0, (dir.path / "paper.tex").c_str(), 0);
+    std::fflush(stderr);
+    _exit(host.returnedDocument() ? 0 : 3);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+  EXPECT_NE(slurp(err).find("Cannot write the MIF file: File too large\n"), std::string::npos)
+      << slurp(err);
+  EXPECT_FALSE(std::filesystem::exists(dir.path / "paper.mif"));
+}
+
 TEST(Saving, NothingIsMadeBesideTheSource) {
   TempDir dir("save-beside");
   dir.write("paper.tex", article(2000));
