@@ -73,7 +73,6 @@ void AlongsideTranslation::endBody(mlp::PrologueShape prologue) {
 bool AlongsideTranslation::finish() {
   if (thread_.joinable()) thread_.join();
   bool abandoned = fdk::sharingAbandoned(body_);
-  fdk::endSharing(body_);
   if (abandoned || failed_ || !result_.usable) return false;
   // Every definition went over as the finished prologue writes it, each name once.
   std::vector<output::Definition> final = output::prologueDefinitions();

@@ -31,7 +31,7 @@ class AlongsideTranslation : public mlp::DefinitionFeed {
   // definitions goes over.
   void endBody(mlp::PrologueShape prologue);
   // Waits for the translation; true when its tree is the one the finished MLP file gives. The
-  // body channel is an ordinary one afterwards, read from its start.
+  // body channel has been read: the finished file needs it written again.
   bool finish();
   int bodyLines() const { return result_.bodyLines; }
   // Ends the translation at once and waits for it (a run cut short).

@@ -122,6 +122,57 @@ ChannelT openIntermediateMif(Run& run) {
   return nullptr;
 }
 
+// The first stage: the source read into run.body, ending with the diversions and the formulas
+// left open. False (with the reason) when the source cannot be read or the body not written.
+bool readSource(Run& run, ConStringT sparm, const reader::ReadOptions& readOptions) {
+  resetLatexStage(readOptions, run.sourceDir, run.body);
+  reader::runOutermostTemplate(kParaOrLrMode, "%g(Body)");
+  ChannelT source = F_ChannelOpen(run.sourcePath, "r");
+  if (!source) {
+    F_Printf(nullptr, "Cannot read %s\n", sparm);
+    return false;
+  }
+  reader::startInput(source, sparm);
+  while (reader::peekChar() != reader::kEndOfInput) reader::parseUntil(kParseToEnd);
+  reader::finishReading();
+  reader::registerReporter(false, nullptr);
+  output::finishDiversions();
+  math::finishMath();
+  return !temporaryFailed(run.body, "MLP");
+}
+
+// The MLP file is the prologue followed by the body; the second stage reads the two in turn
+// rather than a copy of the body behind the prologue. The prologue goes into run.mlp.
+bool writeMlpPrologue(Run& run, output::PrologueText& prologue) {
+  run.mlp = F_ChannelMakeTmp(kTmpChannelSize);
+  if (!run.mlp) {
+    F_Printf(nullptr, "Could not create temp MLP file\n");
+    return false;
+  }
+  prologue = output::writePrologue(run.mlp, 0);
+  F_ChannelSeek(run.mlp, 0, SEEK_SET);
+  return true;
+}
+
+// The body read beside went to the translation and is not kept: the source is read again for
+// the finished file. Its messages were given by the first reading.
+bool readAgain(Run& run, ConStringT sparm, const reader::ReadOptions& readOptions) {
+  bool read = false;
+  {
+    fdk::ConsoleHeld held;
+    F_ChannelCloseTmp(run.body);
+    F_ChannelCloseTmp(run.mlp);
+    run.mlp = nullptr;
+    run.body = F_ChannelMakeTmp(kTmpChannelSize);
+    output::PrologueText prologue;
+    read = run.body && readSource(run, sparm, readOptions) &&
+           F_ChannelSeek(run.body, 0, SEEK_SET) == 0 && writeMlpPrologue(run, prologue) &&
+           !temporaryFailed(run.mlp, "MLP");
+  }
+  if (!read) F_Printf(nullptr, "Cannot read %s again: the conversion stops\n", sparm);
+  return read;
+}
+
 void runConversion(ConStringT sparm) {
   Run run;
   inputRefused = false;
@@ -137,7 +188,15 @@ void runConversion(ConStringT sparm) {
   fdk::Host* host = fdk::installedHost();
   bool beside =
       host && host->temporaryChannelsInMemory() && options.keepMlpPath.empty() && !options.verbose;
-  run.body = beside ? run.alongside.makeBodyChannel() : F_ChannelMakeTmp(kTmpChannelSize);
+  if (beside) {
+    run.body = run.alongside.makeBodyChannel();
+    if (run.body && !run.alongside.start(run.body, kVersionText)) {
+      F_ChannelCloseTmp(run.body);
+      run.body = nullptr;
+    }
+    beside = run.body != nullptr;
+  }
+  if (!run.body) run.body = F_ChannelMakeTmp(kTmpChannelSize);
   if (!run.body) {
     F_Printf(nullptr, "Cannot create temporary file\n");
     F_ApiBailOut();
@@ -147,46 +206,20 @@ void runConversion(ConStringT sparm) {
   reader::ReadOptions readOptions;
   readOptions.progressTrace = options.progressTrace;
   readOptions.restricted = options.restricted;
-  resetLatexStage(readOptions, run.sourceDir, run.body);
-
-  if (beside) beside = run.alongside.start(run.body, kVersionText);
-
-  reader::runOutermostTemplate(kParaOrLrMode, "%g(Body)");
-
-  ChannelT source = F_ChannelOpen(run.sourcePath, "r");
-  if (!source) {
-    F_Printf(nullptr, "Cannot read %s\n", sparm);
-    return;
-  }
-  reader::startInput(source, sparm);
-  while (reader::peekChar() != reader::kEndOfInput) reader::parseUntil(kParseToEnd);
-  reader::finishReading();
-  reader::registerReporter(false, nullptr);
-
-  output::finishDiversions();
-  math::finishMath();
-  if (temporaryFailed(run.body, "MLP")) return;
-
+  if (!readSource(run, sparm, readOptions)) return;
   if (!beside) F_ChannelSeek(run.body, 0, SEEK_SET);
-  run.mlp = F_ChannelMakeTmp(kTmpChannelSize);
-  if (!run.mlp) {
-    F_Printf(nullptr, "Could not create temp MLP file\n");
-    return;
-  }
-  // The MLP file is the prologue followed by the body; the second stage reads the two in turn
-  // rather than a copy of the body behind the prologue.
-  output::PrologueText prologue = output::writePrologue(run.mlp, 0);
+  output::PrologueText prologue;
+  bool prologueWritten = writeMlpPrologue(run, prologue);
   if (beside) run.alongside.endBody({std::move(prologue.formatOrder), prologue.statements});
+  if (!prologueWritten) return;
   reader::summariseMessages();
   reader::summariseUnknowns();
   F_Printf(nullptr, "\nLatex->MLP Done\n");
 
-  F_ChannelSeek(run.mlp, 0, SEEK_SET);
   if (temporaryFailed(run.mlp, "MLP") || temporaryFailed(run.body, "MLP")) return;
   bool translated = false;
   if (beside) {
     beside = run.alongside.finish();
-    F_ChannelSeek(run.body, 0, SEEK_SET);
     if (beside) {
       translated = true;
       besideUsed = true;
@@ -195,6 +228,7 @@ void runConversion(ConStringT sparm) {
     } else {
       // The tree built beside the first stage goes; the finished file is translated instead.
       mif::releaseMif();
+      if (!readAgain(run, sparm, readOptions)) return;
     }
   }
   if (!beside) {

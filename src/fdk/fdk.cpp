@@ -26,7 +26,8 @@
 // The bytes of a channel that is written once from start to end and then read once from start to
 // end (the MLP between the stages): held in blocks, each released as soon as it has been read.
 // The state a writing and a reading thread share (see makeSharedPassChannel). The writer fills
-// bytes past `published` without the lock; the block list changes only under it.
+// bytes past `published` without the lock, in a block of its own; the block list and what was
+// released change only under the lock.
 struct SharedPass {
   std::mutex lock;
   std::condition_variable changed;
@@ -38,6 +39,10 @@ struct SharedPass {
   bool readerGone = false;
   pendra::fdk::PublishHook beforePublish = nullptr;
   void* hookData = nullptr;
+  // The writer's own: the block it fills and the end of the blocks it made.
+  char* current = nullptr;
+  long madeEnd = 0;
+  bool discarding = false;  // abandoned past the memory limit: bytes are counted, not kept
 };
 
 struct PassBuffer {
@@ -156,15 +161,8 @@ void passAppend(PassBuffer& pass, const char* data, std::size_t size) {
   while (size > 0) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 &&
-        pass.written - pass.released == static_cast<long>(pass.blocks.size()) * kPassBlock) {
-      auto block = std::make_unique<char[]>(kPassBlock);
-      if (pass.shared) {
-        std::lock_guard<std::mutex> held(pass.shared->lock);
-        pass.blocks.push_back(std::move(block));
-      } else {
-        pass.blocks.push_back(std::move(block));
-      }
-    }
+        pass.written - pass.released == static_cast<long>(pass.blocks.size()) * kPassBlock)
+      pass.blocks.push_back(std::make_unique<char[]>(kPassBlock));
     std::size_t n = std::min(size, static_cast<std::size_t>(kPassBlock - inBlock));
     std::memcpy(pass.blocks.back().get() + inBlock, data, n);
     pass.written += static_cast<long>(n);
@@ -175,18 +173,41 @@ void passAppend(PassBuffer& pass, const char* data, std::size_t size) {
 
 // Writes to a pass-through channel; one that outgrows its memory becomes a temporary file with
 // what it held, written before anything was read.
-void passWrite(ChannelObj& channel, const char* data, std::size_t size) {
-  PassBuffer& pass = *channel.pass;
-  if (pass.readAt >= 0 || pass.written + static_cast<long>(size) <= pass.limit) {
-    passAppend(pass, data, size);
-    if (pass.shared && pass.written - pass.shared->published >= kSharedChunk) publish(pass, false);
+// The writer's side of a shared channel: the reader releases the blocks it has read, so only
+// the bytes between the two are held.
+void sharedAppend(PassBuffer& pass, const char* data, std::size_t size) {
+  SharedPass& shared = *pass.shared;
+  if (shared.discarding) {
+    pass.written += static_cast<long>(size);
     return;
   }
+  while (size > 0) {
+    long inBlock = pass.written % kPassBlock;
+    if (inBlock == 0 && pass.written == shared.madeEnd) {
+      auto block = std::make_unique<char[]>(kPassBlock);
+      shared.current = block.get();
+      shared.madeEnd += kPassBlock;
+      std::lock_guard<std::mutex> held(shared.lock);
+      pass.blocks.push_back(std::move(block));
+    }
+    std::size_t n = std::min(size, static_cast<std::size_t>(kPassBlock - inBlock));
+    std::memcpy(shared.current + inBlock, data, n);
+    pass.written += static_cast<long>(n);
+    data += n;
+    size -= n;
+  }
+  if (pass.written - shared.published >= kSharedChunk) publish(pass, false);
+}
+
+void passWrite(ChannelObj& channel, const char* data, std::size_t size) {
+  PassBuffer& pass = *channel.pass;
   if (pass.shared) {
-    // The reader must be done with the blocks before they go to the file.
-    abandon(*pass.shared);
-    std::unique_lock<std::mutex> held(pass.shared->lock);
-    pass.shared->changed.wait(held, [&] { return pass.shared->readerGone; });
+    sharedAppend(pass, data, size);
+    return;
+  }
+  if (pass.readAt >= 0 || pass.written + static_cast<long>(size) <= pass.limit) {
+    passAppend(pass, data, size);
+    return;
   }
   std::FILE* file = std::tmpfile();
   if (!file) {
@@ -214,14 +235,22 @@ void abandon(SharedPass& shared) {
   shared.changed.notify_all();
 }
 
-// Hands the bytes written so far to the reader; `end` tells it no more will come.
+// Hands the bytes written so far to the reader; `end` tells it no more will come. A reader that
+// has fallen behind by more than the memory limit is let go: once it is done, what is held goes
+// and the bytes after it are only counted.
 void publish(PassBuffer& pass, bool end) {
   SharedPass& shared = *pass.shared;
   if (shared.beforePublish) shared.beforePublish(shared.hookData);
-  std::lock_guard<std::mutex> held(shared.lock);
+  std::unique_lock<std::mutex> held(shared.lock);
   shared.published = pass.written;
   if (end) shared.ended = true;
   if (shared.readerWaiting) shared.changed.notify_all();
+  if (shared.discarding || pass.written - pass.released <= pass.limit) return;
+  shared.abandoned = true;
+  shared.changed.notify_all();
+  shared.changed.wait(held, [&] { return shared.readerGone; });
+  pass.blocks.clear();
+  shared.discarding = true;
 }
 
 // Copies up to `size` bytes from `offset` on, where they are still held, up to `end` (what was
@@ -252,6 +281,11 @@ std::size_t sharedRead(PassBuffer& pass, char* out, std::size_t size) {
   if (shared.abandoned) return 0;
   std::size_t n = passCopy(pass, shared.readAt, out, size, shared.published);
   shared.readAt += static_cast<long>(n);
+  // Blocks read to their end are released; the writer has gone past them.
+  while (!pass.blocks.empty() && shared.readAt - pass.released >= kPassBlock) {
+    pass.blocks.pop_front();
+    pass.released += kPassBlock;
+  }
   return n;
 }
 
@@ -416,9 +450,7 @@ void abandonSharing(ChannelT channel) {
 }
 
 bool sharingAbandoned(ChannelT channel) {
-  // A channel that went on as a file abandoned its sharing on the way.
-  if (!channel || !channel->pass) return true;
-  if (!channel->pass->shared) return false;
+  if (!channel || !channel->pass || !channel->pass->shared) return false;
   std::lock_guard<std::mutex> held(channel->pass->shared->lock);
   return channel->pass->shared->abandoned;
 }
@@ -429,10 +461,6 @@ void readerDone(ChannelT channel) {
   std::lock_guard<std::mutex> held(shared.lock);
   shared.readerGone = true;
   shared.changed.notify_all();
-}
-
-void endSharing(ChannelT channel) {
-  if (channel && channel->pass) channel->pass->shared.reset();
 }
 
 std::size_t readChannelAt(ChannelT channel, long offset, void* buffer, std::size_t size) {

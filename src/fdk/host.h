@@ -108,10 +108,10 @@ ChannelT makePassChannel(long memoryLimit = 0);
 // A pass-through channel whose bytes another thread reads while they are written: the writer's
 // bytes become readable a chunk at a time (kSharedChunk), `beforePublish` running on the writing
 // thread just before each chunk is handed over; F_ChannelRead on the reading thread waits for the
-// next chunk and gives 0 once the writing has ended (endSharedWriting) or been abandoned. Nothing
-// is released while shared, so that the whole text can be read again from its start once the
-// sharing has ended (endSharing, after the reader is done). A writer that would pass the memory
-// limit abandons the sharing, waits for the reader to let go (readerDone) and goes on as a file.
+// next chunk and gives 0 once the writing has ended (endSharedWriting) or been abandoned. Each
+// block is released once read, so the text is read once only. A reader that falls behind by
+// more than the memory limit (0: the usual 256 MB) is let go: the writer abandons the sharing,
+// waits for the reader to be done (readerDone), and from then on only counts what it writes.
 constexpr long kSharedChunk = 64 * 1024;
 using PublishHook = void (*)(void* data);
 ChannelT makeSharedPassChannel(PublishHook beforePublish, void* data, long memoryLimit = 0);
@@ -122,9 +122,6 @@ void abandonSharing(ChannelT channel);
 bool sharingAbandoned(ChannelT channel);
 // The reading thread will not read again.
 void readerDone(ChannelT channel);
-// After the reader is done: the channel is an ordinary pass-through channel, written and not yet
-// read (F_ChannelSeek to 0 starts a reading from the start).
-void endSharing(ChannelT channel);
 
 // While one lives, console messages of the calling thread are not printed, only counted.
 class ConsoleHeld {
