@@ -45,13 +45,14 @@ void quietConsole(bool quiet) {
   fdk::setConsole(quiet ? devnull : nullptr);
 }
 
-std::string convertLatex(const std::uint8_t* data, std::size_t size, bool* stopped) {
+std::string convertLatex(const std::uint8_t* data, std::size_t size, bool* stopped, bool beside) {
   std::filesystem::path source = workDir() / "input.tex";
   {
     std::ofstream out(source, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   host::StandaloneHost host;
+  if (beside) host.keepImportFiles(workDir().string());
   fdk::installHost(&host);
   driver::DriverOptions options;
   options.progressTrace = false;

@@ -9,8 +9,11 @@
 namespace pendra::fuzz {
 
 // Converts `data` as a LaTeX source; returns the saved document ("" when none was made). When
-// `stopped` is given it tells whether the conversion stopped in an unrecoverable state.
-std::string convertLatex(const std::uint8_t* data, std::size_t size, bool* stopped = nullptr);
+// `stopped` is given it tells whether the conversion stopped in an unrecoverable state. With
+// `beside`, the host keeps the MLP in memory, as the pendra command does, so that the second
+// stage translates the body while the first writes it; else the stages run one after the other.
+std::string convertLatex(const std::uint8_t* data, std::size_t size, bool* stopped = nullptr,
+                         bool beside = false);
 // Translates `data` as MLP and writes the MIF file; returns it ("" when the translation aborted).
 std::string translateMlp(const std::uint8_t* data, std::size_t size);
 // Runs the host's MIF syntax check over `data`.

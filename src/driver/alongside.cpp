@@ -16,6 +16,9 @@ ChannelT AlongsideTranslation::makeBodyChannel() {
 bool AlongsideTranslation::start(ChannelT body, const char* versionText) {
   body_ = body;
   try {
+    // The thread starts with the cleanup signals held, and keeps them so: only the main thread
+    // takes them, which holds them itself while it makes and registers a file.
+    fdk::CleanupSignalsHeld held;
     thread_ = std::thread([this, versionText] { run(versionText); });
   } catch (const std::system_error&) {
     // Nobody reads the channel: a writer past the memory limit must not wait for a reader.

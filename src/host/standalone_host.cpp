@@ -202,6 +202,9 @@ bool StandaloneHost::createFile(const char* path, std::FILE** stream) {
   file->fd = unnamedFile(keepDir_);
   if (file->fd < 0) return true;
   try {
+    // The writing thread never takes the cleanup signals (it starts with them held): the main
+    // thread holds them while it makes and registers a file, and handles them.
+    fdk::CleanupSignalsHeld held;
     file->writer = std::make_unique<KeptWriter>(*file);
   } catch (const std::system_error&) {
     // No thread to be had: the blocks are checked and written as they come.

@@ -53,6 +53,12 @@ TEST_F(FuzzReplay, LatexInputsGiveDocumentsTheHostAccepts) {
     if (!doc.empty()) {
       EXPECT_TRUE(checkMif(asBytes(doc), doc.size())) << input.filename();
     }
+    // With the stages at once, the same document (the prologue's date line apart).
+    bool stoppedBeside = false;
+    std::string beside = convertLatex(asBytes(bytes), bytes.size(), &stoppedBeside, true);
+    EXPECT_EQ(stoppedBeside, stopped) << input.filename();
+    auto dropHeader = [](const std::string& s) { return s.substr(s.find('\n') + 1); };
+    EXPECT_EQ(dropHeader(beside), dropHeader(doc)) << input.filename();
   }
 }
 
