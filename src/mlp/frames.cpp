@@ -1,6 +1,7 @@
 #include "mlp/frames.h"
 
 #include <string>
+#include <vector>
 
 #include "common/chars.h"
 #include "mif/fatal.h"
@@ -16,6 +17,27 @@ namespace pendra::mlp {
 using mif::Op;
 
 namespace {
+
+struct FrameState {
+  int open = 0;  // frames being built
+  // Frames begun outside the AFrames tree (in a table cell, say) while a frame was being built
+  // in it: each is built in a tree of its own, which joins the AFrames tree's top level when the
+  // outermost frame is done, since the cursor there stands inside the open frame.
+  std::vector<mif::MifTree*> deferred;
+};
+
+FrameState frameState;
+
+// Makes the tree the next frame is built in current; returns the tree that was current.
+mif::MifTree* enterFrameTree() {
+  mif::MifTree* aframes = aframesTree();
+  bool deferred = frameState.open > 0 && aframes && mif::currentTree() != aframes;
+  ++frameState.open;
+  if (!deferred) return enterAframesTree();
+  mif::MifTree* own = mif::newMifTree();
+  frameState.deferred.push_back(own);
+  return mif::setCurrentTree(own);
+}
 
 // Opens a Frame with a new ID at the current position; pen width 0 means no border.
 std::int32_t openFrame(float penWidth, float width, float height) {
@@ -43,6 +65,11 @@ std::int32_t openFrame(float penWidth, float width, float height) {
 // Closes the frame built in the AFrames tree and anchors it in the text around it.
 void anchorFrame(std::int32_t id, mif::MifTree* previous, const SavedText& saved) {
   mif::endGroup(Op::Frame);
+  if (--frameState.open == 0 && !frameState.deferred.empty()) {
+    // The outermost frame is done, the cursor after it at the AFrames tree's top level.
+    for (mif::MifTree* tree : frameState.deferred) mif::spliceTree(tree);
+    frameState.deferred.clear();
+  }
   mif::setCurrentTree(previous);
   restoreTextState(saved);
   mif::addLeaf(Op::AFrame, id);
@@ -109,9 +136,13 @@ std::string readMathExpression() {
 
 }  // namespace
 
+void initFrames() {
+  frameState = FrameState{};
+}
+
 void frameStatement(float penWidth, float width, float height) {
   SavedText saved = saveTextState();
-  mif::MifTree* previous = enterAframesTree();
+  mif::MifTree* previous = enterFrameTree();
   std::int32_t id = openFrame(penWidth, width, height);
   processStatements(true);
   anchorFrame(id, previous, saved);
@@ -120,7 +151,7 @@ void frameStatement(float penWidth, float width, float height) {
 void rawFrameStatement(const char* name) {
   std::int32_t id = mif::newObjectId();
   SavedText saved = saveTextState();
-  mif::MifTree* previous = enterAframesTree();
+  mif::MifTree* previous = enterFrameTree();
   mif::beginGroup(Op::Frame);
   mif::addLeaf(Op::ID, id);
   mif::addLeaf(Op::Pen, 15);
@@ -132,7 +163,7 @@ void rawFrameStatement(const char* name) {
 
 void frameMathStatement(float width, float height) {
   SavedText saved = saveTextState();
-  mif::MifTree* previous = enterAframesTree();
+  mif::MifTree* previous = enterFrameTree();
   std::int32_t id = openFrame(0, width, height);
   mif::beginGroup(Op::Math);
   mif::addLeaf(Op::BRect, 0.0f, 0.0f, kMathBoxSize, kMathBoxSize);

@@ -16,6 +16,8 @@ constexpr float kMathBaselineRaise = 0.02f;
 // Text frames and their text rectangles are squares of this size (inches).
 constexpr float kTextFrameSize = 6.5f;
 
+void initFrames();
+
 // `!frame w h` (pen width 1) and `!inlineframe n w h` (pen width n): the nested graphics.
 void frameStatement(float penWidth, float width, float height);
 // `aframe`: the rest of the statement, collected, is the frame's raw MIF content.

@@ -5,6 +5,7 @@
 #include "mlp/alongside.h"
 #include "mlp/catalogs.h"
 #include "mlp/font.h"
+#include "mlp/frames.h"
 #include "mlp/intern.h"
 #include "mlp/objects.h"
 #include "mlp/pgf.h"
@@ -33,6 +34,7 @@ void resetStage(ChannelT channel, bool verbose, ChannelT continuation) {
   initPgf();
   initText();
   initObjects();
+  initFrames();
   initCatalogs();
 }
 

@@ -77,7 +77,10 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
       reader::report("missing/malformed number pair");
   }
   int boxes = table::tableState().boxNesting;
-  bool nested = pictures.pictureDepth > 0 && boxes - savedMark < 2;
+  // A picture inside a table of the enclosing picture stands in its cell, in a frame of its own:
+  // a cell holds no graphics.
+  bool nested = pictures.pictureDepth > 0 && boxes - savedMark < 2 &&
+                table::tableState().tableNesting == savedTableMark;
   if (nested) {
     // The enclosing \put position, in the enclosing picture's coordinates, becomes the origin.
     env.xOffset = saved.xOffset + env.x - offset.x;

@@ -235,6 +235,33 @@ TEST(Tables, HeadingFootingAndStraddlesPassTheThirdPartyReader) {
   }
 }
 
+TEST(Pictures, APictureInATableOfAPictureHasAFrameOfItsOwn) {
+  // The inner picture is drawn in its cell's frame, not the outer one's: a cell holds no
+  // graphics. That frame, begun while the outer one was being built, is defined beside it.
+  TempDir dir("picture-table-picture");
+  Converted out = convertBody(dir, "",
+                              "\\begin{picture}(10,10)\\put(1,1){\\begin{tabular}{l}"
+                              "\\begin{picture}(5,5)\\put(0,0){\\line(1,0){1}}\\end{picture}"
+                              "\\end{tabular}}\\end{picture}");
+  ASSERT_EQ(out.result.status, 0) << out.result.err;
+  std::size_t aframes = out.mif.find("<AFrames");
+  std::size_t tables = out.mif.find("<Tbls");
+  ASSERT_LT(aframes, tables);
+  // Both frames at the top level of AFrames, the inner one holding the line.
+  std::string frames = out.mif.substr(aframes, tables - aframes);
+  EXPECT_EQ(statements(frames, "Frame"), 2u);
+  EXPECT_EQ(frames.find("\n\t<Frame\n"), std::string::npos) << frames;
+  EXPECT_LT(frames.rfind("\n  <Frame\n"), frames.find("<PolyLine")) << frames;
+  // The cell anchors the inner frame; the text flow the outer one.
+  std::size_t cellAnchor = out.mif.find("<AFrame ", tables);
+  ASSERT_NE(cellAnchor, std::string::npos);
+  EXPECT_LT(cellAnchor, out.mif.find("<TextFlow"));
+  if (std::optional<CommandResult> check = mifCheck(dir)) {
+    EXPECT_EQ(check->out.find("allow daughter \"Frame\""), std::string::npos) << check->out;
+    EXPECT_EQ(check->out.find("allow daughter \"PolyLine\""), std::string::npos) << check->out;
+  }
+}
+
 TEST(Links, UrlAndHrefBecomeTextWithAHypertextMarker) {
   TempDir dir("links");
   Converted out = convertBody(
