@@ -36,6 +36,7 @@ struct PictureState {
   PictEnv env;
   int nestingMark = -1;  // box depth at which the innermost picture body runs; -1 outside
   int tableMark = 0;     // tables open when the innermost picture body started
+  int boxTableMark = 0;  // tables of boxes open then
   int objectDepth = 0;   // objects of \put, \multiput and boxes being run
   int pictureDepth = 0;  // pictures being run
   std::int64_t repetitionsLeft = kMaxRepetitionsPerDocument;

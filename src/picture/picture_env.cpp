@@ -56,6 +56,7 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
   PictEnv saved = pictures.env;
   int savedMark = pictures.nestingMark;
   int savedTableMark = pictures.tableMark;
+  int savedBoxTableMark = pictures.boxTableMark;
   int savedMode = reader::currentMode();
   PictEnv& env = pictures.env;
   env.angle = 0;
@@ -77,10 +78,11 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
       reader::report("missing/malformed number pair");
   }
   int boxes = table::tableState().boxNesting;
-  // A picture inside a table of the enclosing picture stands in its cell, in a frame of its own:
-  // a cell holds no graphics.
+  // A picture inside a table of the enclosing picture (a tabular, or a box written as a table:
+  // a minipage) stands in its cell, in a frame of its own: a cell holds no graphics.
+  const table::TableState& tables = table::tableState();
   bool nested = pictures.pictureDepth > 0 && boxes - savedMark < 2 &&
-                table::tableState().tableNesting == savedTableMark;
+                tables.tableNesting == savedTableMark && tables.boxTables == savedBoxTableMark;
   if (nested) {
     // The enclosing \put position, in the enclosing picture's coordinates, becomes the origin.
     env.xOffset = saved.xOffset + env.x - offset.x;
@@ -94,12 +96,14 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
   }
   pictures.nestingMark = boxes;
   pictures.tableMark = table::tableState().tableNesting;
+  pictures.boxTableMark = table::tableState().boxTables;
   ++pictures.pictureDepth;
   reader::genericBody(record, ending);
   wrapPictureText();
   --pictures.pictureDepth;
   pictures.nestingMark = savedMark;
   pictures.tableMark = savedTableMark;
+  pictures.boxTableMark = savedBoxTableMark;
   reader::setCurrentMode(savedMode);
   if (nested) {
     saved.graphicCount += env.graphicCount;

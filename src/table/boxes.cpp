@@ -192,8 +192,10 @@ void box(char kind, int ending, bool environment) {
     if (width > 0.0f) output::writeStatementLine("<!TblColumnWidth %.2f>\n", width);
     output::writeStatementLine("<!Row\n");
     output::writeStatementLine("<!Cell ");
+    ++state.boxTables;
   }
   boxContent(kind, tag, ending, saved);
+  if (outermost) --state.boxTables;
   if (outermost && environment) output::writeStatementLine("> > >\n");
   if (outermost && !environment) output::writeStatementLine("%s", "");
   --state.boxNesting;

@@ -46,6 +46,7 @@ struct TableState {
   Table current;  // the innermost open tabular; the enclosing ones are kept by their readers
   int tableNesting = 0;
   int boxNesting = 0;
+  int boxTables = 0;  // tables written for boxes and still open (only an outermost box writes one)
   bool boxNestingReported = false;
 };
 

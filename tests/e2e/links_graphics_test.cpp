@@ -260,6 +260,19 @@ TEST(Pictures, APictureInATableOfAPictureHasAFrameOfItsOwn) {
     EXPECT_EQ(check->out.find("allow daughter \"Frame\""), std::string::npos) << check->out;
     EXPECT_EQ(check->out.find("allow daughter \"PolyLine\""), std::string::npos) << check->out;
   }
+  // A minipage is a table too, in a \put or loose in the picture.
+  for (const char* where : {"\\put(1,1){%s}", "%s"}) {
+    char body[512];
+    std::snprintf(body, sizeof body, where,
+                  "\\begin{minipage}{1cm}x\\begin{picture}(5,5)\\put(0,0){\\line(1,0){1}}"
+                  "\\end{picture}\\end{minipage}");
+    Converted boxed =
+        convertBody(dir, "", "\\begin{picture}(10,10)" + std::string(body) + "\\end{picture}");
+    ASSERT_EQ(boxed.result.status, 0) << boxed.result.err;
+    std::size_t from = boxed.mif.find("<AFrames");
+    std::string inFrames = boxed.mif.substr(from, boxed.mif.find("<Tbls") - from);
+    EXPECT_EQ(statements(inFrames, "Frame"), 2u) << inFrames;
+  }
 }
 
 TEST(Links, UrlAndHrefBecomeTextWithAHypertextMarker) {
