@@ -4,6 +4,7 @@
 // table headings, footings and straddles, and the MIF read by a third-party reader.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
