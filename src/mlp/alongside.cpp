@@ -68,7 +68,7 @@ void takeArrivals() {
     // the definition.
     if (StatementEntry* entry = findStatementToMark(key)) {
       if (entry->dispatched) spoil();
-      entry->awaiting = true;
+      markAwaiting(*entry);
       pending.replacing.insert(key);
     }
     // Two definitions of one name: which one the prologue's order makes last is not known here.

@@ -87,7 +87,10 @@ struct StatementState {
   NameIndex byName;
   int nesting = 0;
   int macroInvocations = 0;
+  std::uint64_t changes = 1;  // counts the changes of the table (see StatementEntry::fontOps)
 };
+
+bool fontMacroLists = true;
 
 StatementState statements;
 
@@ -102,7 +105,18 @@ StatementEntry* lookup(const std::string& name) {
 }
 
 // Enters an entry, replacing one of the same name.
+StatementEntry makeEntry(std::string name, Code code, std::string operands,
+                         std::shared_ptr<const std::string> macroText = nullptr) {
+  StatementEntry entry;
+  entry.name = std::move(name);
+  entry.code = code;
+  entry.operands = std::move(operands);
+  entry.macroText = std::move(macroText);
+  return entry;
+}
+
 void enter(StatementEntry entry) {
+  ++statements.changes;
   if (StatementEntry* existing = lookup(entry.name)) {
     *existing = std::move(entry);
   } else {
@@ -359,7 +373,8 @@ void initStatements() {
 void buildStatementTable() {
   statements.byName.clear();
   for (auto& chain : statements.chains) chain.clear();
-  for (const StatementRow& row : kBuiltinStatements) enter({row.name, row.code, row.operands, {}});
+  for (const StatementRow& row : kBuiltinStatements)
+    enter(makeEntry(row.name, row.code, row.operands));
 }
 
 const StatementEntry* findStatement(const std::string& name) {
@@ -374,15 +389,110 @@ std::size_t statementCount() {
   return statements.byName.size();
 }
 
+void useFontMacroLists(bool on) {
+  fontMacroLists = on;
+}
+
+void markAwaiting(StatementEntry& entry) {
+  entry.awaiting = true;
+  ++statements.changes;
+}
+
 void defineStatement(const std::string& name, Code code) {
-  enter({name, code, "", {}});
+  enter(makeEntry(name, code, ""));
 }
 
 void defineMacro(const std::string& name, const std::string& text) {
-  enter({name, Code::Macro, "*", std::make_shared<const std::string>(text)});
+  enter(makeEntry(name, Code::Macro, "*", std::make_shared<const std::string>(text)));
 }
 
 namespace {
+
+bool isFontStatement(const StatementEntry& entry) {
+  switch (entry.code) {
+    case Code::Family:
+    case Code::Italic:
+    case Code::NoItalic:
+    case Code::Bold:
+    case Code::NoBold:
+    case Code::Underline:
+    case Code::NoUnderline:
+    case Code::Strike:
+    case Code::NoStrike:
+    case Code::Oblique:
+    case Code::NoOblique:
+    case Code::Plain:
+    case Code::Superscript:
+    case Code::Subscript:
+    case Code::Normal:
+    case Code::Pts:
+      return !entry.awaiting &&
+             (entry.operands.empty() || entry.operands == "n" || entry.operands == "#");
+    default:
+      return false;
+  }
+}
+
+// Reads a macro's text as the statement loop would after the macro's name, and lists its
+// statements when they are all font statements, each `<`-opened right after the one before and
+// closed by its `>` with nothing between: then running the list does what reading the text does.
+// Any other text is left to be read.
+void readFontMacro(StatementEntry& macro) {
+  macro.fontOps.clear();
+  macro.fontOpsTable = statements.changes;
+  macro.fontOpsUsable = false;
+  const std::string& text = *macro.macroText;
+  if (text.empty() || text[0] != '<') return;
+  int saved = currentChar();
+  std::size_t depth = inputDepth();
+  // A `>` behind the text marks its end.
+  pushInput(std::make_shared<const std::string>(text + ">"));
+  nextChar();
+  bool usable = true;
+  std::vector<StatementEntry*> ran;
+  while (usable && currentChar() == '<' && inputDepth() > depth) {
+    nextChar();
+    TagName tag;
+    readTagName(tag);
+    skipWhite();
+    StatementEntry* entry =
+        statements.byName.find(std::string_view(tag.text, tag.length), tag.hash);
+    if (!entry || !isFontStatement(*entry)) {
+      usable = false;
+      break;
+    }
+    Operands operands;
+    readOperands(entry->operands, operands);
+    skipWhite();
+    if (currentChar() != '>') {
+      usable = false;
+      break;
+    }
+    nextChar();
+    macro.fontOps.push_back({entry->code, operands.name, operands.integer});
+    ran.push_back(entry);
+  }
+  // Nothing may follow the last statement: the end mark stands alone at the text's end.
+  usable = usable && currentChar() == '>' && inputDepth() == depth + 1 &&
+           charCursor.pos == charCursor.size;
+  while (inputDepth() > depth) popInput();
+  setCurrentChar(saved);
+  if (!usable) {
+    macro.fontOps.clear();
+    return;
+  }
+  for (StatementEntry* entry : ran) entry->dispatched = true;
+  macro.fontOpsUsable = true;
+}
+
+// Runs a font macro from its list; false when it is to be read as text.
+bool runFontMacro(StatementEntry& macro) {
+  if (!fontMacroLists) return false;
+  if (macro.fontOpsTable != statements.changes) readFontMacro(macro);
+  if (!macro.fontOpsUsable) return false;
+  for (const FontOp& op : macro.fontOps) fontStatement(op.code, op.name.c_str(), op.integer);
+  return true;
+}
 
 // `name` ends in a NUL; `hash` is its hash as the statement table takes it.
 void dispatchNamed(const char* name, std::size_t length, std::size_t hash) {
@@ -404,7 +514,7 @@ void dispatchNamed(const char* name, std::size_t length, std::size_t hash) {
     noteFirstStatement(code == Code::ParFormat || code == Code::TagFormat);
   const std::string& letters = entry->operands;
   if (!letters.empty() && letters[0] == '*') {
-    pushInput(entry->macroText);
+    if (!runFontMacro(*entry)) pushInput(entry->macroText);
     return;
   }
   Operands operands;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "mlp/reader.h"
 #include "mlp/statement_table.h"
@@ -31,6 +32,13 @@ struct Operands {
   Unit unit = Unit::Inch;        // u
 };
 
+// One statement of a font macro, read once (see StatementEntry::fontOps).
+struct FontOp {
+  Code code;
+  std::string name;
+  std::uint32_t integer;
+};
+
 struct StatementEntry {
   std::string name;
   Code code = Code::NoEffect;
@@ -38,6 +46,12 @@ struct StatementEntry {
   std::shared_ptr<const std::string> macroText;
   bool dispatched = false;  // the statement ran at least once
   bool awaiting = false;    // a definition that replaces this entry came and has not run yet
+  // A macro made only of font statements (the font definitions) runs them from this list, read
+  // from its text with the statement loop's own readers; the list holds while the table has not
+  // changed since (fontOpsTable), and is not used when the text is anything else.
+  std::vector<FontOp> fontOps;
+  std::uint64_t fontOpsTable = 0;
+  bool fontOpsUsable = false;
 };
 
 // Resets the statement loop and the macro evaluation for a translation.
@@ -49,6 +63,11 @@ const StatementEntry* findStatement(const std::string& name);
 StatementEntry* findStatementToMark(const std::string& name);
 // Names the table holds.
 std::size_t statementCount();
+// Marks an entry as waiting for a definition that replaces it (a change of the table).
+void markAwaiting(StatementEntry& entry);
+// Whether font macros run from their lists (StatementEntry::fontOps) or are read as text; on
+// unless a test compares the two.
+void useFontMacroLists(bool on);
 void defineStatement(const std::string& name, Code code);
 void defineMacro(const std::string& name, const std::string& text);
 

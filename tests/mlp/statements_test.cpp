@@ -248,3 +248,41 @@ TEST(Statements, TwoTranslationsAgree) {
 
 }  // namespace
 }  // namespace pendra::mlp
+
+namespace pendra::mlp {
+namespace {
+
+// A font macro run from its list gives what reading its text gives: each MLP text translated
+// with the lists and without them gives the same MIF and the same console.
+void expectSameWithAndWithoutLists(const std::string& mlp) {
+  auto listed = translate(mlp);
+  useFontMacroLists(false);
+  auto read = translate(mlp);
+  useFontMacroLists(true);
+  EXPECT_EQ(listed.ok, read.ok) << mlp;
+  EXPECT_EQ(listed.mif, read.mif) << mlp;
+  EXPECT_EQ(listed.console, read.console) << mlp;
+}
+
+TEST(Macros, FontMacrosRunFromTheirListAsTheirTextReads) {
+  const std::string font = "<!DefineFont m <Family Courier> <pts 9>\n <Plain><Normal><Bold>>\n";
+  expectSameWithAndWithoutLists(font + "a <m>b <m>c\n");
+  expectSameWithAndWithoutLists(font + "<Body>\n<m>\na\n<m> b <!Footnote <m>n> c\n");
+  // Not only font statements, or text between or after them: read as text.
+  for (const char* text : {"<Bold> <Italic>", "<Bold><HardSpace>", "<Bold>x", " <Bold>", "",
+                           "<pts 0><Bold>", "<Bold <Italic>", "<Bold>>", "<Family>"}) {
+    expectSameWithAndWithoutLists(std::string("<!DefineMacro m \"") + text + "\">\na<m>b <m>c\n");
+  }
+  // A statement it uses changes meaning between two uses: the second use takes the new one.
+  expectSameWithAndWithoutLists(
+      "<!DefineMacro m \"<Bold><Superscript>\">\na<m>b<!Alias bold italic><Plain>c<m>d\n");
+  expectSameWithAndWithoutLists(
+      "<!DefineMacro m \"<Bold>\">\na<m>b<!DefineMacro bold \"<Underline>\"><Plain><m>d\n");
+  expectSameWithAndWithoutLists(
+      "<!DefineFont m <Bold>>\na<m>b<!DefineFont m <Italic>><Plain><m>d\n");
+  // Used where no text may stand (a font catalog entry evaluates it on its own).
+  expectSameWithAndWithoutLists(font + "<!Add2FontCat m>\n<m>x\n");
+}
+
+}  // namespace
+}  // namespace pendra::mlp
