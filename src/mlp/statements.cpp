@@ -450,7 +450,12 @@ void readFontMacro(StatementEntry& macro) {
   nextChar();
   bool usable = true;
   std::vector<StatementEntry*> ran;
-  while (usable && currentChar() == '<' && inputDepth() > depth) {
+  // The current character is the end mark: the readers stop at a `>` and never take it, so only
+  // moving on from it would leave the text.
+  auto atMark = [depth] {
+    return inputDepth() == depth + 1 && charCursor.pos == charCursor.size && currentChar() == '>';
+  };
+  while (usable && currentChar() == '<' && !atMark()) {
     nextChar();
     TagName tag;
     readTagName(tag);
@@ -464,7 +469,8 @@ void readFontMacro(StatementEntry& macro) {
     Operands operands;
     readOperands(entry->operands, operands);
     skipWhite();
-    if (currentChar() != '>') {
+    // A statement left open at the text's end would be closed by what follows the macro.
+    if (currentChar() != '>' || atMark()) {
       usable = false;
       break;
     }
@@ -473,8 +479,7 @@ void readFontMacro(StatementEntry& macro) {
     ran.push_back(entry);
   }
   // Nothing may follow the last statement: the end mark stands alone at the text's end.
-  usable = usable && currentChar() == '>' && inputDepth() == depth + 1 &&
-           charCursor.pos == charCursor.size;
+  usable = usable && atMark();
   while (inputDepth() > depth) popInput();
   setCurrentChar(saved);
   if (!usable) {

@@ -269,8 +269,9 @@ TEST(Macros, FontMacrosRunFromTheirListAsTheirTextReads) {
   expectSameWithAndWithoutLists(font + "a <m>b <m>c\n");
   expectSameWithAndWithoutLists(font + "<Body>\n<m>\na\n<m> b <!Footnote <m>n> c\n");
   // Not only font statements, or text between or after them: read as text.
-  for (const char* text : {"<Bold> <Italic>", "<Bold><HardSpace>", "<Bold>x", " <Bold>", "",
-                           "<pts 0><Bold>", "<Bold <Italic>", "<Bold>>", "<Family>"}) {
+  for (const char* text :
+       {"<Bold> <Italic>", "<Bold><HardSpace>", "<Bold>x", " <Bold>", "", "<pts 0><Bold>",
+        "<Bold <Italic>", "<Bold>>", "<Family>", "<Bold", "<pts 9", "<Bold><", "<Family Courier"}) {
     expectSameWithAndWithoutLists(std::string("<!DefineMacro m \"") + text + "\">\na<m>b <m>c\n");
   }
   // A statement it uses changes meaning between two uses: the second use takes the new one.
