@@ -445,9 +445,10 @@ void readFontMacro(StatementEntry& macro) {
   if (text.empty() || text[0] != '<') return;
   int saved = currentChar();
   std::size_t depth = inputDepth();
-  // A `>` behind the text marks its end.
-  pushInput(std::make_shared<const std::string>(text + ">"));
-  nextChar();
+  // The text's `<` is made current without a step of the reader (which may stand at the end of
+  // its input), and a `>` behind the text marks its end.
+  pushInput(std::make_shared<const std::string>(text.substr(1) + ">"));
+  setCurrentChar('<');
   bool usable = true;
   std::vector<StatementEntry*> ran;
   // The current character is the end mark: the readers stop at a `>` and never take it, so only

@@ -281,6 +281,9 @@ TEST(Macros, FontMacrosRunFromTheirListAsTheirTextReads) {
       "<!DefineMacro m \"<Bold>\">\na<m>b<!DefineMacro bold \"<Underline>\"><Plain><m>d\n");
   expectSameWithAndWithoutLists(
       "<!DefineFont m <Bold>>\na<m>b<!DefineFont m <Italic>><Plain><m>d\n");
+  // Met at the very end of the input, a statement of the macro's own redefined meanwhile.
+  expectSameWithAndWithoutLists(
+      "<!DefineMacro m \"<Bold\">\n <!Footnote <m>x><!DefineMacro bold \"<Italic>\"><m>");
   // Used where no text may stand (a font catalog entry evaluates it on its own).
   expectSameWithAndWithoutLists(font + "<!Add2FontCat m>\n<m>x\n");
 }
