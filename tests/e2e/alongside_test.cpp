@@ -11,6 +11,7 @@
 #include "driver/driver.h"
 #include "fdk/host.h"
 #include "host/standalone_host.h"
+#include "support/convert_here.h"
 #include "support/run_command.h"
 
 namespace pendra {
@@ -18,49 +19,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  std::string document;
-  std::string console;
-  bool stopped = false;
-  bool beside = false;
+struct Outcome : testing::InProcessResult {
+  bool beside = false;  // the document was translated beside the reading
 };
-
-std::string readAll(std::FILE* file) {
-  std::string text;
-  char block[4096];
-  std::size_t n;
-  std::rewind(file);
-  while ((n = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, n);
-  return text;
-}
 
 // Converts `source` in this process as the pendra command does; `finished` has the MLP file kept,
 // which has the finished file translated.
 Outcome convert(const fs::path& source, bool finished, const fs::path& scratch) {
-  fs::path before = fs::current_path();
-  fs::current_path(source.parent_path());
-  std::FILE* console = std::tmpfile();
-  fdk::setConsole(console);
-  host::StandaloneHost host;
-  host.keepImportFiles(scratch.string());
-  fdk::installHost(&host);
   driver::DriverOptions options;
   options.progressTrace = false;
   if (finished) options.keepMlpPath = (scratch / "kept.mlp").string();
-  driver::setOptions(options);
-  F_ApiInitialize(1);
-  std::string name = source.filename().string();
-  F_ApiNotify(0, 0, name.c_str(), 0);
-  fdk::installHost(nullptr);
-  fdk::setConsole(nullptr);
   Outcome outcome;
-  outcome.stopped = host.stopped();
+  static_cast<testing::InProcessResult&>(outcome) =
+      testing::convertInProcess(source, options, scratch.string());
   outcome.beside = driver::translatedAlongside();
-  if (const host::Document* doc = host.returnedDocument(); doc && doc->imported)
-    outcome.document = host::savedDocumentText(*doc);
-  outcome.console = readAll(console);
-  std::fclose(console);
-  fs::current_path(before);
   return outcome;
 }
 

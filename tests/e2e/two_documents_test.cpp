@@ -15,6 +15,7 @@
 #include "driver/driver.h"
 #include "fdk/host.h"
 #include "host/standalone_host.h"
+#include "support/convert_here.h"
 #include "support/run_command.h"
 
 namespace pendra {
@@ -29,47 +30,13 @@ fs::path corpusDir() {
   return fs::path(PENDRA_SOURCE_DIR) / ".." / "shared" / "corpus";
 }
 
-struct Outcome {
-  std::string document;  // the saved document, empty when none was made
-  std::string console;   // messages and closing notes
-  bool stopped = false;
-};
-
-std::string readAll(std::FILE* file) {
-  std::string text;
-  char block[4096];
-  std::size_t n;
-  std::rewind(file);
-  while ((n = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, n);
-  return text;
-}
+using Outcome = testing::InProcessResult;
 
 // Converts `source` in this process as the pendra command would, from the source's directory.
 Outcome convertHere(const fs::path& source) {
-  fs::path before = fs::current_path();
-  fs::current_path(source.parent_path());
-  std::FILE* console = std::tmpfile();
-  fdk::setConsole(console);
-  host::StandaloneHost host;
-  fdk::installHost(&host);
   driver::DriverOptions options;
   options.progressTrace = false;
-  driver::setOptions(options);
-  F_ApiInitialize(1);
-  std::string name = source.filename().string();
-  F_ApiNotify(0, 0, name.c_str(), 0);
-  fdk::installHost(nullptr);
-  fdk::setConsole(nullptr);
-  Outcome outcome;
-  outcome.stopped = host.stopped();
-  if (const host::Document* doc = host.returnedDocument(); doc && doc->imported)
-    outcome.document = host::savedDocumentText(*doc);
-  outcome.console = readAll(console);
-  std::fclose(console);
-  std::error_code ignored;
-  fs::remove(source.parent_path() / (source.stem().string() + ".mif"), ignored);
-  fs::current_path(before);
-  return outcome;
+  return testing::convertInProcess(source, options);
 }
 
 // The pendra command's single run of `source`, in a process of its own.
