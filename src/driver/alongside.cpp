@@ -1,5 +1,7 @@
 #include "driver/alongside.h"
 
+#include <pthread.h>
+
 #include <system_error>
 #include <unordered_map>
 
@@ -29,6 +31,7 @@ bool AlongsideTranslation::start(ChannelT body, const char* versionText) {
 }
 
 void AlongsideTranslation::run(const char* versionText) {
+  pthread_setname_np(pthread_self(), kThreadName);
   // Messages would come out of order, and with lines of the body alone: a translation that has
   // any is done again from the finished file, which gives them as they should be.
   fdk::ConsoleHeld held;

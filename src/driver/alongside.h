@@ -18,6 +18,9 @@ namespace pendra::driver {
 
 class AlongsideTranslation : public mlp::DefinitionFeed {
  public:
+  // The name of the translation's thread, as the system shows it.
+  static constexpr const char* kThreadName = "pendra-mlp";
+
   AlongsideTranslation() = default;
   ~AlongsideTranslation() override { stop(); }
   AlongsideTranslation(const AlongsideTranslation&) = delete;

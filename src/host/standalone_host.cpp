@@ -1,6 +1,7 @@
 #include "host/standalone_host.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,6 +104,7 @@ class KeptWriter {
   static constexpr std::size_t kMaxWaiting = 8;
 
   void run() {
+    pthread_setname_np(pthread_self(), kKeptWriterThreadName);
     std::unique_lock<std::mutex> held(lock_);
     for (;;) {
       changed_.wait(held, [&] { return !waiting_.empty() || ending_; });

@@ -26,6 +26,8 @@ struct Document {
 std::shared_ptr<std::FILE> contentOf(const std::string& text);
 
 class KeptWriter;
+// The name of the thread that checks and writes a kept file, as the system shows it.
+constexpr const char* kKeptWriterThreadName = "pendra-mif";
 
 // A file the host keeps for the filter instead of the file system: its bytes go into an unnamed
 // file and through the MIF check as they are written, on a thread of their own while the filter
