@@ -34,9 +34,9 @@ struct Pending {
   // known yet.
   long lowestPlace = -1;
   std::string lowestName;
+  int lineFeedsTaken = 0;  // the most line feeds absorbed from those before the body
   // The font state the prologue was taken to leave, when the body began otherwise than with a
   // format's statement.
-  int lineFeedsTaken = 0;  // the most line feeds absorbed from those before the body
   bool guessed = false;
   bool guessedFormat = false;
   Font guess;
