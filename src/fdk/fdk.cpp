@@ -162,7 +162,7 @@ void passAppend(PassBuffer& pass, const char* data, std::size_t size) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 &&
         pass.written - pass.released == static_cast<long>(pass.blocks.size()) * kPassBlock)
-      pass.blocks.push_back(std::make_unique<char[]>(kPassBlock));
+      pass.blocks.push_back(std::make_unique_for_overwrite<char[]>(kPassBlock));
     std::size_t n = std::min(size, static_cast<std::size_t>(kPassBlock - inBlock));
     std::memcpy(pass.blocks.back().get() + inBlock, data, n);
     pass.written += static_cast<long>(n);
@@ -184,7 +184,7 @@ void sharedAppend(PassBuffer& pass, const char* data, std::size_t size) {
   while (size > 0) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 && pass.written == shared.madeEnd) {
-      auto block = std::make_unique<char[]>(kPassBlock);
+      auto block = std::make_unique_for_overwrite<char[]>(kPassBlock);
       shared.current = block.get();
       shared.madeEnd += kPassBlock;
       std::lock_guard<std::mutex> held(shared.lock);

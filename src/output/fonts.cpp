@@ -33,6 +33,34 @@ int score(const CharacterFormat& row, const Font& font) {
   return (row.family == font.family) + (row.style == font.style) + (row.size == font.size);
 }
 
+// The row of the character format table nearest a font, and how many fields they share.
+struct NearestRow {
+  Font font{Family::kNone, kUnknownSize, kUnknownStyle};
+  std::size_t row = kCharacterFormatCount;
+  int score = 0;
+};
+
+// The first row with the most fields in common; a later row must have strictly more. The table
+// is fixed, so the answer for a font never changes: a few answers are kept, by a hash of the
+// font, since text and math switch back and forth between a handful of fonts.
+const NearestRow& nearestRow(const Font& font) {
+  constexpr std::size_t kKept = 16;
+  static NearestRow kept[kKept];
+  auto hash = static_cast<unsigned>(font.style) * 7u + static_cast<unsigned>(font.size) * 3u +
+              static_cast<unsigned>(font.family);
+  NearestRow& slot = kept[hash % kKept];
+  if (slot.font == font && slot.row != kCharacterFormatCount) return slot;
+  slot = NearestRow{font};
+  for (std::size_t i = 0; i < kCharacterFormatCount && slot.score < 3; ++i) {
+    int s = score(kCharacterFormats[i], font);
+    if (s > slot.score) {
+      slot.row = i;
+      slot.score = s;
+    }
+  }
+  return slot;
+}
+
 }  // namespace
 
 // The current font starts as the normal roman font; the first paragraph tag sets it.
@@ -172,16 +200,9 @@ void writeFontChanges() {
   } else {
     count = (cur.family != last.family) + (cur.style != last.style) + (cur.size != last.size);
   }
-  // The first row with the most fields in common; a later row must have strictly more.
-  std::size_t best = kCharacterFormatCount;
-  int bestScore = 0;
-  for (std::size_t i = 0; i < kCharacterFormatCount && bestScore < 3; ++i) {
-    int s = score(kCharacterFormats[i], cur);
-    if (s > bestScore) {
-      best = i;
-      bestScore = s;
-    }
-  }
+  const NearestRow& nearest = nearestRow(cur);
+  std::size_t best = nearest.row;
+  int bestScore = nearest.score;
   if (best < kCharacterFormatCount && (bestScore == 3 || count >= 2)) {
     writeStatement(kCharacterFormats[best].name);
     last = formatFont(kCharacterFormats[best]);

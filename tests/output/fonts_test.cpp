@@ -123,6 +123,18 @@ TEST_F(Fonts, SynchronisationRules) {
   EXPECT_EQ(sync(Font{Family::kTimes, 4, 0}, Font{Family::kTimes, 4, output::kSuperscript}),
             "<Superscript>x");
   EXPECT_EQ(sync(Font{Family::kTimes, 4, output::kSubscript}, Font{Family::kTimes, 4, 0}), "<rm>x");
+  // The nearest row found for a font is remembered: fonts that differ by a style bit, or that
+  // share a slot of what is remembered, each still get their own, whatever the order.
+  Font last{Family::kHelvetica, 7, 0};
+  const Font fonts[] = {Font{Family::kTimes, 4, 0}, Font{Family::kTimes, 4, output::kUnderline},
+                        Font{Family::kTimes, 4, output::kBold},
+                        Font{Family::kCourier, 4, output::kItalic},
+                        Font{Family::kTimes, 4, output::kItalic | output::kUnderline}};
+  std::string first[std::size(fonts)];
+  for (std::size_t i = 0; i < std::size(fonts); ++i) first[i] = sync(last, fonts[i]);
+  EXPECT_EQ(first[0], "<rm>x");
+  EXPECT_EQ(first[1], "<rm><Underline>x");
+  for (std::size_t i = std::size(fonts); i-- > 0;) EXPECT_EQ(sync(last, fonts[i]), first[i]);
   // After the last-written font was forgotten everything is written again.
   restartParagraphs();
   output::resetLastWrittenFont();
