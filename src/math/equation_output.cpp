@@ -49,16 +49,22 @@ void writePlainPieces(const std::vector<PlainPiece>& pieces) {
       continue;
     }
     output::currentFont() = piece.font;
-    for (char c : piece.text) {
-      auto byte = static_cast<unsigned char>(c);
-      if (byte > 127) {
-        // Symbol-font codes go in as MLP escapes, which the reader turns back into the byte.
-        char escape[8];
-        std::snprintf(escape, sizeof escape, "\\x%02x ", byte);
-        output::writeRawString(escape);
-      } else {
-        output::writeTextChar(byte);
+    const char* p = piece.text.data();
+    const char* const end = p + piece.text.size();
+    while (p != end) {
+      // A run of ASCII goes in as text; each Symbol-font code goes in as an MLP escape, which
+      // the reader turns back into the byte.
+      const char* run = p;
+      while (run != end && static_cast<unsigned char>(*run) <= 127) ++run;
+      if (run != p) {
+        bool fontInSync = false;
+        output::writeTextRun(p, static_cast<std::size_t>(run - p), fontInSync);
+        p = run;
+        continue;
       }
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02x ", static_cast<unsigned char>(*p++));
+      output::writeRawString(escape);
     }
   }
   output::currentFont() = saved;

@@ -1,6 +1,7 @@
 #include "output/fonts.h"
 
 #include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -44,11 +45,14 @@ struct NearestRow {
 // is fixed, so the answer for a font never changes: a few answers are kept, by a hash of the
 // font, since text and math switch back and forth between a handful of fonts.
 const NearestRow& nearestRow(const Font& font) {
-  constexpr std::size_t kKept = 16;
-  static NearestRow kept[kKept];
-  auto hash = static_cast<unsigned>(font.style) * 7u + static_cast<unsigned>(font.size) * 3u +
-              static_cast<unsigned>(font.family);
-  NearestRow& slot = kept[hash % kKept];
+  constexpr unsigned kKeptBits = 6;
+  static NearestRow kept[1u << kKeptBits];
+  // The fields side by side (style 8 bits, size 4, family 3), spread by Fibonacci hashing: the
+  // top bits of the product pick the slot.
+  std::uint32_t key = (static_cast<std::uint32_t>(font.style) & 0xFFu) |
+                      (static_cast<std::uint32_t>(font.size) & 0xFu) << 8 |
+                      static_cast<std::uint32_t>(font.family) << 12;
+  NearestRow& slot = kept[(key * 0x9E3779B1u) >> (32 - kKeptBits)];
   if (slot.font == font && slot.row != kCharacterFormatCount) return slot;
   slot = NearestRow{font};
   for (std::size_t i = 0; i < kCharacterFormatCount && slot.score < 3; ++i) {
