@@ -12,6 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace pendra::mif {
 
 namespace {
@@ -29,13 +33,14 @@ constexpr std::size_t kBufferSize = 4 * kOutputBlock;
 struct WriterState {
   ChannelT channel = nullptr;
   int line = 0;
+  int linesToComment = kLineCommentEvery;  // lines to the next that carries its number
   char* buffer = nullptr;
   std::size_t fill = 0;
   bool failed = false;
 };
 
 char mainBuffer[kBufferSize];
-WriterState mainWriter{nullptr, 0, mainBuffer};
+WriterState mainWriter{nullptr, 0, kLineCommentEvery, mainBuffer};
 WriterState* active = &mainWriter;
 
 void flushOutput() {
@@ -233,15 +238,40 @@ constexpr PlainTable makePlainTable() {
 }
 constexpr PlainTable kPlain = makePlainTable();
 
-void putEscaped(const char* text) {
+// The first byte in [p, end) that a string does not hold as it is, or `end`; sixteen bytes are
+// looked at a time where the processor can.
+const unsigned char* skipPlain(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+  while (end - p >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Bytes of 128 and above have their top bit set: movemask finds them with the matches.
+    __m128i stops = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_setzero_si128()),
+                                 _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')));
+    stops = _mm_or_si128(stops, _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+    stops = _mm_or_si128(stops, _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+    stops = _mm_or_si128(stops, _mm_cmpeq_epi8(v, _mm_set1_epi8('\'')));
+    stops = _mm_or_si128(stops, _mm_cmpeq_epi8(v, _mm_set1_epi8('>')));
+    stops = _mm_or_si128(stops, _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
+    stops = _mm_or_si128(stops, _mm_cmpeq_epi8(v, _mm_set1_epi8('`')));
+    stops = _mm_or_si128(stops, v);
+    if (int mask = _mm_movemask_epi8(stops)) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  while (p != end && kPlain.plain[*p]) ++p;
+  return p;
+}
+
+// The `length` bytes of a string's text (it holds no NUL), escaped.
+void putEscaped(const char* text, std::size_t length) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  const unsigned char* const end = p + length;
   for (;;) {
     const unsigned char* run = p;
-    while (kPlain.plain[*p]) ++p;
+    p = skipPlain(p, end);
     if (p > run) putBytes(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+    if (p == end) return;
     switch (*p) {
-      case 0:
-        return;
       case '\t':
         put("\\t");
         break;
@@ -303,7 +333,8 @@ static_assert(kMostLineBytes < kBufferSize);
 // The end of a line: the line is counted, every twentieth carries its number.
 char* lineEndAt(char* out, bool last) {
   ++active->line;
-  if (active->line % kLineCommentEvery == 0) {
+  if (--active->linesToComment == 0) {
+    active->linesToComment = kLineCommentEvery;
     std::memcpy(out, " # line ", 8);
     out += 8;
     out = std::to_chars(out, out + 16, active->line).ptr;
@@ -511,7 +542,8 @@ class PackedReader {
   const char* end_ = nullptr;
 };
 
-bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const char* text, bool last);
+bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const char* text,
+               std::size_t textLength, bool last);
 
 // Formats one packed node at `level`, as writeNode writes the node it was packed from; true when
 // writing must stop.
@@ -527,6 +559,7 @@ bool formatPacked(PackedReader& in, int level) {
   float n[4] = {};
   std::int32_t integer = 0;
   const char* text = nullptr;
+  std::size_t textLength = 0;
   switch (opKind(op)) {
     case 'C':
       std::memcpy(n, in.take(2 * sizeof(float)), 2 * sizeof(float));
@@ -543,13 +576,15 @@ bool formatPacked(PackedReader& in, int level) {
       break;
     case 'S':
     case 's':
-      if (std::size_t prefix = in.varint(); prefix > 0) text = in.take(prefix);
+      if (std::size_t prefix = in.varint(); prefix > 0) {
+        text = in.take(prefix);
+        textLength = prefix - 1;
+      }
       break;
-    case 'T': {
-      std::size_t length = in.varint();
-      text = in.take(length + 1);
+    case 'T':
+      textLength = in.varint();
+      text = in.take(textLength + 1);
       break;
-    }
     case 'P': {
       openGroup(op, level);
       std::size_t children = 0;
@@ -566,7 +601,7 @@ bool formatPacked(PackedReader& in, int level) {
     default:
       break;
   }
-  return writeLeaf(op, level, n, integer, text, false);
+  return writeLeaf(op, level, n, integer, text, textLength, false);
 }
 
 // Formats the nodes of a spill into the output in their place; true when one of them ended it.
@@ -582,7 +617,7 @@ bool formatSpill(const Spill& spill, int level) {
 // its text (for S and s none stands for a string without text; for T it is the keyword), and the
 // end of its line; true when the operator cannot be written and writing must stop.
 bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const char* text,
-               bool last) {
+               std::size_t textLength, bool last) {
   char* out = indentedRoom(level, kMostLineBytes);
   *out++ = '<';
   out = nameAt(out, op);
@@ -618,7 +653,7 @@ bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const cha
       out[1] = '`';
       commit(out + 2);
       if (text) {
-        putEscaped(text);
+        putEscaped(text, textLength);
       } else {
         put("** NULL **");
       }
@@ -630,7 +665,7 @@ bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const cha
     case 'T':
       *out++ = ' ';
       commit(out);
-      put(text ? text : "");
+      put(std::string_view(text ? text : "", textLength));
       out = room(kMostLineBytes);
       *out++ = '>';
       break;
@@ -671,13 +706,17 @@ bool writeNode(const MifNode* node, int level) {
       return false;
     }
     case 'S':
-      return writeLeaf(node->op, level, node->number, node->integer,
-                       node->hasText ? node->text.c_str() : nullptr, last);
     case 's':
-    case 'T':
-      return writeLeaf(node->op, level, node->number, node->integer, node->ref, last);
+    case 'T': {
+      // Text up to a NUL byte, as C text.
+      const char* text = opKind(node->op) != 'S' ? node->ref
+                         : node->hasText         ? node->text.c_str()
+                                                 : nullptr;
+      return writeLeaf(node->op, level, node->number, node->integer, text,
+                       text ? std::strlen(text) : 0, last);
+    }
     default:
-      return writeLeaf(node->op, level, node->number, node->integer, nullptr, last);
+      return writeLeaf(node->op, level, node->number, node->integer, nullptr, 0, last);
   }
 }
 
@@ -693,6 +732,7 @@ void writeMif(ChannelT channel, bool final) {
   MifTree* tree = currentTree();
   if (tree && tree->first) {
     active->line = 2;
+    active->linesToComment = kLineCommentEvery - 2;
     MifNode* node = tree->first;
     while (node) {
       if (writeNode(node, 0)) break;

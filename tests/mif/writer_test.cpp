@@ -141,6 +141,32 @@ TEST_F(WriterTest, StringEscapes) {
             "<PgfTag `a\\>b'> # [[last node]]\n");
 }
 
+// Strings are searched sixteen bytes at a time for the bytes that need an escape: each such byte
+// at every place of a first, second and third block, and plain text of every length around it.
+TEST_F(WriterTest, StringEscapesAtEveryPlaceOfALongString) {
+  const std::pair<char, std::string> escapes[] = {
+      {'`', "\\Q"},  {'\'', "\\q"}, {'>', "\\>"},       {'\\', "\\\\"},
+      {'\t', "\\t"}, {'\n', ""},    {'\xE9', "\\xe9 "}, {'\x80', "\\x80 "}};
+  std::string expected = kHeader;
+  int line = 2;
+  for (const auto& [byte, escaped] : escapes) {
+    for (std::size_t at = 0; at < 40; at += 3) {
+      std::string text(at, 'a');
+      text += byte;
+      text += std::string(47 - at, 'b');
+      addLeaf(Op::String, text.c_str());
+      expected += "<String `" + std::string(at, 'a') + escaped + std::string(47 - at, 'b') + "'>";
+      if (++line % 20 == 0) expected += " # line " + std::to_string(line);
+      expected += "\n";
+    }
+  }
+  std::string text = written(true);
+  ASSERT_GE(text.size(), expected.size());
+  // The last line is marked as the cursor's; the lines before it are compared whole.
+  EXPECT_EQ(text.substr(0, expected.rfind('\n', expected.size() - 2)),
+            expected.substr(0, expected.rfind('\n', expected.size() - 2)));
+}
+
 TEST_F(WriterTest, IndentationAndEndComments) {
   beginGroup(Op::TextFlow);
   beginGroup(Op::Para);
