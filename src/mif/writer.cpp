@@ -126,6 +126,13 @@ constexpr std::size_t kMostNumberBytes = 64;
 
 // Writes a number at `out` as printf's "%.Nf" writes it, `precision` being 1 or 2; returns the end.
 char* fixedAt(char* out, float value, int precision) {
+  // Positive zero, the most frequent number of all (frames at the origin, empty offsets).
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  if (bits == 0) {
+    std::memcpy(out, "0.00", 4);
+    return out + 2 + precision;
+  }
   std::uint64_t scaled;
   if (scaledDigits(value, precision, &scaled)) {
     if (std::signbit(value)) *out++ = '-';

@@ -79,6 +79,7 @@ TEST_F(WriterTest, NumbersComeOutAsPrintfWritesThem) {
                                2.675f,
                                0.005f,
                                1.005f,
+                               0.0f,
                                -0.0f,
                                -0.001f,
                                -0.05f,
