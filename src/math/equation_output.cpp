@@ -41,6 +41,10 @@ void writeStatementText(const std::string& text) {
     output::writeStatementLine("%s", text.substr(at, kStatementChunk).c_str());
 }
 
+// Most formulas written as text have a few pieces (a letter, an operator, a script): room for
+// them is made once.
+constexpr std::size_t kUsualPlainPieces = 8;
+
 void writePlainPieces(const std::vector<PlainPiece>& pieces) {
   output::Font saved = output::currentFont();
   for (const PlainPiece& piece : pieces) {
@@ -76,6 +80,7 @@ void writeInlineMath(NodePtr tree) {
   if (suppressed()) return;
   if (simplicity(tree.get()) != 0) {
     std::vector<PlainPiece> pieces;
+    pieces.reserve(kUsualPlainPieces);
     writePlainMath(pieces, std::move(tree));
     writePlainPieces(pieces);
     return;

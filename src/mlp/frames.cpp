@@ -169,7 +169,8 @@ void frameMathStatement(float width, float height) {
   mif::addLeaf(Op::BRect, 0.0f, 0.0f, kMathBoxSize, kMathBoxSize);
   mif::addLeaf(Op::ShapeRect, 0.0f, 0.0f, kMathBoxSize, kMathBoxSize);
   mif::beginString(Op::MathFullForm);
-  for (char c : readMathExpression()) mif::addStringChar(static_cast<unsigned char>(c));
+  std::string expression = readMathExpression();
+  mif::addStringText(expression.data(), expression.size());
   mif::flushString();
   mif::addLeaf(Op::MathOrigin, inches(width) / 2, inches(height) - kMathBaselineRaise);
   mif::addLeaf(Op::MathAlignment, "Center");

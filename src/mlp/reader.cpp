@@ -464,6 +464,9 @@ int readCharacter() {
   return c;
 }
 
+// Numbers of up to this many bytes are read without an allocation.
+constexpr std::size_t kNumberInPlace = 64;
+
 float readFloat() {
   skipWhite();
   // Measure the longest decimal number at the read position, then take it.
@@ -488,16 +491,24 @@ float readFloat() {
       negativeExponent = false;
     }
   }
-  std::string number;
+  // The number's bytes, in place where they fit (a float written in full has some twenty).
+  char inPlace[kNumberInPlace];
+  std::string longer;
+  char* number = inPlace;
+  if (n > sizeof inPlace) {
+    longer.resize(n);
+    number = longer.data();
+  }
+  std::size_t length = 0;
   for (std::size_t k = 0; k < n; ++k) {
-    if (!(k == 0 && cur.current == '+')) number += static_cast<char>(cur.current);
+    if (!(k == 0 && cur.current == '+')) number[length++] = static_cast<char>(cur.current);
     nextChar();
   }
   double value = 0;
-  auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  auto [end, ec] = std::from_chars(number, number + length, value);
   (void)end;
   if (ec == std::errc::result_out_of_range) value = negativeExponent ? 0.0 : DBL_MAX;
-  if (!number.empty() && number[0] == '-' && value > 0) value = -value;
+  if (length > 0 && number[0] == '-' && value > 0) value = -value;
   if (value > FLT_MAX) value = FLT_MAX;
   if (value < -FLT_MAX) value = -FLT_MAX;
   return static_cast<float>(value);

@@ -266,6 +266,16 @@ TEST_F(ReaderTest, NumbersStopWhereTheGrammarEnds) {
   EXPECT_GT(readFloat(), 1e38f);
   EXPECT_LT(readFloat(), -1e38f);
   EXPECT_FLOAT_EQ(readFloat(), 0.0f);
+  releaseReader();
+  F_ChannelCloseTmp(channel_);
+  // Numbers of any length, about the size that is read in place and far past it.
+  std::string digits = "+1." + std::string(60, '0') + "5 -2." + std::string(61, '0') + "5 3" +
+                       std::string(500, '0') + "e-500 x";
+  open(digits.c_str());
+  EXPECT_FLOAT_EQ(readFloat(), 1.0f);
+  EXPECT_FLOAT_EQ(readFloat(), -2.0f);
+  EXPECT_FLOAT_EQ(readFloat(), 3.0f);
+  EXPECT_EQ(currentChar(), ' ');
 }
 
 TEST_F(ReaderTest, SkippingAndCollectingStatements) {
