@@ -89,6 +89,40 @@ TEST_F(Fonts, StringsAtTheEndOfTheBufferAreCutAsCharactersAre) {
   }
 }
 
+// Running text goes in words at a time, sixteen bytes looked at at once: a text of words with a
+// double space, a trailing space or an escaped byte at every place of its first blocks, written
+// whole, comes out as its characters one by one, at ease and near the end of the buffer.
+TEST_F(Fonts, RunsOfWordsAreWrittenAsTheirCharactersAre) {
+  const Font bold{Family::kTimes, output::kNormalSizeIndex, output::kBold};
+  const std::string words = "some words of text for the paragraph, long enough for blocks";
+  const std::string odds[] = {"  ", " <", "\\", ">", std::string(" \0x", 3), " "};
+  for (const std::string& odd : odds) {
+    for (std::size_t at = 1; at < 40; ++at) {
+      std::string text = words.substr(0, at) + odd + words.substr(at);
+      if (odd == " ") text = words.substr(0, at) + " ";  // a space at the end
+      for (std::size_t room : {std::size_t{4096}, std::size_t{20}}) {
+        std::string results[2];
+        for (int asRun = 0; asRun < 2; ++asRun) {
+          restartParagraphs();
+          output::fontState().lastWritten = Font{};
+          output::currentFont() = bold;
+          while (output::outputState().length + room < output::kParagraphCapacity &&
+                 !output::outputState().overflow)
+            output::writeTextChar('a');
+          if (asRun) {
+            bool fontInSync = false;
+            output::writeTextRun(text.data(), text.size(), fontInSync);
+          } else {
+            for (char c : text) output::writeTextChar(static_cast<unsigned char>(c));
+          }
+          results[asRun] = buffer() + (output::outputState().overflow ? "|cut" : "");
+        }
+        EXPECT_EQ(results[1], results[0]) << text << " with room " << room;
+      }
+    }
+  }
+}
+
 TEST_F(Fonts, CommandsChangeTheFontLazily) {
   EXPECT_EQ(convert("Hello \\textbf{world}.\n"), "\n<Body>\nHello <bf>world<rm>.\n");
   restartParagraphs();
