@@ -4,10 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "output/fonts.h"
 #include "output/paragraph_formats.h"
 #include "output/prologue.h"
@@ -180,70 +176,23 @@ void writeTextString(const char* text) {
   }
 }
 
-namespace {
-
-#if defined(__SSE2__)
-// The bytes of a block of sixteen that are not plain text bytes other than the space.
-inline __m128i escapedOrEnd(__m128i v) {
-  __m128i m = _mm_cmpeq_epi8(v, _mm_setzero_si128());
-  m = _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
-  m = _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8('>')));
-  return _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
-}
-#endif
-
-// The end of the plain bytes that start at `p`.
-const char* plainRunEnd(const char* p, const char* end) {
-#if defined(__SSE2__)
-  while (end - p >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i stop = _mm_or_si128(escapedOrEnd(v), _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
-    if (int mask = _mm_movemask_epi8(stop)) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    p += 16;
-  }
-#endif
-  while (p != end && isPlainTextByte(static_cast<unsigned char>(*p))) ++p;
-  return p;
-}
-
-// The end of the words that start at `p`: plain bytes, and single spaces each followed by a plain
-// byte or by the end of the text.
-const char* wordsEnd(const char* p, const char* end) {
-#if defined(__SSE2__)
-  // Each byte is looked at with the one after it, which a second load, one byte on, gives.
-  while (end - p > 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-    __m128i space = _mm_set1_epi8(' ');
-    __m128i spaceBeforeStop = _mm_and_si128(
-        _mm_cmpeq_epi8(v, space), _mm_or_si128(_mm_cmpeq_epi8(after, space), escapedOrEnd(after)));
-    __m128i stop = _mm_or_si128(escapedOrEnd(v), spaceBeforeStop);
-    if (int mask = _mm_movemask_epi8(stop)) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    p += 16;
-  }
-#endif
-  for (;;) {
-    while (p != end && isPlainTextByte(static_cast<unsigned char>(*p))) ++p;
-    if (p == end || *p != ' ' ||
-        (p + 1 != end && !isPlainTextByte(static_cast<unsigned char>(p[1]))))
-      return p;
-    ++p;
-  }
-}
-
-}  // namespace
-
 void writeTextRun(const char* text, std::size_t n, bool& fontInSync) {
   if (output.suppression > 0) return;
   const char* end = text + n;
   while (text != end) {
     if (fontInSync) {
-      const char* run = plainRunEnd(text, end);
+      const char* run = text;
+      while (run != end && isPlainTextByte(static_cast<unsigned char>(*run))) ++run;
       if (run != text) {
         // A single space after a stored character is stored as it is (the buffer is not empty
         // and the character before is no space), so words with single spaces between them go
         // in at once while they fit.
-        const char* words = wordsEnd(run, end);
+        const char* words = run;
+        while (words != end && *words == ' ' &&
+               (words + 1 == end || isPlainTextByte(static_cast<unsigned char>(words[1])))) {
+          ++words;
+          while (words != end && isPlainTextByte(static_cast<unsigned char>(*words))) ++words;
+        }
         if (!output.overflow &&
             output.length + static_cast<std::size_t>(words - text) <= kParagraphCapacity)
           run = words;
