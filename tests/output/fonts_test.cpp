@@ -1,5 +1,6 @@
 #include "output/fonts.h"
 
+#include <functional>
 #include <string>
 
 #include "output/char_commands.h"
@@ -20,6 +21,18 @@ class Fonts : public ConvertFixture {
     output::currentFont() = now;
     output::writeRawByte('x');
     return buffer();
+  }
+  // The buffer after `write` ran in bold with `room` bytes left in the paragraph buffer, marked
+  // when the buffer overflowed.
+  std::string writtenWithRoom(std::size_t room, const std::function<void()>& write) {
+    restartParagraphs();
+    output::fontState().lastWritten = Font{};
+    output::currentFont() = Font{Family::kTimes, output::kNormalSizeIndex, output::kBold};
+    while (output::outputState().length + room < output::kParagraphCapacity &&
+           !output::outputState().overflow)
+      output::writeTextChar('a');
+    write();
+    return buffer() + (output::outputState().overflow ? "|cut" : "");
   }
 };
 
@@ -67,33 +80,20 @@ TEST_F(Fonts, StringsSynchroniseTheFontAsCharactersDo) {
 
 // Near the end of the paragraph buffer a string is cut where its characters one by one would be.
 TEST_F(Fonts, StringsAtTheEndOfTheBufferAreCutAsCharactersAre) {
-  const Font bold{Family::kTimes, output::kNormalSizeIndex, output::kBold};
+  const char* text = "word<x>more";
   for (std::size_t room : {0u, 1u, 2u, 5u, 6u, 7u, 12u}) {
-    std::string results[2];
-    for (int byString = 0; byString < 2; ++byString) {
-      restartParagraphs();
-      output::fontState().lastWritten = Font{};
-      output::currentFont() = bold;
-      while (output::outputState().length + room < output::kParagraphCapacity &&
-             !output::outputState().overflow)
-        output::writeTextChar('a');
-      const char* text = "word<x>more";
-      if (byString) {
-        output::writeTextString(text);
-      } else {
-        for (const char* p = text; *p; ++p) output::writeTextChar(static_cast<unsigned char>(*p));
-      }
-      results[byString] = buffer() + (output::outputState().overflow ? "|cut" : "");
-    }
-    EXPECT_EQ(results[1], results[0]) << room;
+    std::string byString = writtenWithRoom(room, [text] { output::writeTextString(text); });
+    std::string byCharacter = writtenWithRoom(room, [text] {
+      for (const char* p = text; *p; ++p) output::writeTextChar(static_cast<unsigned char>(*p));
+    });
+    EXPECT_EQ(byString, byCharacter) << room;
   }
 }
 
-// Running text goes in words at a time, sixteen bytes looked at at once: a text of words with a
-// double space, a trailing space or an escaped byte at every place of its first blocks, written
-// whole, comes out as its characters one by one, at ease and near the end of the buffer.
+// Running text goes in words at a time: a text of words with a double space, a trailing space or
+// an escaped byte at every place of its first forty bytes, written as a run, comes out as its
+// characters one by one, at ease and near the end of the buffer.
 TEST_F(Fonts, RunsOfWordsAreWrittenAsTheirCharactersAre) {
-  const Font bold{Family::kTimes, output::kNormalSizeIndex, output::kBold};
   const std::string words = "some words of text for the paragraph, long enough for blocks";
   const std::string odds[] = {"  ", " <", "\\", ">", std::string(" \0x", 3), " "};
   for (const std::string& odd : odds) {
@@ -101,23 +101,14 @@ TEST_F(Fonts, RunsOfWordsAreWrittenAsTheirCharactersAre) {
       std::string text = words.substr(0, at) + odd + words.substr(at);
       if (odd == " ") text = words.substr(0, at) + " ";  // a space at the end
       for (std::size_t room : {std::size_t{4096}, std::size_t{20}}) {
-        std::string results[2];
-        for (int asRun = 0; asRun < 2; ++asRun) {
-          restartParagraphs();
-          output::fontState().lastWritten = Font{};
-          output::currentFont() = bold;
-          while (output::outputState().length + room < output::kParagraphCapacity &&
-                 !output::outputState().overflow)
-            output::writeTextChar('a');
-          if (asRun) {
-            bool fontInSync = false;
-            output::writeTextRun(text.data(), text.size(), fontInSync);
-          } else {
-            for (char c : text) output::writeTextChar(static_cast<unsigned char>(c));
-          }
-          results[asRun] = buffer() + (output::outputState().overflow ? "|cut" : "");
-        }
-        EXPECT_EQ(results[1], results[0]) << text << " with room " << room;
+        std::string asRun = writtenWithRoom(room, [&text] {
+          bool fontInSync = false;
+          output::writeTextRun(text.data(), text.size(), fontInSync);
+        });
+        std::string byCharacter = writtenWithRoom(room, [&text] {
+          for (char c : text) output::writeTextChar(static_cast<unsigned char>(c));
+        });
+        EXPECT_EQ(asRun, byCharacter) << text << " with room " << room;
       }
     }
   }
