@@ -115,6 +115,17 @@ void readQuotedPart(std::string& out) {
   out += '"';
 }
 
+// Bytes that end a run of an expression outside its quoted parts: white space, a quote, the end.
+struct StopTable {
+  bool stop[256];
+};
+constexpr StopTable makeEndsExpressionRun() {
+  StopTable t{};
+  for (int c : {' ', '\t', '\n', '\r', '"', '>'}) t.stop[c] = true;
+  return t;
+}
+constexpr StopTable kEndsExpressionRun = makeEndsExpressionRun();
+
 // The expression of `!framemath` up to the statement's `>`: white space outside quoted parts
 // dropped, quoted parts kept with their quotes and their escapes decoded.
 std::string readMathExpression() {
@@ -128,6 +139,8 @@ std::string readMathExpression() {
       readQuotedPart(out);
     } else {
       out += static_cast<char>(c);
+      // The bytes after it up to white space, a quote or the end go in at once.
+      out += takeRun(kEndsExpressionRun.stop);
       nextChar();
     }
   }
