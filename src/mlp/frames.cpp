@@ -116,15 +116,7 @@ void readQuotedPart(std::string& out) {
 }
 
 // Bytes that end a run of an expression outside its quoted parts: white space, a quote, the end.
-struct StopTable {
-  bool stop[256];
-};
-constexpr StopTable makeEndsExpressionRun() {
-  StopTable t{};
-  for (int c : {' ', '\t', '\n', '\r', '"', '>'}) t.stop[c] = true;
-  return t;
-}
-constexpr StopTable kEndsExpressionRun = makeEndsExpressionRun();
+constexpr StopTable kEndsExpressionRun = stopTableOf({' ', '\t', '\n', '\r', '"', '>'});
 
 // The expression of `!framemath` up to the statement's `>`: white space outside quoted parts
 // dropped, quoted parts kept with their quotes and their escapes decoded.
@@ -140,7 +132,7 @@ std::string readMathExpression() {
     } else {
       out += static_cast<char>(c);
       // The bytes after it up to white space, a quote or the end go in at once.
-      out += takeRun(kEndsExpressionRun.stop);
+      out += takeRun(kEndsExpressionRun);
       nextChar();
     }
   }

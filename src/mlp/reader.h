@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,10 +66,21 @@ inline void nextChar() {
   }
   nextCharSlow();
 }
+// The bytes that end a run that takeRun takes.
+struct StopTable {
+  bool stop[256];
+};
+constexpr StopTable stopTableOf(std::initializer_list<unsigned char> bytes) {
+  StopTable t{};
+  for (unsigned char b : bytes) t.stop[b] = true;
+  return t;
+}
+
 // Takes the bytes that follow the current character within the text being read, up to the first
-// one that `stop` marks or a NUL, and moves past them: the next nextChar gives the byte that
+// one that `stops` marks or a NUL, and moves past them: the next nextChar gives the byte that
 // stopped the run (or moves on to the next text). The view lasts until the reader moves on.
-inline std::string_view takeRun(const bool* stop) {
+inline std::string_view takeRun(const StopTable& stops) {
+  const bool* stop = stops.stop;
   CharCursor& c = charCursor;
   std::size_t from = c.pos;
   std::size_t at = from;

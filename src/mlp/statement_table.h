@@ -16,6 +16,7 @@ enum class Code : std::uint8_t {
   Alias,
   EndOfInput,
   Message,
+  // The font statements, Family to Pts, stand together (isFontCode).
   Family,
   Italic,
   NoItalic,

@@ -408,29 +408,16 @@ void defineMacro(const std::string& name, const std::string& text) {
 
 namespace {
 
+// The font statements: the codes from Family to Pts.
+constexpr bool isFontCode(Code code) {
+  return code >= Code::Family && code <= Code::Pts;
+}
+static_assert(isFontCode(Code::Italic) && isFontCode(Code::Normal) && !isFontCode(Code::Message) &&
+              !isFontCode(Code::DefineFont));
+
 bool isFontStatement(const StatementEntry& entry) {
-  switch (entry.code) {
-    case Code::Family:
-    case Code::Italic:
-    case Code::NoItalic:
-    case Code::Bold:
-    case Code::NoBold:
-    case Code::Underline:
-    case Code::NoUnderline:
-    case Code::Strike:
-    case Code::NoStrike:
-    case Code::Oblique:
-    case Code::NoOblique:
-    case Code::Plain:
-    case Code::Superscript:
-    case Code::Subscript:
-    case Code::Normal:
-    case Code::Pts:
-      return !entry.awaiting &&
-             (entry.operands.empty() || entry.operands == "n" || entry.operands == "#");
-    default:
-      return false;
-  }
+  return isFontCode(entry.code) && !entry.awaiting &&
+         (entry.operands.empty() || entry.operands == "n" || entry.operands == "#");
 }
 
 // Reads a macro's text as the statement loop would after the macro's name, and lists its

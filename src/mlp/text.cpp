@@ -105,15 +105,7 @@ void addTextChar(int c) {
 namespace {
 
 // Characters that running text handles one at a time: statements, line ends, escapes.
-struct StopTable {
-  bool stop[256];
-};
-constexpr StopTable makeEndsPlainRun() {
-  StopTable t{};
-  for (int c : {'<', '>', '\\', '\n', '\r'}) t.stop[c] = true;
-  return t;
-}
-constexpr StopTable kEndsPlainRun = makeEndsPlainRun();
+constexpr StopTable kEndsPlainRun = stopTableOf({'<', '>', '\\', '\n', '\r'});
 
 }  // namespace
 
@@ -129,7 +121,7 @@ void handleText() {
       addTextChar(c);
       // The plain characters after it go into the string at once, as addTextChar would add
       // them one by one.
-      std::string_view run = takeRun(kEndsPlainRun.stop);
+      std::string_view run = takeRun(kEndsPlainRun);
       if (!run.empty()) {
         mif::addStringText(run.data(), run.size());
         text.lastChar = static_cast<unsigned char>(run.back());
