@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -23,6 +25,8 @@ constexpr const char* kRandomPart = "XXXXXX";
 constexpr std::size_t kSaveBuffer = 1 << 16;
 constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kSetIdBits = S_ISUID | S_ISGID;
+// Names tried for a file taken whole before giving up on linking it (each is random).
+constexpr int kLinkAttempts = 16;
 
 std::vector<std::pair<unsigned long long, unsigned long long>> filesRead;
 
@@ -123,6 +127,51 @@ bool SavedFile::write(const void* data, std::size_t size) {
   return true;
 }
 
+std::string SavedFile::linkBeside(int fd) {
+  if (fd < 0 || temporary_.size() < std::strlen(kRandomPart)) return {};
+  char from[40];
+  std::snprintf(from, sizeof from, "/proc/self/fd/%d", fd);
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::string name = temporary_;
+  std::size_t first = name.size() - std::strlen(kRandomPart);
+  for (int attempt = 0; attempt < kLinkAttempts; ++attempt) {
+    for (std::size_t i = first; i < name.size(); ++i)
+      name[i] = kLetters[random() % (sizeof kLetters - 1)];
+    CleanupSignalsHeld held;  // no interruption between making the name and registering it
+    if (linkat(AT_FDCWD, from, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      addTransientFile(name.c_str());
+      return name;
+    }
+    if (errno != EEXIST) break;
+  }
+  return {};
+}
+
+bool SavedFile::adopt(int fd) {
+  if (!out_ || !ownStream_ || temporary_.empty() || error_no_) return false;
+  struct stat made;
+  struct stat taken;
+  // Only a file no name leads to: one with a name would end up sharing it with the destination.
+  if (fstat(fileno(out_), &made) != 0 || fstat(fd, &taken) != 0 || !S_ISREG(taken.st_mode) ||
+      taken.st_nlink != 0)
+    return false;
+  std::string linked = linkBeside(fd);
+  if (linked.empty()) return false;
+  // The owner and mode open() gave the temporary file.
+  mode_t mode = made.st_mode & kPermissionBits;
+  if (fchown(fd, made.st_uid, made.st_gid) != 0) mode &= ~kSetIdBits;
+  fchmod(fd, mode);
+  std::fclose(out_);
+  out_ = nullptr;
+  unlink(temporary_.c_str());
+  removeTransientFile(temporary_.c_str());
+  temporary_ = linked;
+  adopted_ = true;
+  return true;
+}
+
 bool SavedFile::open(const std::string& path) {
   abandon();
   path_ = path;
@@ -199,14 +248,14 @@ bool SavedFile::open(const std::string& path) {
 }
 
 bool SavedFile::commit() {
-  if (!out_) {
+  if (!out_ && !adopted_) {
     abandon();
     return error_no_ == 0 && error_.empty() ? fail(EBADF) : false;
   }
-  if (std::fflush(out_) != 0) fail(errno);
-  if (std::ferror(out_)) fail(EIO);
-  if (ownStream_) {
-    if (std::fclose(out_) != 0) fail(errno);
+  if (out_) {
+    if (std::fflush(out_) != 0) fail(errno);
+    if (std::ferror(out_)) fail(EIO);
+    if (ownStream_ && std::fclose(out_) != 0) fail(errno);
   }
   out_ = nullptr;
   if (error_no_ == 0 && !temporary_.empty()) {
@@ -224,6 +273,7 @@ bool SavedFile::commit() {
 void SavedFile::abandon() {
   if (out_ && ownStream_) std::fclose(out_);
   out_ = nullptr;
+  adopted_ = false;
   if (!temporary_.empty()) {
     unlink(temporary_.c_str());  // removed before it is forgotten (see F_DeleteFile)
     removeTransientFile(temporary_.c_str());

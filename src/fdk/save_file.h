@@ -33,6 +33,12 @@ class SavedFile {
   bool write(const void* data, std::size_t size);
   // Notes that writing through stream() failed, with the system's reason in errno.
   void writeFailed();
+  // Takes the unnamed file `fd` (made with O_TMPFILE on the destination's file system, holding
+  // the whole content) as the file to put into place, instead of what stream() would get: it is
+  // linked beside the destination and given the temporary file's owner and mode. False, with
+  // nothing changed, where that cannot be done (a destination written through, another file
+  // system, a file that has had a name): the content is then to be written to stream().
+  bool adopt(int fd);
   // Flushes and closes the content and puts it into place. False when any write failed or the
   // file could not be closed or renamed; the destination keeps its old content then.
   bool commit();
@@ -50,11 +56,14 @@ class SavedFile {
   // stream then owns; a negative `fd` is the failure in errno.
   bool writeThrough(int fd);
   bool refuseInput(const std::string& path);
+  // Links the file `fd` under a new temporary name beside the destination; empty on failure.
+  std::string linkBeside(int fd);
   std::string path_;
   std::string target_;     // where the temporary file is renamed to
   std::string temporary_;  // empty when writing through
   std::FILE* out_ = nullptr;
   bool ownStream_ = false;  // out_ is closed at the end (not standard output)
+  bool adopted_ = false;    // temporary_ is a file taken whole (adopt)
   int error_no_ = 0;
   std::string error_;
   bool refusedAsInput_ = false;

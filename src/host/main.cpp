@@ -74,12 +74,15 @@ int usageError(const char* message) {
   return kExitUsage;
 }
 
-// Saves the content `write` puts into the stream to `path`, whole or not at all. The exit status
-// on failure: 2 where `path` is a file the run read, 3 otherwise; 0 when saved.
-int save(const std::string& path, const std::function<bool(std::FILE*)>& write) {
+// Saves the content `write` puts into the stream to `path`, whole or not at all; `whole`, where
+// not -1, is an unnamed file that already holds that content, put into place instead of a copy
+// where it can be. The exit status on failure: 2 where `path` is a file the run read, 3
+// otherwise; 0 when saved.
+int save(const std::string& path, const std::function<bool(std::FILE*)>& write, int whole = -1) {
   pendra::fdk::SavedFile file;
   if (file.open(path)) {
-    if (!write(file.stream())) file.writeFailed();
+    bool taken = whole >= 0 && file.adopt(whole);
+    if (!taken && !write(file.stream())) file.writeFailed();
     if (file.commit()) return kExitOk;
   }
   std::fprintf(stderr, "%s\n", file.error().c_str());
@@ -190,7 +193,10 @@ int convertLatex(const Options& opt) {
   if (pendra::driver::inputOverwriteRefused()) return kExitUsage;
   const pendra::host::Document* doc = host.returnedDocument();
   if (!doc || host.importFailed() || !doc->imported) return kExitNoDocument;
-  return save(out, [doc](std::FILE* file) { return pendra::host::writeSavedDocument(*doc, file); });
+  // The kept MIF file becomes the saved document where it has the room for its statement.
+  return save(
+      out, [doc](std::FILE* file) { return pendra::host::writeSavedDocument(*doc, file); },
+      pendra::host::savedFormInPlace(*doc));
 }
 
 // Several FILEs: each converted by the one-document path in a worker process of its own.

@@ -44,16 +44,44 @@ std::string inches(MetricT m) {
   return s + "\"";
 }
 
-// Checks a block and writes it to the file; the reason when the write failed, else 0.
-int checkAndWrite(KeptFile& file, const char* data, size_t size) {
-  file.checker.feed(data, size);
+// The page the filter asks for (US Letter, inch margins, one column, one-sided): a kept file
+// leaves room for its Document statement before the document is made.
+constexpr fdk::PageGeometry kExpectedPage = {
+    612 * 65536, 792 * 65536, 1, 18 * 65536, 72 * 65536, 72 * 65536, 72 * 65536, 72 * 65536, 0, 0};
+
+// Writes `size` bytes where the file's next byte goes; the reason when the write failed, else 0.
+int writeAt(KeptFile& file, const char* data, size_t size) {
   for (size_t done = 0; done < size;) {
-    ssize_t n = ::write(file.fd, data + done, size - done);
+    ssize_t n = ::pwrite(file.fd, data + done, size - done, static_cast<off_t>(file.at));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return n < 0 ? errno : EIO;
     done += static_cast<size_t>(n);
+    file.at += n;
   }
   return 0;
+}
+
+// Checks a block and writes it to the file, leaving the file's room after the header lines; the
+// reason when the write failed, else 0.
+int checkAndWrite(KeptFile& file, const char* data, size_t size) {
+  file.checker.feed(data, size);
+  if (file.headerEnd < 0) {
+    const char* end = data + size;
+    const char* rest = data;
+    while (file.headerLines < 2 && rest < end) {
+      const void* nl = std::memchr(rest, '\n', static_cast<size_t>(end - rest));
+      if (!nl) break;
+      rest = static_cast<const char*>(nl) + 1;
+      ++file.headerLines;
+    }
+    if (file.headerLines < 2) return writeAt(file, data, size);
+    if (int err = writeAt(file, data, static_cast<size_t>(rest - data))) return err;
+    file.headerEnd = file.at;
+    file.at += static_cast<long>(file.room);
+    size -= static_cast<size_t>(rest - data);
+    data = rest;
+  }
+  return writeAt(file, data, size);
 }
 
 }  // namespace
@@ -201,6 +229,8 @@ bool StandaloneHost::createFile(const char* path, std::FILE** stream) {
   }
   auto file = std::make_unique<KeptFile>();
   file->path = path;
+  static const std::size_t expectedRoom = documentStatement(kExpectedPage).size();
+  file->room = expectedRoom;
   file->fd = unnamedFile(keepDir_);
   if (file->fd < 0) return true;
   try {
@@ -323,6 +353,13 @@ F_ObjHandleT StandaloneHost::import(F_ObjHandleT docId, const F_TextLocT& loc, C
     importFailed_ = true;
     return 0;
   }
+  if (KeptFile* k = kept(path); k && k->headerEnd >= 0) {
+    doc->headerEnd = k->headerEnd;
+    doc->room = k->room;
+  } else {
+    doc->headerEnd = -1;
+    doc->room = 0;
+  }
   doc->mif = std::move(file);
   doc->imported = true;
   return doc->id;
@@ -390,7 +427,22 @@ bool writeSavedDocument(const Document& doc, std::FILE* out) {
     if (c == '\n') ++lines;
   }
   if (last != '\n') std::putc('\n', out);
-  const fdk::PageGeometry& g = doc.geometry;
+  std::string head = documentStatement(doc.geometry);
+  if (std::fwrite(head.data(), 1, head.size(), out) != head.size()) return false;
+  // The room a kept file left there is not the document's.
+  if (doc.room > 0 && doc.headerEnd >= 0 &&
+      std::fseek(in, doc.headerEnd + static_cast<long>(doc.room), SEEK_SET) != 0)
+    return false;
+  if (!copyRest(in, out)) return false;
+  std::vector<char> block(kBlock);
+  std::size_t n;
+  while ((n = std::fread(block.data(), 1, block.size(), in)) > 0) {
+    if (std::fwrite(block.data(), 1, n, out) != n) return false;
+  }
+  return std::ferror(in) == 0 && std::ferror(out) == 0;
+}
+
+std::string documentStatement(const fdk::PageGeometry& g) {
   std::string head = "<Document\n";
   head += " <DPageSize " + inches(g.width) + " " + inches(g.height) + ">\n";
   head += " <DMargins " + inches(g.left) + " " + inches(g.top) + " " + inches(g.right) + " " +
@@ -399,14 +451,23 @@ bool writeSavedDocument(const Document& doc, std::FILE* out) {
   head += " <DColumnGap " + inches(g.columnGap) + ">\n";
   head += std::string(" <DTwoSides ") + (g.sidedness ? "Yes" : "No") + ">\n";
   head += "> # end of Document\n";
-  if (std::fwrite(head.data(), 1, head.size(), out) != head.size()) return false;
-  if (!copyRest(in, out)) return false;
-  std::vector<char> block(kBlock);
-  std::size_t n;
-  while ((n = std::fread(block.data(), 1, block.size(), in)) > 0) {
-    if (std::fwrite(block.data(), 1, n, out) != n) return false;
+  return head;
+}
+
+int savedFormInPlace(const Document& doc) {
+  if (!doc.mif || doc.headerEnd < 0 || doc.room == 0) return -1;
+  std::string head = documentStatement(doc.geometry);
+  if (head.size() != doc.room) return -1;
+  int fd = fileno(doc.mif.get());
+  if (fd < 0) return -1;
+  for (std::size_t done = 0; done < head.size();) {
+    ssize_t n = ::pwrite(fd, head.data() + done, head.size() - done,
+                         static_cast<off_t>(doc.headerEnd + static_cast<long>(done)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return -1;
+    done += static_cast<std::size_t>(n);
   }
-  return std::ferror(in) == 0 && std::ferror(out) == 0;
+  return fd;
 }
 
 std::string savedDocumentText(const Document& doc) {

@@ -20,6 +20,10 @@ struct Document {
   // The imported MIF file, held open from the import on, so that it is read again when the
   // document is saved rather than kept in memory; the filter may delete its name meanwhile.
   std::shared_ptr<std::FILE> mif;
+  // A kept file leaves `room` bytes after its two header lines (which end at `headerEnd`) for the
+  // Document statement, so that the save can write it there and take the file as it is.
+  long headerEnd = -1;
+  std::size_t room = 0;
 };
 
 // Holds `text` as a document's content (an unnamed temporary file).
@@ -38,6 +42,10 @@ struct KeptFile {
   MifChecker checker;
   int error = 0;  // the reason the first write failed
   bool closed = false;
+  long at = 0;           // where the next byte goes
+  int headerLines = 0;   // line ends written, up to the two of the header
+  long headerEnd = -1;   // where the header lines end, once both are written
+  std::size_t room = 0;  // left free after them (see Document)
   std::unique_ptr<KeptWriter> writer;
   KeptFile();
   ~KeptFile();
@@ -93,5 +101,13 @@ class StandaloneHost : public fdk::Host {
 // read; false when the content could not be read or `out` refused bytes.
 bool writeSavedDocument(const Document& doc, std::FILE* out);
 std::string savedDocumentText(const Document& doc);
+
+// The Document statement of a page geometry, as the saved form has it.
+std::string documentStatement(const fdk::PageGeometry& geometry);
+// Makes the imported file itself the saved form, where it is a kept file whose room fits the
+// document's statement exactly: writes the statement there and gives the file's descriptor
+// (the document's own; not to be closed). -1 otherwise (nothing changed; the saved form is to
+// be written with writeSavedDocument).
+int savedFormInPlace(const Document& doc);
 
 }  // namespace pendra::host

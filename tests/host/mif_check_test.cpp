@@ -1,8 +1,10 @@
 #include "host/mif_check.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "host/standalone_host.h"
@@ -210,6 +212,81 @@ TEST(StandaloneHost, SavedDocumentHasItsGeometryAfterTheHeader) {
                        "> # end of Document\n"
                        "<TextFlow>\n");
   EXPECT_TRUE(checkMif(saved).ok);
+}
+
+// The whole content of an open file, read by its descriptor from the start.
+std::string contentAt(int fd) {
+  std::string text;
+  char block[4096];
+  ssize_t n;
+  for (off_t at = 0; (n = pread(fd, block, sizeof block, at)) > 0; at += n) text.append(block, n);
+  return text;
+}
+
+// A kept file is written with room after its header lines for the Document statement; where the
+// document's statement fits that room, the save writes it there and the file is the saved form.
+// Any other geometry, or a file too short to have header lines, is copied as before, the room
+// left out.
+TEST(StandaloneHost, AKeptFileBecomesTheSavedFormWhereItsStatementFitsTheRoom) {
+  const fdk::PageGeometry letter = {612 * 65536, 792 * 65536, 1,          18 * 65536, 72 * 65536,
+                                    72 * 65536,  72 * 65536,  72 * 65536, 0,          0};
+  fdk::PageGeometry a4 = letter;
+  a4.width = 595 * 65536;
+  a4.height = 842 * 65536;
+  fdk::PageGeometry twoSided = letter;
+  twoSided.sidedness = 1;  // "Yes" is one byte longer than "No"
+  std::string body = "<Units Uin>\n<TextFlow <Para <ParaLine <String `kept'>>>>\n";
+  struct Case {
+    std::string mif;
+    fdk::PageGeometry geometry;
+    bool inPlace;
+  };
+  const Case cases[] = {
+      {std::string(kHeader) + body, letter, true},
+      {std::string(kHeader) + "<Units Uin>\n", letter, true},  // nothing after the header
+      {std::string(kHeader) + body, a4, false},
+      {std::string(kHeader) + body, twoSided, false},
+      {"<MIFFile 4.00>\n", letter, false},  // one line: no room was left
+      {"<MIFFile 4.00>", letter, false},
+  };
+  std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "kept-in-place";
+  std::filesystem::create_directories(dir);
+  for (const Case& c : cases) {
+    // Written in pieces of every size, so that the header's line ends fall anywhere in them.
+    for (std::size_t piece : {1u, 7u, 4096u}) {
+      StandaloneHost host;
+      host.keepImportFiles(dir.string());
+      std::FILE* stream = nullptr;
+      ASSERT_TRUE(host.createFile("paper.mif", &stream));
+      ASSERT_NE(stream, nullptr);
+      for (std::size_t at = 0; at < c.mif.size(); at += piece)
+        std::fwrite(c.mif.data() + at, 1, std::min(piece, c.mif.size() - at), stream);
+      ASSERT_EQ(std::fclose(stream), 0);
+      F_ObjHandleT doc = host.customDoc(c.geometry);
+      F_ObjHandleT pgf = host.getId(
+          doc, host.getId(doc, host.getId(0, doc, FP_MainFlowInDoc), FP_FirstTextFrameInFlow),
+          FP_FirstPgf);
+      ASSERT_EQ(host.import(doc, F_TextLocT{pgf, 0}, "paper.mif", {}, nullptr), doc);
+      EXPECT_TRUE(host.deleteFile("paper.mif"));  // as the filter does after the import
+      host.returnValue(static_cast<IntT>(doc));
+      const Document& saved = *host.returnedDocument();
+      std::string expected = savedDocumentText(saved);
+      std::size_t headerEnd = c.mif.find('\n', c.mif.find('\n') + 1);
+      std::string header =
+          c.mif.substr(0, headerEnd == std::string::npos ? c.mif.size() : headerEnd + 1);
+      EXPECT_EQ(expected, header + (header.back() == '\n' ? "" : "\n") +
+                              documentStatement(c.geometry) + c.mif.substr(header.size()))
+          << piece;
+      int fd = savedFormInPlace(saved);
+      EXPECT_EQ(fd >= 0, c.inPlace) << piece << "\n" << c.mif;
+      if (fd >= 0) {
+        EXPECT_EQ(contentAt(fd), expected) << piece;
+      }
+      // The copy is the same after the file was made the saved form.
+      EXPECT_EQ(savedDocumentText(saved), expected) << piece;
+    }
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // Saving the command's files: whole or not at all, never over an input, devices written through.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -6,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -51,6 +53,64 @@ TEST(TemporaryName, FitsTheNameLimitAndSaysWhoseItIs) {
   // A multibyte character is dropped whole, not cut.
   std::string accented = std::string(240, 'a') + "\xC3\xA9" + "tail";
   EXPECT_EQ(temporaryName(accented, 255), std::string(240, 'a') + ".pendra-XXXXXX");
+}
+
+// An unnamed file holding the whole content is put into place as the saved file, with the mode
+// and owner the destination would have had; a file that has a name is never taken (it would end
+// up sharing it with the destination), and then the content is written as usual.
+TEST(Saving, AnUnnamedFileIsTakenWholeAndANamedOneNever) {
+  TempDir dir("save-adopt");
+  auto unnamed = [&](const std::string& text) {
+    int fd = open(dir.path.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      EXPECT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
+    }
+    return fd;
+  };
+  mode_t mask = umask(022);
+  // A new destination, and one whose mode is kept.
+  for (bool exists : {false, true}) {
+    if (exists) {
+      dir.write("out.mif", "old\n");
+      chmod((dir.path / "out.mif").c_str(), 0640);
+    }
+    int fd = unnamed("the whole content\n");
+    ASSERT_GE(fd, 0);
+    SavedFile file;
+    ASSERT_TRUE(file.open((dir.path / "out.mif").string()));
+    EXPECT_TRUE(file.adopt(fd));
+    EXPECT_TRUE(file.commit());
+    close(fd);
+    EXPECT_EQ(slurp(dir.path / "out.mif"), "the whole content\n");
+    EXPECT_EQ(modeOf(dir.path / "out.mif") & 07777, exists ? 0640u : 0644u);
+    EXPECT_EQ(testing::namesIn(dir.path).size(), 1u);
+  }
+  // Never taken: a named file, a file that had a name and lost it, and any file where the
+  // destination is written through.
+  dir.write("named", "named\n");
+  int named = open((dir.path / "named").c_str(), O_RDWR | O_CLOEXEC);
+  std::FILE* lost = std::tmpfile();
+  std::fputs("lost\n", lost);
+  std::fflush(lost);
+  for (int fd : {named, fileno(lost)}) {
+    SavedFile file;
+    ASSERT_TRUE(file.open((dir.path / "out.mif").string()));
+    EXPECT_FALSE(file.adopt(fd));
+    EXPECT_TRUE(file.write("written\n", 8));
+    EXPECT_TRUE(file.commit());
+    EXPECT_EQ(slurp(dir.path / "out.mif"), "written\n");
+    EXPECT_EQ(slurp(dir.path / "named"), "named\n");
+    EXPECT_EQ(testing::namesIn(dir.path).size(), 2u);
+  }
+  int fd = unnamed("through\n");
+  SavedFile through;
+  ASSERT_TRUE(through.open("/dev/null"));
+  EXPECT_FALSE(through.adopt(fd));
+  EXPECT_TRUE(through.commit());
+  close(fd);
+  close(named);
+  std::fclose(lost);
+  umask(mask);
 }
 
 TEST(Saving, AFailedWriteEndsTheRunAndKeepsThePreviousOutput) {
