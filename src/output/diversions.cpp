@@ -210,4 +210,13 @@ long diversionBufferSize(int n) {
   return size;
 }
 
+long openDiversionSize() {
+  if (diversions.depth == 0) return 0;
+  const ChunkList& top = diversions.stack[static_cast<std::size_t>(diversions.depth - 1)];
+  long size = 0;
+  for (int c = top.first; c != kNoChunk; c = chunk(c).next)
+    size += (c == top.last ? filePosition() : chunk(c).end) - chunk(c).start;
+  return size;
+}
+
 }  // namespace pendra::output

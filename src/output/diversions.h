@@ -52,5 +52,7 @@ void finishDiversions();
 void BufferProc(const char* operation);
 // Bytes held by buffer n (0 for a bad number).
 long diversionBufferSize(int n);
+// Bytes written to the open diversion so far (0 when nothing is diverted).
+long openDiversionSize();
 
 }  // namespace pendra::output

@@ -30,6 +30,8 @@ struct PictEnv {
   const char* alignment = "Left";
   const char* verticalAlignment = "Middle";
   std::int32_t graphicCount = 0;  // graphic statements written in the current object
+  bool inFrame = false;           // the outermost picture's frame was written (not suppressed)
+  bool textSplit = false;         // a picture in the current object split its text (runPicture)
 };
 
 struct PictureState {

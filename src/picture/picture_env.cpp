@@ -22,6 +22,8 @@ namespace pendra::picture {
 
 namespace {
 
+void writeTextLine();
+
 bool blank(const char* text) {
   for (; *text; ++text)
     if (*text != ' ' && *text != '\t' && *text != '\n') return false;
@@ -83,6 +85,20 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
   const table::TableState& tables = table::tableState();
   bool nested = pictures.pictureDepth > 0 && boxes - savedMark < 2 &&
                 tables.tableNesting == savedTableMark && tables.boxTables == savedBoxTableMark;
+  // An object that holds text (an environment met in the picture, say) and then a picture: a
+  // text line holds no graphic, so the text so far goes into a text line of its own and the
+  // picture's graphics stand beside it in the frame; what follows is the object's text again.
+  // (A picture whose frame was never written, one begun where nothing is output, has no frame
+  // to keep graphics apart from text.)
+  bool textBefore = nested && saved.inFrame && output::outputState().suppression <= 0 &&
+                    pictures.objectDepth > 0 && saved.graphicCount == 0 &&
+                    tables.boxNesting == savedMark && tables.tableNesting == savedTableMark &&
+                    output::openDiversionSize() > 0;
+  if (textBefore) {
+    output::BufferProc("E8");
+    writeTextLine();
+    output::BufferProc("S");
+  }
   if (nested) {
     // The enclosing \put position, in the enclosing picture's coordinates, becomes the origin.
     env.xOffset = saved.xOffset + env.x - offset.x;
@@ -92,6 +108,7 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
     env.height = h;
     env.xOffset = -offset.x;
     env.yOffset = -offset.y;
+    env.inFrame = output::outputState().suppression <= 0;
     output::writeStatementLine("<!Frame %.2f\" %.2f\"\n", inches(w), inches(h));
   }
   pictures.nestingMark = boxes;
@@ -100,6 +117,13 @@ void runPicture(const reader::EnvironmentRecord& record, int ending) {
   ++pictures.pictureDepth;
   reader::genericBody(record, ending);
   wrapPictureText();
+  if (textBefore) {
+    output::BufferProc("E8");
+    output::BufferProc("I8");
+    output::BufferProc("S");
+    env.graphicCount = 0;  // they stand in the frame already
+    saved.textSplit = true;
+  }
   --pictures.pictureDepth;
   pictures.nestingMark = savedMark;
   pictures.tableMark = savedTableMark;
@@ -295,6 +319,7 @@ int runObject(const reader::EnvironmentRecord* record, const std::function<void(
   }
   output::outputState().tagLineWritten = true;
   env.graphicCount = 0;
+  env.textSplit = false;
   output::BufferProc("S");
   output::resetLastWrittenFont();
   ++pictureState().objectDepth;
@@ -306,7 +331,9 @@ int runObject(const reader::EnvironmentRecord* record, const std::function<void(
   if (env.graphicCount > 0) wrapPendingText();
   // Ending the diversion ends the object's paragraph; an empty one adds no blank line.
   output::BufferProc("E8");
-  if (env.graphicCount == 0 && (keepEmpty || output::diversionBufferSize(8) > 0))
+  // An object whose text a picture split has its text lines already, and needs no empty one.
+  if (env.graphicCount == 0 &&
+      ((keepEmpty && !env.textSplit) || output::diversionBufferSize(8) > 0))
     writeTextLine();
   else
     output::BufferProc("I8");

@@ -56,5 +56,24 @@ TEST(PictureMif, PictureAndEpsFileBecomeFramesAnchoredInTheText) {
   EXPECT_EQ(text.find("<AFrame 3>"), std::string::npos);
 }
 
+// Text in an environment of a picture followed by a nested picture once ended the translation
+// ("ParaLine with Frame"): the document converts, the text in a text line of the frame.
+TEST(PictureMif, TextBeforeAPictureInAnEnvironmentOfAPictureConverts) {
+  TempDir dir("picture-env-text");
+  dir.write("p.tex",
+            "\\begin{picture}(72,72)\\begin{W}loose text\n"
+            "\\begin{picture}(72,72)\\put(0,0){\\line(1,0){36}}\\end{picture}\\end{W}"
+            "\\end{picture}\n");
+  CommandResult r = runPendra("-q p.tex", dir.path);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string mif = slurp(dir.path / "p.mif");
+  std::size_t text = mif.find("<String `loose text");
+  ASSERT_NE(text, std::string::npos) << mif;
+  std::size_t line = mif.rfind("<TextLine", text);
+  ASSERT_NE(line, std::string::npos);
+  EXPECT_GT(line, mif.find("<AFrames"));
+  EXPECT_EQ(occurrences(mif, "<PolyLine"), 1);
+}
+
 }  // namespace
 }  // namespace pendra::testing

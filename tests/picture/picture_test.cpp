@@ -137,6 +137,33 @@ TEST_F(Pictures, TextLinesNeverNest) {
   EXPECT_FALSE(textLinesNest(out)) << out;
 }
 
+// An environment of the picture holds text, then a picture, then text again (the line end
+// after the text ends a paragraph there): a text line holds no graphic, so each run of text
+// gets a text line of its own and the graphics stand between them in the frame.
+TEST_F(Pictures, TextAroundAPictureInsideAnEnvironmentGetsTextLinesOfItsOwn) {
+  std::string out = frames(
+      "\\begin{picture}(72,72)\\begin{W}x\n"
+      "\\begin{picture}(72,72)\\put(0,0){\\line(1,0){36}}\\end{picture}y\n"
+      "\\begin{picture}(72,72)\\put(0,0){\\line(1,0){36}}\\end{picture}\\end{W}"
+      "\\end{picture}\n");
+  std::size_t x = out.find("\nx\n");
+  std::size_t first = out.find("<!Line");
+  std::size_t y = out.find("\ny\n");
+  std::size_t second = out.find("<!Line", first + 1);
+  ASSERT_NE(second, std::string::npos) << out;
+  EXPECT_LT(x, first);
+  EXPECT_LT(first, y);
+  EXPECT_LT(y, second);
+  // Each text stands in a text line that has closed before the next graphic.
+  for (std::size_t text : {x, y}) {
+    std::size_t line = out.rfind("<!TextLine", text);
+    ASSERT_NE(line, std::string::npos) << out;
+    EXPECT_GT(out.find("<!Line", text), out.find("\n>\n", text)) << out;
+  }
+  EXPECT_FALSE(textLinesNest(out)) << out;
+  EXPECT_TRUE(balanced(out)) << out;
+}
+
 TEST_F(Pictures, FrameBoxDrawsItsRectangleBeforeItsText) {
   std::string out = frames(
       "\\begin{picture}(72,72)\\put(10,10){\\framebox(20,10)[t]{x}}"
