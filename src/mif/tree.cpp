@@ -1,8 +1,12 @@
 #include "mif/tree.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <deque>
+#include <new>
 #include <vector>
 
 #include "mif/fatal.h"
@@ -72,6 +76,67 @@ class SpillWriter {
   std::vector<Spill*> standIns_;
 };
 
+// The packed nodes' memory is mapped this much at a time, at this alignment, so that the
+// system can back a chunk with one huge page.
+constexpr std::size_t kPackedChunk = std::size_t{2} << 20;
+
+// Chunks of memory handed out front to back and given back all at once.
+class PackedMemory {
+ public:
+  PackedMemory() = default;
+  PackedMemory(const PackedMemory&) = delete;
+  PackedMemory& operator=(const PackedMemory&) = delete;
+  ~PackedMemory() { release(); }
+
+  char* take(std::size_t n) {
+    if (n > left_) {
+      // The rest of the current chunk is left unused: a block is at most a small part of one.
+      std::size_t size =
+          n <= kPackedChunk ? kPackedChunk : (n + kPackedChunk - 1) & ~(kPackedChunk - 1);
+      next_ = map(size);
+      chunks_.push_back({next_, size});
+      left_ = size;
+    }
+    char* p = next_;
+    next_ += n;
+    left_ -= n;
+    return p;
+  }
+
+  void release() {
+    for (const Chunk& c : chunks_) munmap(c.base, c.size);
+    chunks_.clear();
+    next_ = nullptr;
+    left_ = 0;
+  }
+
+ private:
+  struct Chunk {
+    char* base;
+    std::size_t size;
+  };
+
+  // `size` bytes (a multiple of the chunk size) at a chunk-aligned address.
+  static char* map(std::size_t size) {
+    std::size_t extra = kPackedChunk;
+    void* got =
+        mmap(nullptr, size + extra, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (got == MAP_FAILED) throw std::bad_alloc();
+    auto start = reinterpret_cast<std::uintptr_t>(got);
+    std::uintptr_t aligned = (start + kPackedChunk - 1) & ~std::uintptr_t{kPackedChunk - 1};
+    std::size_t head = aligned - start;
+    if (head > 0) munmap(got, head);
+    if (extra - head > 0) munmap(reinterpret_cast<char*>(aligned + size), extra - head);
+    char* base = reinterpret_cast<char*>(aligned);
+    madvise(base, size, MADV_HUGEPAGE);  // a hint; without huge pages the chunk still serves
+    return base;
+  }
+
+  std::vector<Chunk> chunks_;
+  char* next_ = nullptr;
+  std::size_t left_ = 0;
+};
+
 struct MifState {
   // Nodes and trees live in pools for one translation; freed nodes go back to the free list.
   std::deque<MifNode> nodes;
@@ -89,6 +154,7 @@ struct MifState {
   std::string version;
   bool streaming = true;
   SpillWriter writer;  // writes the batches of complete siblings out
+  PackedMemory packed;
 };
 
 MifState mif;
@@ -120,6 +186,7 @@ void insertNode(MifNode* node);
 void closeSpills() {
   mif.spills.clear();
   mif.freeSpills.clear();
+  mif.packed.release();
 }
 
 // A spill for a new stand-in: every row and frame has one, so they are reused rather than kept.
@@ -430,6 +497,10 @@ void freeNode(MifNode* node) {
   mif.standIns.clear();
   collectFreed(node, mif.walk, mif.freeNodes, mif.standIns);
   recycleSpills(mif.standIns);
+}
+
+char* packedMemory(std::size_t n) {
+  return mif.packed.take(n);
 }
 
 void releaseSpills() {

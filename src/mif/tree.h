@@ -19,10 +19,15 @@ namespace pendra::mif {
 // picture takes a small one; a packed node never straddles two blocks.
 struct MifNode;
 struct PackedBlock {
-  std::unique_ptr<char[]> bytes;
+  char* bytes = nullptr;     // the block's memory, held by the packed memory (packedMemory)
   std::size_t size = 0;      // bytes packed
   std::size_t capacity = 0;  // bytes allocated
 };
+
+// Memory for `n` bytes of packed nodes. It is carved from large chunks that live until the
+// spills are released (releaseSpills, releaseMif), mapped with huge pages where the system has
+// them: packed nodes are written once and kept, and every fresh small page costs a fault.
+char* packedMemory(std::size_t n);
 struct Spill {
   std::vector<PackedBlock> blocks;
   MifNode* parent = nullptr;  // the open group whose children are streamed; none at the top level

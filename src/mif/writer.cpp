@@ -394,7 +394,7 @@ PackedBlock& newPackedBlock(Spill& spill, std::size_t n) {
                                     : std::min(2 * blocks.back().capacity, kLargestPackedBlock);
   size = std::max(size, n);
   PackedBlock& block = blocks.emplace_back();
-  block.bytes.reset(new char[size]);
+  block.bytes = packedMemory(size);
   block.capacity = size;
   return block;
 }
@@ -404,7 +404,7 @@ inline char* packRoom(Spill& spill, std::size_t n) {
   std::vector<PackedBlock>& blocks = spill.blocks;
   PackedBlock* block = blocks.empty() ? nullptr : &blocks.back();
   if (!block || block->capacity - block->size < n) block = &newPackedBlock(spill, n);
-  char* room = block->bytes.get() + block->size;
+  char* room = block->bytes + block->size;
   block->size += n;
   return room;
 }
@@ -536,7 +536,7 @@ class PackedReader {
  private:
   void enter(std::size_t block) {
     block_ = block;
-    at_ = blocks_[block].bytes.get();
+    at_ = blocks_[block].bytes;
     end_ = at_ + blocks_[block].size;
   }
   // Moves on to the next block with bytes left when the current one is read whole.

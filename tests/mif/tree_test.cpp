@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "mif/fatal.h"
 
@@ -172,6 +174,30 @@ TEST_F(TreeTest, DiscardAndFreeReleaseWholeSubtrees) {
   // Freed nodes are used again.
   addLeaf(Op::Pen, 7);
   EXPECT_EQ(side->first->integer, 7);
+}
+
+// Packed nodes' memory: blocks of any size, a chunk's worth and more included, never overlap,
+// keep what was written in them while later ones are taken, and are taken again after the spills
+// are released.
+TEST_F(TreeTest, PackedMemoryBlocksAreDisjointAndHoldTheirBytes) {
+  for (int round = 0; round < 2; ++round) {
+    std::vector<std::pair<char*, std::size_t>> blocks;
+    const std::size_t sizes[] = {1, 1024, 65536, 4095, 2u << 20, (2u << 20) + 1, 3u << 20, 7, 64};
+    for (int repeat = 0; repeat < 40; ++repeat) {
+      for (std::size_t size : sizes) {
+        char* p = packedMemory(size);
+        ASSERT_NE(p, nullptr);
+        std::memset(p, static_cast<int>(blocks.size() & 0x7F), size);
+        blocks.emplace_back(p, size);
+      }
+    }
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+      const auto [p, size] = blocks[i];
+      auto mark = static_cast<char>(i & 0x7F);
+      EXPECT_TRUE(p[0] == mark && p[size - 1] == mark && p[size / 2] == mark) << i;
+    }
+    releaseSpills();
+  }
 }
 
 TEST_F(TreeTest, ObjectIdsCountFromOne) {
