@@ -39,6 +39,9 @@ struct SharedPass {
   bool readerGone = false;
   pendra::fdk::PublishHook beforePublish = nullptr;
   void* hookData = nullptr;
+  // Blocks the reader has read, kept for the writer to fill again: their pages are already the
+  // process's, where a new block's pages each cost a fault when first written.
+  std::vector<std::unique_ptr<char[]>> spare;
   // The writer's own: the block it fills and the end of the blocks it made.
   char* current = nullptr;
   long madeEnd = 0;
@@ -85,6 +88,8 @@ constexpr int kMaxTransientFiles = 8;
 // file, as where the host keeps no channels in memory.
 constexpr long kPassBlock = 1 << 20;
 constexpr long kPassMemoryLimit = 256L << 20;
+// Read blocks of a shared channel kept for the writer to use again.
+constexpr std::size_t kSparePassBlocks = 2;
 // F_Printf on a pass-through channel formats into a buffer of this size, or a larger one.
 constexpr std::size_t kPrintfBuffer = 1024;
 constexpr std::size_t kChannelBuffer = 64 * 1024;
@@ -184,7 +189,15 @@ void sharedAppend(PassBuffer& pass, const char* data, std::size_t size) {
   while (size > 0) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 && pass.written == shared.madeEnd) {
-      auto block = std::make_unique_for_overwrite<char[]>(kPassBlock);
+      std::unique_ptr<char[]> block;
+      {
+        std::lock_guard<std::mutex> held(shared.lock);
+        if (!shared.spare.empty()) {
+          block = std::move(shared.spare.back());
+          shared.spare.pop_back();
+        }
+      }
+      if (!block) block = std::make_unique_for_overwrite<char[]>(kPassBlock);
       shared.current = block.get();
       shared.madeEnd += kPassBlock;
       std::lock_guard<std::mutex> held(shared.lock);
@@ -281,8 +294,11 @@ std::size_t sharedRead(PassBuffer& pass, char* out, std::size_t size) {
   if (shared.abandoned) return 0;
   std::size_t n = passCopy(pass, shared.readAt, out, size, shared.published);
   shared.readAt += static_cast<long>(n);
-  // Blocks read to their end are released; the writer has gone past them.
+  // Blocks read to their end are released (a few kept for the writer); the writer has gone past
+  // them.
   while (!pass.blocks.empty() && shared.readAt - pass.released >= kPassBlock) {
+    if (shared.spare.size() < kSparePassBlocks)
+      shared.spare.push_back(std::move(pass.blocks.front()));
     pass.blocks.pop_front();
     pass.released += kPassBlock;
   }

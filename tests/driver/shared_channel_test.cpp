@@ -3,6 +3,7 @@
 // sharing ends the reading at once, and a reader fallen too far behind is let go.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -54,7 +55,8 @@ TEST(SharedChannel, TheReaderTakesEveryByteInOrderAfterItsHookAndTheEnd) {
   Hook hook;
   ChannelT channel = makeSharedPassChannel(&Hook::run, &hook);
   hook.channel = channel;
-  const std::string text = pattern(5 * kSharedChunk + 123);
+  // Several of the channel's 1 MB blocks, so that blocks the reader is done with are filled again.
+  const std::string text = pattern(std::max<std::size_t>(5 * kSharedChunk, 4500000) + 123);
   std::string got;
   bool hookAhead = true;
   std::thread reader([&] {
