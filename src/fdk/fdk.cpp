@@ -20,8 +20,22 @@
 #include <string>
 #include <vector>
 
+#include "common/huge_pages.h"
 #include "fdk/host.h"
 #include "fdk/save_file.h"
+
+// A block of a pass-through channel: one huge page of its own (see common/huge_pages.h), so that
+// the megabytes of MLP between the stages cost a fault per block rather than one per 4 KB.
+struct UnmapPassBlock {
+  void operator()(char* block) const {
+    pendra::memory::unmapHuge(block, pendra::memory::kHugePage);
+  }
+};
+using PassBlock = std::unique_ptr<char[], UnmapPassBlock>;
+
+PassBlock newPassBlock() {
+  return PassBlock(pendra::memory::mapHuge(pendra::memory::kHugePage));
+}
 
 // The bytes of a channel that is written once from start to end and then read once from start to
 // end (the MLP between the stages): held in blocks, each released as soon as it has been read.
@@ -41,7 +55,7 @@ struct SharedPass {
   void* hookData = nullptr;
   // Blocks the reader has read, kept for the writer to fill again: their pages are already the
   // process's, where a new block's pages each cost a fault when first written.
-  std::vector<std::unique_ptr<char[]>> spare;
+  std::vector<PassBlock> spare;
   // The writer's own: the block it fills and the end of the blocks it made.
   char* current = nullptr;
   long madeEnd = 0;
@@ -49,7 +63,7 @@ struct SharedPass {
 };
 
 struct PassBuffer {
-  std::deque<std::unique_ptr<char[]>> blocks;
+  std::deque<PassBlock> blocks;
   long released = 0;  // bytes of the blocks already released
   long written = 0;
   long readAt = 0;  // -1 while writing
@@ -86,7 +100,7 @@ constexpr int kMaxTransientFiles = 8;
 // A pass-through channel holds its bytes in blocks of this size, and at most this many bytes in
 // memory: a source whose macros expand far beyond its own size has the rest go to a temporary
 // file, as where the host keeps no channels in memory.
-constexpr long kPassBlock = 1 << 20;
+constexpr long kPassBlock = static_cast<long>(pendra::memory::kHugePage);
 constexpr long kPassMemoryLimit = 256L << 20;
 // Read blocks of a shared channel kept for the writer to use again.
 constexpr std::size_t kSparePassBlocks = 2;
@@ -167,7 +181,7 @@ void passAppend(PassBuffer& pass, const char* data, std::size_t size) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 &&
         pass.written - pass.released == static_cast<long>(pass.blocks.size()) * kPassBlock)
-      pass.blocks.push_back(std::make_unique_for_overwrite<char[]>(kPassBlock));
+      pass.blocks.push_back(newPassBlock());
     std::size_t n = std::min(size, static_cast<std::size_t>(kPassBlock - inBlock));
     std::memcpy(pass.blocks.back().get() + inBlock, data, n);
     pass.written += static_cast<long>(n);
@@ -189,7 +203,7 @@ void sharedAppend(PassBuffer& pass, const char* data, std::size_t size) {
   while (size > 0) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 && pass.written == shared.madeEnd) {
-      std::unique_ptr<char[]> block;
+      PassBlock block;
       {
         std::lock_guard<std::mutex> held(shared.lock);
         if (!shared.spare.empty()) {
@@ -197,7 +211,7 @@ void sharedAppend(PassBuffer& pass, const char* data, std::size_t size) {
           shared.spare.pop_back();
         }
       }
-      if (!block) block = std::make_unique_for_overwrite<char[]>(kPassBlock);
+      if (!block) block = newPassBlock();
       shared.current = block.get();
       shared.madeEnd += kPassBlock;
       std::lock_guard<std::mutex> held(shared.lock);

@@ -1,14 +1,11 @@
 #include "mif/tree.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <deque>
-#include <new>
 #include <vector>
 
+#include "common/huge_pages.h"
 #include "mif/fatal.h"
 #include "mif/writer.h"
 
@@ -76,9 +73,8 @@ class SpillWriter {
   std::vector<Spill*> standIns_;
 };
 
-// The packed nodes' memory is mapped this much at a time, at this alignment, so that the
-// system can back a chunk with one huge page.
-constexpr std::size_t kPackedChunk = std::size_t{2} << 20;
+// The packed nodes' memory is mapped this much at a time: one huge page.
+constexpr std::size_t kPackedChunk = memory::kHugePage;
 
 // Chunks of memory handed out front to back and given back all at once.
 class PackedMemory {
@@ -93,7 +89,7 @@ class PackedMemory {
       // The rest of the current chunk is left unused: a block is at most a small part of one.
       std::size_t size =
           n <= kPackedChunk ? kPackedChunk : (n + kPackedChunk - 1) & ~(kPackedChunk - 1);
-      next_ = map(size);
+      next_ = memory::mapHuge(size);
       chunks_.push_back({next_, size});
       left_ = size;
     }
@@ -104,7 +100,7 @@ class PackedMemory {
   }
 
   void release() {
-    for (const Chunk& c : chunks_) munmap(c.base, c.size);
+    for (const Chunk& c : chunks_) memory::unmapHuge(c.base, c.size);
     chunks_.clear();
     next_ = nullptr;
     left_ = 0;
@@ -115,22 +111,6 @@ class PackedMemory {
     char* base;
     std::size_t size;
   };
-
-  // `size` bytes (a multiple of the chunk size) at a chunk-aligned address.
-  static char* map(std::size_t size) {
-    std::size_t extra = kPackedChunk;
-    void* got =
-        mmap(nullptr, size + extra, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (got == MAP_FAILED) throw std::bad_alloc();
-    auto start = reinterpret_cast<std::uintptr_t>(got);
-    std::uintptr_t aligned = (start + kPackedChunk - 1) & ~std::uintptr_t{kPackedChunk - 1};
-    std::size_t head = aligned - start;
-    if (head > 0) munmap(got, head);
-    if (extra - head > 0) munmap(reinterpret_cast<char*>(aligned + size), extra - head);
-    char* base = reinterpret_cast<char*>(aligned);
-    madvise(base, size, MADV_HUGEPAGE);  // a hint; without huge pages the chunk still serves
-    return base;
-  }
 
   std::vector<Chunk> chunks_;
   char* next_ = nullptr;

@@ -55,8 +55,8 @@ TEST(SharedChannel, TheReaderTakesEveryByteInOrderAfterItsHookAndTheEnd) {
   Hook hook;
   ChannelT channel = makeSharedPassChannel(&Hook::run, &hook);
   hook.channel = channel;
-  // Several of the channel's 1 MB blocks, so that blocks the reader is done with are filled again.
-  const std::string text = pattern(std::max<std::size_t>(5 * kSharedChunk, 4500000) + 123);
+  // Several of the channel's 2 MB blocks, so that blocks the reader is done with are filled again.
+  const std::string text = pattern(std::max<std::size_t>(5 * kSharedChunk, 9000000) + 123);
   std::string got;
   bool hookAhead = true;
   std::thread reader([&] {
