@@ -49,16 +49,23 @@ std::string inches(MetricT m) {
 constexpr fdk::PageGeometry kExpectedPage = {
     612 * 65536, 792 * 65536, 1, 18 * 65536, 72 * 65536, 72 * 65536, 72 * 65536, 72 * 65536, 0, 0};
 
-// Writes `size` bytes where the file's next byte goes; the reason when the write failed, else 0.
-int writeAt(KeptFile& file, const char* data, size_t size) {
+// Writes all `size` bytes at `offset` of `fd`; the reason when the write failed, else 0.
+int writeAllAt(int fd, const char* data, size_t size, long offset) {
   for (size_t done = 0; done < size;) {
-    ssize_t n = ::pwrite(file.fd, data + done, size - done, static_cast<off_t>(file.at));
+    ssize_t n = ::pwrite(fd, data + done, size - done,
+                         static_cast<off_t>(offset + static_cast<long>(done)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return n < 0 ? errno : EIO;
     done += static_cast<size_t>(n);
-    file.at += n;
   }
   return 0;
+}
+
+// Writes `size` bytes where the file's next byte goes; the reason when the write failed, else 0.
+int writeAt(KeptFile& file, const char* data, size_t size) {
+  int err = writeAllAt(file.fd, data, size, file.at);
+  if (!err) file.at += static_cast<long>(size);
+  return err;
 }
 
 // Checks a block and writes it to the file, leaving the file's room after the header lines; the
@@ -459,14 +466,7 @@ int savedFormInPlace(const Document& doc) {
   std::string head = documentStatement(doc.geometry);
   if (head.size() != doc.room) return -1;
   int fd = fileno(doc.mif.get());
-  if (fd < 0) return -1;
-  for (std::size_t done = 0; done < head.size();) {
-    ssize_t n = ::pwrite(fd, head.data() + done, head.size() - done,
-                         static_cast<off_t>(doc.headerEnd + static_cast<long>(done)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return -1;
-    done += static_cast<std::size_t>(n);
-  }
+  if (fd < 0 || writeAllAt(fd, head.data(), head.size(), doc.headerEnd) != 0) return -1;
   return fd;
 }
 
