@@ -5,6 +5,7 @@
 #pragma once
 
 #include <sys/mman.h>
+#include <sys/resource.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -24,15 +25,32 @@ namespace pendra::memory {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-// `size` bytes (a multiple of kHugePage) at a kHugePage-aligned address; std::bad_alloc where
-// the system cannot map them.
-inline char* mapHuge(std::size_t size) {
+// Whether the process's address space is limited (ulimit -v): a mapping of our own then takes
+// room that the heap may need, having reserved much of it for its threads.
+inline bool addressSpaceLimited() {
+  static const bool limited = [] {
+    struct rlimit limit;
+    return getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
+  }();
+  return limited;
+}
+
+// Memory taken by takeHuge: mapped on its own, or from the heap.
+struct HugeMemory {
+  char* base = nullptr;
+  bool mapped = false;
+};
+
+// `size` bytes (a multiple of kHugePage) at a kHugePage-aligned address. Where the address space
+// has no room for such a mapping, the heap's memory serves instead, in small pages; std::bad_alloc
+// where neither can give it.
+inline HugeMemory takeHuge(std::size_t size) {
 #ifdef PENDRA_HUGE_PAGES_FROM_HEAP
-  return new char[size];
+  return {new char[size], false};
 #else
   void* got =
       mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (got == MAP_FAILED) throw std::bad_alloc();
+  if (got == MAP_FAILED) return {new char[size], false};
   auto start = reinterpret_cast<std::uintptr_t>(got);
   std::uintptr_t aligned = (start + kHugePage - 1) & ~std::uintptr_t{kHugePage - 1};
   std::size_t head = aligned - start;
@@ -40,17 +58,15 @@ inline char* mapHuge(std::size_t size) {
   if (kHugePage - head > 0) munmap(reinterpret_cast<char*>(aligned + size), kHugePage - head);
   char* base = reinterpret_cast<char*>(aligned);
   madvise(base, size, MADV_HUGEPAGE);  // a hint: refused, the memory still serves
-  return base;
+  return {base, true};
 #endif
 }
 
-inline void unmapHuge(char* base, std::size_t size) {
-#ifdef PENDRA_HUGE_PAGES_FROM_HEAP
-  static_cast<void>(size);
-  delete[] base;
-#else
-  munmap(base, size);
-#endif
+inline void giveBackHuge(const HugeMemory& memory, std::size_t size) {
+  if (memory.mapped)
+    munmap(memory.base, size);
+  else
+    delete[] memory.base;
 }
 
 }  // namespace pendra::memory

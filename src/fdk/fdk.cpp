@@ -26,15 +26,17 @@
 
 // A block of a pass-through channel: one huge page of its own (see common/huge_pages.h), so that
 // the megabytes of MLP between the stages cost a fault per block rather than one per 4 KB.
-struct UnmapPassBlock {
+struct GiveBackPassBlock {
+  bool mapped = false;
   void operator()(char* block) const {
-    pendra::memory::unmapHuge(block, pendra::memory::kHugePage);
+    pendra::memory::giveBackHuge({block, mapped}, pendra::memory::kHugePage);
   }
 };
-using PassBlock = std::unique_ptr<char[], UnmapPassBlock>;
+using PassBlock = std::unique_ptr<char[], GiveBackPassBlock>;
 
 PassBlock newPassBlock() {
-  return PassBlock(pendra::memory::mapHuge(pendra::memory::kHugePage));
+  pendra::memory::HugeMemory block = pendra::memory::takeHuge(pendra::memory::kHugePage);
+  return PassBlock(block.base, GiveBackPassBlock{block.mapped});
 }
 
 // The bytes of a channel that is written once from start to end and then read once from start to

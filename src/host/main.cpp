@@ -1,5 +1,6 @@
 // The pendra command: converts a LaTeX file the way FrameMaker would through the filter, and
 // saves the resulting document as MIF.
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/huge_pages.h"
 #include "driver/driver.h"
 #include "fdk/host.h"
 #include "fdk/save_file.h"
@@ -227,6 +229,10 @@ int convertSeveral(const Options& opt) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Under a limit on the address space (ulimit -v) every thread allocates from the one heap: a
+  // heap of its own reserves 64 MB of address space for a thread at once, which a limit of some
+  // tens of megabytes cannot spare beside the blocks the conversion maps.
+  if (pendra::memory::addressSpaceLimited()) mallopt(M_ARENA_MAX, 1);
   // Messages and the progress trace go to standard error through a buffer that the console
   // flushes at line ends and every tenth of a second, rather than a system call per number.
   std::setvbuf(stderr, nullptr, _IOFBF, kConsoleBuffer);

@@ -85,12 +85,21 @@ class PackedMemory {
   ~PackedMemory() { release(); }
 
   char* take(std::size_t n) {
+    if (memory::addressSpaceLimited()) {
+      // Under a limit on the address space each block comes from the heap on its own, within
+      // the room the heap has reserved: a chunk mapped apart would take room a thread needs.
+      chunks_.reserve(chunks_.size() + 1);
+      chunks_.push_back({{new char[n], false}, n});
+      return chunks_.back().memory.base;
+    }
     if (n > left_) {
       // The rest of the current chunk is left unused: a block is at most a small part of one.
       std::size_t size =
           n <= kPackedChunk ? kPackedChunk : (n + kPackedChunk - 1) & ~(kPackedChunk - 1);
-      next_ = memory::mapHuge(size);
-      chunks_.push_back({next_, size});
+      chunks_.reserve(chunks_.size() + 1);  // so that a chunk taken is always recorded
+      memory::HugeMemory chunk = memory::takeHuge(size);
+      chunks_.push_back({chunk, size});
+      next_ = chunk.base;
       left_ = size;
     }
     char* p = next_;
@@ -100,7 +109,7 @@ class PackedMemory {
   }
 
   void release() {
-    for (const Chunk& c : chunks_) memory::unmapHuge(c.base, c.size);
+    for (const Chunk& c : chunks_) memory::giveBackHuge(c.memory, c.size);
     chunks_.clear();
     next_ = nullptr;
     left_ = 0;
@@ -108,7 +117,7 @@ class PackedMemory {
 
  private:
   struct Chunk {
-    char* base;
+    memory::HugeMemory memory;
     std::size_t size;
   };
 
