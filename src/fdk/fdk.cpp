@@ -17,6 +17,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,17 @@ struct ChannelObj {
   char* memory = nullptr;
   std::size_t memorySize = 0;
   std::unique_ptr<PassBuffer> pass;  // a pass-through channel in memory (see makePassChannel)
+  // The stream's buffer, where the channel gives it one of its own (see giveStreamBuffer).
+  std::unique_ptr<char[]> streamBuffer;
+
+  ChannelObj() = default;
+  ChannelObj(const ChannelObj&) = delete;
+  ChannelObj& operator=(const ChannelObj&) = delete;
+  ~ChannelObj() {
+    // A stream still open when the channels are let go at exit is flushed by the C library
+    // afterwards, through its buffer: the buffer stays.
+    if (file) static_cast<void>(streamBuffer.release());
+  }
 };
 
 struct FilePathObj {
@@ -145,12 +157,21 @@ FilePathT newPath(std::string path) {
   return fdk.paths.back().get();
 }
 
-ChannelT newChannel(std::FILE* file, bool temporary, bool empty, bool atStart) {
-  // A larger buffer than the stream's own block: the stages move tens of megabytes through
-  // their files, and each system call costs.
-  std::setvbuf(file, nullptr, _IOFBF, kChannelBuffer);
+// Gives a fresh stream a larger buffer than its own block (the C library makes one of the file's
+// block size, 4 KB, whatever size is asked for unless the buffer is given): the stages move tens
+// of megabytes through their files, and each system call costs.
+void giveStreamBuffer(ChannelObj& channel, std::FILE* file) {
+  channel.streamBuffer.reset(new (std::nothrow) char[kChannelBuffer]);
+  if (!channel.streamBuffer ||
+      std::setvbuf(file, channel.streamBuffer.get(), _IOFBF, kChannelBuffer) != 0)
+    channel.streamBuffer.reset();
+}
+
+ChannelT newChannel(std::FILE* file, bool temporary, bool empty, bool atStart, bool hostStream) {
   fdk.channels.push_back(std::make_unique<ChannelObj>());
   ChannelObj& channel = *fdk.channels.back();
+  // A stream that the host made for a file it keeps is buffered as the host chose.
+  if (!hostStream) giveStreamBuffer(channel, file);
   channel.file = file;
   channel.temporary = temporary;
   channel.positionKnown = atStart;
@@ -243,7 +264,7 @@ void passWrite(ChannelObj& channel, const char* data, std::size_t size) {
     channelFailed(channel);
     return;
   }
-  std::setvbuf(file, nullptr, _IOFBF, kChannelBuffer);
+  giveStreamBuffer(channel, file);
   for (std::size_t i = 0; i < pass.blocks.size(); ++i) {
     long n = std::min(kPassBlock, pass.written - static_cast<long>(i) * kPassBlock);
     if (std::fwrite(pass.blocks[i].get(), 1, static_cast<std::size_t>(n), file) !=
@@ -437,6 +458,7 @@ Host* installedHost() {
 void closeAllChannels() {
   for (auto& ch : fdk.channels) {
     if (ch->file) std::fclose(ch->file);
+    ch->file = nullptr;
     std::free(ch->memory);
   }
   fdk.channels.clear();
@@ -662,7 +684,7 @@ ChannelT F_ChannelOpen(FilePathT path, ConStringT mode) {
   if (!kept) f = std::fopen(path->path.c_str(), m.c_str());
   bool fresh = m[0] == 'w';
   if (f && m[0] == 'r') pendra::fdk::noteFileRead(fileno(f));
-  return f ? pendra::fdk::newChannel(f, false, fresh, fresh || m[0] == 'r') : nullptr;
+  return f ? pendra::fdk::newChannel(f, false, fresh, fresh || m[0] == 'r', kept) : nullptr;
 }
 
 ChannelT F_ChannelMakeTmp(UIntT) {
@@ -674,7 +696,7 @@ ChannelT F_ChannelMakeTmp(UIntT) {
 ChannelT pendra::fdk::makeScratchFile() {
   // tmpfile() unlinks the file at once: it vanishes on close and on any kind of exit.
   std::FILE* f = std::tmpfile();
-  return f ? pendra::fdk::newChannel(f, true, true, true) : nullptr;
+  return f ? pendra::fdk::newChannel(f, true, true, true, false) : nullptr;
 }
 
 std::size_t F_ChannelRead(void* ptr, std::size_t size, std::size_t count, ChannelT channel) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <random>
 #include <utility>
 #include <vector>
@@ -242,7 +243,9 @@ bool SavedFile::open(const std::string& path) {
     abandon();
     return fail(err);
   }
-  std::setvbuf(out_, nullptr, _IOFBF, kSaveBuffer);
+  // Given, not asked for by size alone, where the C library would make one of the file's block.
+  buffer_.reset(new (std::nothrow) char[kSaveBuffer]);
+  if (buffer_ && std::setvbuf(out_, buffer_.get(), _IOFBF, kSaveBuffer) != 0) buffer_.reset();
   ownStream_ = true;
   return true;
 }

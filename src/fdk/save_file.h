@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace pendra::fdk {
@@ -62,8 +63,9 @@ class SavedFile {
   std::string target_;     // where the temporary file is renamed to
   std::string temporary_;  // empty when writing through
   std::FILE* out_ = nullptr;
-  bool ownStream_ = false;  // out_ is closed at the end (not standard output)
-  bool adopted_ = false;    // temporary_ is a file taken whole (adopt)
+  std::unique_ptr<char[]> buffer_;  // out_'s buffer, where it has one of its own
+  bool ownStream_ = false;          // out_ is closed at the end (not standard output)
+  bool adopted_ = false;            // temporary_ is a file taken whole (adopt)
   int error_no_ = 0;
   std::string error_;
   bool refusedAsInput_ = false;

@@ -235,7 +235,9 @@ int main(int argc, char** argv) {
   if (pendra::memory::addressSpaceLimited()) mallopt(M_ARENA_MAX, 1);
   // Messages and the progress trace go to standard error through a buffer that the console
   // flushes at line ends and every tenth of a second, rather than a system call per number.
-  std::setvbuf(stderr, nullptr, _IOFBF, kConsoleBuffer);
+  // (The buffer is given: asked for by size alone, the C library makes one of the file's block.)
+  static char consoleBuffer[kConsoleBuffer];
+  std::setvbuf(stderr, consoleBuffer, _IOFBF, kConsoleBuffer);
   pendra::fdk::installSignalCleanup();
   Options opt;
   for (int i = 1; i < argc; ++i) {

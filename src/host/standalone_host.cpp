@@ -5,13 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -94,28 +96,30 @@ int checkAndWrite(KeptFile& file, const char* data, size_t size) {
 }  // namespace
 
 // The blocks of a kept file are checked and written on a thread of their own, in order, while
-// the filter formats the next ones: the file's writer hands each block over as a copy, waiting
-// only while kMaxWaiting blocks wait. A failed write is the file's error from then on.
+// the filter formats the next ones. The writer's pieces (a few kilobytes each) are gathered into
+// a ring of kSlots blocks of kBlock bytes, and the thread is woken only when a block is complete:
+// a hand-over between the threads costs a wake-up of the other one, far more than checking a
+// small piece. The writer waits only while every block of the ring waits. A failed write is the
+// file's error from then on.
 class KeptWriter {
  public:
-  explicit KeptWriter(KeptFile& file) : file_(file), thread_([this] { run(); }) {}
+  explicit KeptWriter(KeptFile& file)
+      : file_(file), ring_(new char[kSlots * kBlock]), thread_([this] { run(); }) {}
   ~KeptWriter() { finish(); }
   KeptWriter(const KeptWriter&) = delete;
   KeptWriter& operator=(const KeptWriter&) = delete;
 
-  // False (with the reason in file.error) once a write has failed.
+  // False (with the reason in file.error) once a write has failed. The block being gathered
+  // belongs to this side alone until it is handed over, so the bytes are copied without the lock.
   bool put(const char* data, size_t size) {
-    std::unique_lock<std::mutex> held(lock_);
-    changed_.wait(held, [&] { return waiting_.size() < kMaxWaiting || error_; });
-    if (error_) return false;
-    std::vector<char> block;
-    if (!spare_.empty()) {
-      block = std::move(spare_.back());
-      spare_.pop_back();
+    while (size > 0) {
+      size_t take = std::min(size, kBlock - fill_);
+      std::memcpy(slot(gathered_) + fill_, data, take);
+      fill_ += take;
+      data += take;
+      size -= take;
+      if (fill_ == kBlock && !handOver()) return false;
     }
-    block.assign(data, data + size);
-    waiting_.push_back(std::move(block));
-    changed_.notify_all();
     return true;
   }
 
@@ -123,6 +127,11 @@ class KeptWriter {
   int finish() {
     {
       std::lock_guard<std::mutex> held(lock_);
+      if (fill_ > 0) {
+        sizes_[gathered_ % kSlots] = fill_;
+        ++gathered_;
+        fill_ = 0;
+      }
       ending_ = true;
       changed_.notify_all();
     }
@@ -136,31 +145,48 @@ class KeptWriter {
   }
 
  private:
-  static constexpr std::size_t kMaxWaiting = 8;
+  static constexpr std::size_t kSlots = 4;
+  static constexpr std::size_t kBlock = std::size_t{128} << 10;
+
+  char* slot(std::uint64_t count) { return ring_.get() + (count % kSlots) * kBlock; }
+
+  // Hands the gathered block to the thread and waits for a free one; false once a write failed.
+  bool handOver() {
+    std::unique_lock<std::mutex> held(lock_);
+    sizes_[gathered_ % kSlots] = fill_;
+    ++gathered_;
+    fill_ = 0;
+    changed_.notify_all();
+    changed_.wait(held, [&] { return gathered_ - written_ < kSlots || error_; });
+    return !error_;
+  }
 
   void run() {
     pthread_setname_np(pthread_self(), kKeptWriterThreadName);
     std::unique_lock<std::mutex> held(lock_);
     for (;;) {
-      changed_.wait(held, [&] { return !waiting_.empty() || ending_; });
-      if (waiting_.empty()) return;
-      std::vector<char> block = std::move(waiting_.front());
-      waiting_.pop_front();
+      changed_.wait(held, [&] { return written_ < gathered_ || ending_; });
+      if (written_ == gathered_) return;
+      const char* block = slot(written_);
+      size_t size = sizes_[written_ % kSlots];
       bool failed = error_ != 0;
       held.unlock();
-      int err = failed ? 0 : checkAndWrite(file_, block.data(), block.size());
+      int err = failed ? 0 : checkAndWrite(file_, block, size);
       held.lock();
       if (err && !error_) error_ = err;
-      spare_.push_back(std::move(block));
+      ++written_;
       changed_.notify_all();
     }
   }
 
   KeptFile& file_;
+  std::unique_ptr<char[]> ring_;
+  std::size_t sizes_[kSlots] = {};
+  std::uint64_t gathered_ = 0;  // blocks handed over
+  std::uint64_t written_ = 0;   // blocks checked and written
+  std::size_t fill_ = 0;        // bytes in the block being gathered
   std::mutex lock_;
   std::condition_variable changed_;
-  std::deque<std::vector<char>> waiting_;
-  std::vector<std::vector<char>> spare_;
   int error_ = 0;
   bool ending_ = false;
   std::thread thread_;  // last: it starts once the rest is made
@@ -247,10 +273,16 @@ bool StandaloneHost::createFile(const char* path, std::FILE** stream) {
     file->writer = std::make_unique<KeptWriter>(*file);
   } catch (const std::system_error&) {
     // No thread to be had: the blocks are checked and written as they come.
+  } catch (const std::bad_alloc&) {
+    // No room for the thread's blocks: the same.
   }
   cookie_io_functions_t io = {nullptr, writeKept, nullptr, closeKept};
   *stream = fopencookie(file.get(), "w", io);
-  if (*stream) kept_.push_back(std::move(file));
+  if (!*stream) return true;
+  // The filter's writer hands its output over in blocks of its own, which the file's writer
+  // gathers: a buffer of the stream between them would only copy the bytes once more.
+  std::setvbuf(*stream, nullptr, _IONBF, 0);
+  kept_.push_back(std::move(file));
   return true;
 }
 

@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "host/standalone_host.h"
@@ -285,6 +288,58 @@ TEST(StandaloneHost, AKeptFileBecomesTheSavedFormWhereItsStatementFitsTheRoom) {
       // The copy is the same after the file was made the saved form.
       EXPECT_EQ(savedDocumentText(saved), expected) << piece;
     }
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// The file's writer gathers the pieces it is given into blocks, which its thread checks and writes
+// in order: pieces of any size, smaller than a block, across blocks and larger than all of them
+// together, arrive whole and once; the last block, never filled, is checked and written too.
+TEST(StandaloneHost, AKeptFileOfManyBlocksArrivesWholeAndInOrder) {
+  std::string body = "<Units Uin>\n<TextFlow\n";
+  for (int i = 0; body.size() < (std::size_t{3} << 20); ++i)
+    body += " <Para <ParaLine <String `line " + std::to_string(i) + "'>>>\n";
+  std::string mif = std::string(kHeader) + body + ">\n";
+  std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "kept-blocks";
+  std::filesystem::create_directories(dir);
+  const std::size_t pieces[] = {1, 4095, 131072, 131073, 7, 600000, 65536, 2000000};
+  for (bool faultAtTheEnd : {false, true}) {
+    std::string text = faultAtTheEnd ? mif + "<Para\n" : mif;
+    StandaloneHost host;
+    host.keepImportFiles(dir.string());
+    std::FILE* stream = nullptr;
+    ASSERT_TRUE(host.createFile("paper.mif", &stream));
+    ASSERT_NE(stream, nullptr);
+    std::size_t at = 0;
+    for (std::size_t i = 0; at < text.size(); ++i) {
+      std::size_t n = std::min(pieces[i % std::size(pieces)], text.size() - at);
+      ASSERT_EQ(std::fwrite(text.data() + at, 1, n, stream), n);
+      at += n;
+    }
+    ASSERT_EQ(std::fclose(stream), 0);
+    F_ObjHandleT doc = host.customDoc(fdk::PageGeometry{});
+    F_ObjHandleT pgf = host.getId(
+        doc, host.getId(doc, host.getId(0, doc, FP_MainFlowInDoc), FP_FirstTextFrameInFlow),
+        FP_FirstPgf);
+    ::testing::internal::CaptureStderr();
+    F_ObjHandleT imported = host.import(doc, F_TextLocT{pgf, 0}, "paper.mif", {}, nullptr);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    if (faultAtTheEnd) {
+      EXPECT_EQ(imported, 0u);
+      int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+      EXPECT_NE(err.find("line " + std::to_string(lines + 1)), std::string::npos) << err;
+      continue;
+    }
+    ASSERT_EQ(imported, doc) << err;
+    EXPECT_TRUE(host.deleteFile("paper.mif"));
+    host.returnValue(static_cast<IntT>(doc));
+    std::string saved = savedDocumentText(*host.returnedDocument());
+    // The header's two lines, the Document statement, and every byte after them as written.
+    std::string header = std::string(kHeader) + "<Units Uin>\n";
+    std::string expected =
+        header + documentStatement(fdk::PageGeometry{}) + text.substr(header.size());
+    EXPECT_EQ(saved.size(), expected.size());
+    EXPECT_TRUE(saved == expected);
   }
   std::filesystem::remove_all(dir);
 }
