@@ -56,6 +56,9 @@ struct SharedPass {
   bool readerGone = false;
   pendra::fdk::PublishHook beforePublish = nullptr;
   void* hookData = nullptr;
+  // The writer's bytes go over when this many have gathered: the first chunks are small, so that
+  // the reader starts early, and they double up to kSharedChunk.
+  long chunk = pendra::fdk::kFirstSharedChunk;
   // Blocks the reader has read, kept for the writer to fill again: their pages are already the
   // process's, where a new block's pages each cost a fault when first written.
   std::vector<PassBlock> spare;
@@ -246,7 +249,7 @@ void sharedAppend(PassBuffer& pass, const char* data, std::size_t size) {
     data += n;
     size -= n;
   }
-  if (pass.written - shared.published >= kSharedChunk) publish(pass, false);
+  if (pass.written - shared.published >= shared.chunk) publish(pass, false);
 }
 
 void passWrite(ChannelObj& channel, const char* data, std::size_t size) {
@@ -291,6 +294,7 @@ void abandon(SharedPass& shared) {
 void publish(PassBuffer& pass, bool end) {
   SharedPass& shared = *pass.shared;
   if (shared.beforePublish) shared.beforePublish(shared.hookData);
+  shared.chunk = std::min(2 * shared.chunk, kSharedChunk);
   std::unique_lock<std::mutex> held(shared.lock);
   shared.published = pass.written;
   if (end) shared.ended = true;

@@ -113,6 +113,7 @@ ChannelT makePassChannel(long memoryLimit = 0);
 // more than the memory limit (0: the usual 256 MB) is let go: the writer abandons the sharing,
 // waits for the reader to be done (readerDone), and from then on only counts what it writes.
 constexpr long kSharedChunk = 64 * 1024;
+constexpr long kFirstSharedChunk = 4 * 1024;
 using PublishHook = void (*)(void* data);
 ChannelT makeSharedPassChannel(PublishHook beforePublish, void* data, long memoryLimit = 0);
 // The writer's end: what is left is handed over and the reader sees the end.
