@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <new>
 
 // Under the address sanitizer the memory comes from its allocator instead, which guards the
@@ -41,13 +42,29 @@ struct HugeMemory {
   bool mapped = false;
 };
 
+// Blocks of one huge page given back are kept, up to kWarmBlocks, for the next takeHuge of one:
+// their pages are the process's already, where a fresh block costs the system its pages when it
+// is first written (about a millisecond per block here). The MLP blocks, let go when the
+// translation ends, so serve the writing that follows.
+constexpr int kWarmBlocks = 2;
+struct WarmBlocks {
+  std::mutex lock;
+  char* blocks[kWarmBlocks] = {};
+  int count = 0;
+};
+inline WarmBlocks warmBlocks;
+
 // `size` bytes (a multiple of kHugePage) at a kHugePage-aligned address. Where the address space
 // has no room for such a mapping, the heap's memory serves instead, in small pages; std::bad_alloc
-// where neither can give it.
+// where neither can give it. The memory holds whatever it was last given (zeros when new).
 inline HugeMemory takeHuge(std::size_t size) {
 #ifdef PENDRA_HUGE_PAGES_FROM_HEAP
   return {new char[size], false};
 #else
+  if (size == kHugePage) {
+    std::lock_guard<std::mutex> held(warmBlocks.lock);
+    if (warmBlocks.count > 0) return {warmBlocks.blocks[--warmBlocks.count], true};
+  }
   void* got =
       mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (got == MAP_FAILED) return {new char[size], false};
@@ -63,10 +80,18 @@ inline HugeMemory takeHuge(std::size_t size) {
 }
 
 inline void giveBackHuge(const HugeMemory& memory, std::size_t size) {
-  if (memory.mapped)
-    munmap(memory.base, size);
-  else
+  if (!memory.mapped) {
     delete[] memory.base;
+    return;
+  }
+  if (size == kHugePage) {
+    std::lock_guard<std::mutex> held(warmBlocks.lock);
+    if (warmBlocks.count < kWarmBlocks) {
+      warmBlocks.blocks[warmBlocks.count++] = memory.base;
+      return;
+    }
+  }
+  munmap(memory.base, size);
 }
 
 }  // namespace pendra::memory

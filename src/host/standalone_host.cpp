@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/huge_pages.h"
 #include "host/mif_check.h"
 
 namespace pendra::host {
@@ -104,8 +105,11 @@ int checkAndWrite(KeptFile& file, const char* data, size_t size) {
 class KeptWriter {
  public:
   explicit KeptWriter(KeptFile& file)
-      : file_(file), ring_(new char[kSlots * kBlock]), thread_([this] { run(); }) {}
-  ~KeptWriter() { finish(); }
+      : file_(file), ring_(memory::takeHuge(kSlots * kBlock)), thread_([this] { run(); }) {}
+  ~KeptWriter() {
+    finish();
+    memory::giveBackHuge(ring_, kSlots * kBlock);
+  }
   KeptWriter(const KeptWriter&) = delete;
   KeptWriter& operator=(const KeptWriter&) = delete;
 
@@ -145,10 +149,12 @@ class KeptWriter {
   }
 
  private:
-  static constexpr std::size_t kSlots = 4;
+  // The ring is one huge page: most often one that the MLP between the stages has just let go,
+  // whose pages are the process's already.
   static constexpr std::size_t kBlock = std::size_t{128} << 10;
+  static constexpr std::size_t kSlots = memory::kHugePage / kBlock;
 
-  char* slot(std::uint64_t count) { return ring_.get() + (count % kSlots) * kBlock; }
+  char* slot(std::uint64_t count) { return ring_.base + (count % kSlots) * kBlock; }
 
   // Hands the gathered block to the thread and waits for a free one; false once a write failed.
   bool handOver() {
@@ -180,7 +186,7 @@ class KeptWriter {
   }
 
   KeptFile& file_;
-  std::unique_ptr<char[]> ring_;
+  memory::HugeMemory ring_;
   std::size_t sizes_[kSlots] = {};
   std::uint64_t gathered_ = 0;  // blocks handed over
   std::uint64_t written_ = 0;   // blocks checked and written

@@ -302,7 +302,7 @@ TEST(StandaloneHost, AKeptFileOfManyBlocksArrivesWholeAndInOrder) {
   std::string mif = std::string(kHeader) + body + ">\n";
   std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "kept-blocks";
   std::filesystem::create_directories(dir);
-  const std::size_t pieces[] = {1, 4095, 131072, 131073, 7, 600000, 65536, 2000000};
+  const std::size_t pieces[] = {1, 4095, 131072, 131073, 7, 600000, 65536, 2500000};
   for (bool faultAtTheEnd : {false, true}) {
     std::string text = faultAtTheEnd ? mif + "<Para\n" : mif;
     StandaloneHost host;
