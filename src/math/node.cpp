@@ -80,6 +80,62 @@ const char* kindName(NodeKind kind) {
   return kKindNames[k];
 }
 
+namespace {
+
+// Under the address sanitizer every node comes from its allocator, which then sees a node used
+// after it was freed.
+#if defined(__SANITIZE_ADDRESS__)
+#define PENDRA_MATH_NODES_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PENDRA_MATH_NODES_FROM_HEAP 1
+#endif
+#endif
+
+// The most freed nodes kept for reuse, on each thread that makes nodes.
+constexpr std::size_t kKeptNodes = 4096;
+
+struct FreeNodes {
+  std::vector<void*> memory;  // room for kKeptNodes, made with the first node
+  FreeNodes() = default;
+  FreeNodes(const FreeNodes&) = delete;
+  FreeNodes& operator=(const FreeNodes&) = delete;
+  ~FreeNodes() {
+    for (void* node : memory) ::operator delete(node);
+  }
+};
+
+thread_local FreeNodes freeNodes;
+
+}  // namespace
+
+void* MathNode::operator new(std::size_t size) {
+#ifndef PENDRA_MATH_NODES_FROM_HEAP
+  std::vector<void*>& kept = freeNodes.memory;
+  if (size == sizeof(MathNode)) {
+    if (!kept.empty()) {
+      void* node = kept.back();
+      kept.pop_back();
+      return node;
+    }
+    if (kept.capacity() == 0) kept.reserve(kKeptNodes);
+  }
+#endif
+  return ::operator new(size);
+}
+
+void MathNode::operator delete(void* memory, std::size_t size) noexcept {
+#ifndef PENDRA_MATH_NODES_FROM_HEAP
+  std::vector<void*>& kept = freeNodes.memory;
+  // The room was made beforehand: keeping a node never allocates.
+  if (size == sizeof(MathNode) && kept.size() < kept.capacity()) {
+    kept.push_back(memory);
+    return;
+  }
+#endif
+  ::operator delete(memory, size);
+}
+
 MathNode::~MathNode() {
   std::vector<NodePtr> pending;
   detachChildren(*this, pending);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -75,6 +76,11 @@ struct MathNode {
   MathNode& operator=(MathNode&&) = default;
   // Frees what the node owns without recursion, so that long chains and deep trees are safe.
   ~MathNode();
+
+  // A document's formulas make and free nodes by the ten thousand: the memory of freed nodes is
+  // kept for the next ones (node.cpp), where the general heap costs several times as much.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* memory, std::size_t size) noexcept;
 
   char bracketType() const { return bracketFormat[1]; }
 };

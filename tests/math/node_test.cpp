@@ -1,5 +1,7 @@
 // MathNode creation, operand access by kind, freeing of long chains and deep trees, the dump.
+#include <set>
 #include <string>
+#include <vector>
 
 #include "math/dump.h"
 #include "math_fixture.h"
@@ -119,6 +121,34 @@ TEST_F(NodeTest, LongChainsAndDeepTreesAreFreedWithoutRecursion) {
     deep = std::move(f);
   }
   deep.reset();
+  EXPECT_EQ(messages(), "");
+}
+
+// Freed nodes are kept for the next ones: a node made in a freed one's memory starts as new, and
+// a kept node is never handed out twice.
+TEST_F(NodeTest, NodesMadeAgainStartAsNew) {
+  std::vector<MathNode*> first;
+  {
+    std::vector<NodePtr> nodes;
+    for (int i = 0; i < 50; ++i) {
+      nodes.push_back(makeNode(NodeKind::StrLiteral, specialRow(SpecialRow::String), kItalic));
+      nodes.back()->string = std::string(100, 'x');  // beyond the string's own room
+      nodes.back()->list.push_back(chr('y'));
+      nodes.back()->operands[1] = chr('z');
+      first.push_back(nodes.back().get());
+    }
+  }
+  std::vector<NodePtr> again;
+  std::set<MathNode*> seen;
+  for (int i = 0; i < 60; ++i) {
+    again.push_back(makeNode(NodeKind::Nary, findOperator(OperatorTable::Nary, "plus"), kRoman));
+    EXPECT_TRUE(seen.insert(again.back().get()).second) << "a node's memory handed out twice";
+    EXPECT_TRUE(again.back()->string.empty());
+    EXPECT_TRUE(again.back()->list.empty());
+    EXPECT_EQ(again.back()->operands[1], nullptr);
+    EXPECT_EQ(again.back()->next, nullptr);
+    EXPECT_EQ(again.back()->kind, NodeKind::Nary);
+  }
   EXPECT_EQ(messages(), "");
 }
 
