@@ -104,12 +104,8 @@ int checkAndWrite(KeptFile& file, const char* data, size_t size) {
 // file's error from then on.
 class KeptWriter {
  public:
-  explicit KeptWriter(KeptFile& file)
-      : file_(file), ring_(memory::takeHuge(kSlots * kBlock)), thread_([this] { run(); }) {}
-  ~KeptWriter() {
-    finish();
-    memory::giveBackHuge(ring_, kSlots * kBlock);
-  }
+  explicit KeptWriter(KeptFile& file) : file_(file), thread_([this] { run(); }) {}
+  ~KeptWriter() { finish(); }
   KeptWriter(const KeptWriter&) = delete;
   KeptWriter& operator=(const KeptWriter&) = delete;
 
@@ -154,7 +150,16 @@ class KeptWriter {
   static constexpr std::size_t kBlock = std::size_t{128} << 10;
   static constexpr std::size_t kSlots = memory::kHugePage / kBlock;
 
-  char* slot(std::uint64_t count) { return ring_.base + (count % kSlots) * kBlock; }
+  // The ring's memory, given back when the writer goes (after its thread has ended).
+  struct Ring {
+    memory::HugeMemory block = memory::takeHuge(kSlots * kBlock);
+    Ring() = default;
+    Ring(const Ring&) = delete;
+    Ring& operator=(const Ring&) = delete;
+    ~Ring() { memory::giveBackHuge(block, kSlots * kBlock); }
+  };
+
+  char* slot(std::uint64_t count) { return ring_.block.base + (count % kSlots) * kBlock; }
 
   // Hands the gathered block to the thread and waits for a free one; false once a write failed.
   bool handOver() {
@@ -186,7 +191,7 @@ class KeptWriter {
   }
 
   KeptFile& file_;
-  memory::HugeMemory ring_;
+  Ring ring_;
   std::size_t sizes_[kSlots] = {};
   std::uint64_t gathered_ = 0;  // blocks handed over
   std::uint64_t written_ = 0;   // blocks checked and written
