@@ -59,9 +59,6 @@ struct SharedPass {
   // The writer's bytes go over when this many have gathered: the first chunks are small, so that
   // the reader starts early, and they double up to kSharedChunk.
   long chunk = pendra::fdk::kFirstSharedChunk;
-  // Blocks the reader has read, kept for the writer to fill again: their pages are already the
-  // process's, where a new block's pages each cost a fault when first written.
-  std::vector<PassBlock> spare;
   // The writer's own: the block it fills and the end of the blocks it made.
   char* current = nullptr;
   long madeEnd = 0;
@@ -119,8 +116,6 @@ constexpr int kMaxTransientFiles = 8;
 // file, as where the host keeps no channels in memory.
 constexpr long kPassBlock = static_cast<long>(pendra::memory::kHugePage);
 constexpr long kPassMemoryLimit = 256L << 20;
-// Read blocks of a shared channel kept for the writer to use again.
-constexpr std::size_t kSparePassBlocks = 2;
 // F_Printf on a pass-through channel formats into a buffer of this size, or a larger one.
 constexpr std::size_t kPrintfBuffer = 1024;
 constexpr std::size_t kChannelBuffer = 64 * 1024;
@@ -229,15 +224,8 @@ void sharedAppend(PassBuffer& pass, const char* data, std::size_t size) {
   while (size > 0) {
     long inBlock = pass.written % kPassBlock;
     if (inBlock == 0 && pass.written == shared.madeEnd) {
-      PassBlock block;
-      {
-        std::lock_guard<std::mutex> held(shared.lock);
-        if (!shared.spare.empty()) {
-          block = std::move(shared.spare.back());
-          shared.spare.pop_back();
-        }
-      }
-      if (!block) block = newPassBlock();
+      // Most often a block the reader has let go, whose pages are the process's already.
+      PassBlock block = newPassBlock();
       shared.current = block.get();
       shared.madeEnd += kPassBlock;
       std::lock_guard<std::mutex> held(shared.lock);
@@ -335,11 +323,9 @@ std::size_t sharedRead(PassBuffer& pass, char* out, std::size_t size) {
   if (shared.abandoned) return 0;
   std::size_t n = passCopy(pass, shared.readAt, out, size, shared.published);
   shared.readAt += static_cast<long>(n);
-  // Blocks read to their end are released (a few kept for the writer); the writer has gone past
-  // them.
+  // Blocks read to their end are given back (kept warm for the next taker, the writer most
+  // often); the writer has gone past them.
   while (!pass.blocks.empty() && shared.readAt - pass.released >= kPassBlock) {
-    if (shared.spare.size() < kSparePassBlocks)
-      shared.spare.push_back(std::move(pass.blocks.front()));
     pass.blocks.pop_front();
     pass.released += kPassBlock;
   }
