@@ -3,9 +3,7 @@
 #include <array>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "common/byte_runs.h"
 
 namespace pendra::host {
 
@@ -60,24 +58,6 @@ static_assert(kTokens['a'] == kValueToken && kTokens['\''] == kValueToken);
 
 bool is(char c, unsigned char cls) {
   return (kClasses[static_cast<unsigned char>(c)] & cls) != 0;
-}
-
-// The first byte at or after `p` that is one of `Stops`; the text before `end` must hold one (the
-// scanned text ends in a line feed, and every set of stops has it). Sixteen bytes are compared at
-// a time where the processor can, then byte by byte.
-template <char... Stops>
-const char* findStop(const char* p, const char* end) {
-#if defined(__SSE2__)
-  while (end - p >= 16) {
-    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hits = _mm_setzero_si128();
-    ((hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(Stops)))), ...);
-    if (int mask = _mm_movemask_epi8(hits)) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    p += 16;
-  }
-#endif
-  while (((*p != Stops) && ...)) ++p;
-  return p;
 }
 
 }  // namespace
@@ -135,7 +115,7 @@ void MifChecker::scan(std::string_view text, bool addedLineEnd) {
       case kString:
         ++p;
         for (;;) {
-          p = findStop<'\n', '\'', '\\'>(p, end);
+          p = bytes::findAnyOf<'\n', '\'', '\\'>(p, end);
           if (*p == '\n') return fail("unterminated string");
           if (*p == '\'') {
             ++p;
@@ -158,7 +138,7 @@ void MifChecker::scan(std::string_view text, bool addedLineEnd) {
         if (depth_ == 0) return fail("text outside a statement");
         // Values (numbers, units, keywords) and the blanks between them, inside a statement, run
         // to the next byte that begins anything else.
-        p = findStop<'<', '>', '`', '#', '\n'>(p + 1, end);
+        p = bytes::findAnyOf<'<', '>', '`', '#', '\n'>(p + 1, end);
         break;
     }
   }

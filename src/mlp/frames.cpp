@@ -115,9 +115,6 @@ void readQuotedPart(std::string& out) {
   out += '"';
 }
 
-// Bytes that end a run of an expression outside its quoted parts: white space, a quote, the end.
-constexpr StopTable kEndsExpressionRun = stopTableOf({' ', '\t', '\n', '\r', '"', '>'});
-
 // The expression of `!framemath` up to the statement's `>`: white space outside quoted parts
 // dropped, quoted parts kept with their quotes and their escapes decoded.
 std::string readMathExpression() {
@@ -132,7 +129,7 @@ std::string readMathExpression() {
     } else {
       out += static_cast<char>(c);
       // The bytes after it up to white space, a quote or the end go in at once.
-      out += takeRun(kEndsExpressionRun);
+      out += takeRunOf<' ', '\t', '\n', '\r', '"', '>'>();
       nextChar();
     }
   }

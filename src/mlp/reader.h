@@ -4,11 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "common/byte_runs.h"
 #include "common/chars.h"
 #include "fdk/fdk.h"
 
@@ -66,31 +66,17 @@ inline void nextChar() {
   }
   nextCharSlow();
 }
-// The bytes that end a run that takeRun takes.
-struct StopTable {
-  bool stop[256];
-};
-constexpr StopTable stopTableOf(std::initializer_list<unsigned char> bytes) {
-  StopTable t{};
-  for (unsigned char b : bytes) t.stop[b] = true;
-  return t;
-}
-
 // Takes the bytes that follow the current character within the text being read, up to the first
-// one that `stops` marks or a NUL, and moves past them: the next nextChar gives the byte that
-// stopped the run (or moves on to the next text). The view lasts until the reader moves on.
-inline std::string_view takeRun(const StopTable& stops) {
-  const bool* stop = stops.stop;
+// one of `Stops` or a NUL, and moves past them: the next nextChar gives the byte that stopped the
+// run (or moves on to the next text). The view lasts until the reader moves on.
+template <char... Stops>
+inline std::string_view takeRunOf() {
   CharCursor& c = charCursor;
-  std::size_t from = c.pos;
-  std::size_t at = from;
-  while (at < c.size) {
-    auto b = static_cast<unsigned char>(c.data[at]);
-    if (b == 0 || stop[b]) break;
-    ++at;
-  }
-  c.pos = at;
-  return std::string_view(c.data + from, at - from);
+  if (c.pos >= c.size) return {};
+  const char* from = c.data + c.pos;
+  const char* at = bytes::findAnyOf<'\0', Stops...>(from, c.data + c.size);
+  c.pos = static_cast<std::size_t>(at - c.data);
+  return std::string_view(from, static_cast<std::size_t>(at - from));
 }
 inline bool isWhite(int c) {
   return chars::isMarkupSpace(c);

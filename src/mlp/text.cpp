@@ -102,13 +102,6 @@ void addTextChar(int c) {
   text.lastChar = c;
 }
 
-namespace {
-
-// Characters that running text handles one at a time: statements, line ends, escapes.
-constexpr StopTable kEndsPlainRun = stopTableOf({'<', '>', '\\', '\n', '\r'});
-
-}  // namespace
-
 void handleText() {
   for (;;) {
     int c = currentChar();
@@ -120,8 +113,8 @@ void handleText() {
     } else {
       addTextChar(c);
       // The plain characters after it go into the string at once, as addTextChar would add
-      // them one by one.
-      std::string_view run = takeRun(kEndsPlainRun);
+      // them one by one; statements, line ends and escapes are handled one at a time.
+      std::string_view run = takeRunOf<'<', '>', '\\', '\n', '\r'>();
       if (!run.empty()) {
         mif::addStringText(run.data(), run.size());
         text.lastChar = static_cast<unsigned char>(run.back());

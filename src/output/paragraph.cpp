@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "output/fonts.h"
 #include "output/paragraph_formats.h"
 #include "output/prologue.h"
@@ -176,31 +180,59 @@ void writeTextString(const char* text) {
   }
 }
 
+namespace {
+
+// The end of the words that start at `p` with a plain byte: plain bytes and single spaces, each
+// space followed by a plain byte or by the end of the text. Sixteen bytes are looked at a time
+// where the processor can, each beside the byte after it.
+const char* wordsEnd(const char* p, const char* end) {
+#if defined(__SSE2__)
+  auto stops = [](__m128i v) {
+    __m128i s =
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_setzero_si128()), _mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
+    s = _mm_or_si128(s, _mm_cmpeq_epi8(v, _mm_set1_epi8('>')));
+    return _mm_or_si128(s, _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
+  };
+  while (end - p > 16) {
+    __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    __m128i space = _mm_cmpeq_epi8(here, _mm_set1_epi8(' '));
+    __m128i spaceAfter = _mm_or_si128(_mm_cmpeq_epi8(next, _mm_set1_epi8(' ')), stops(next));
+    __m128i ends = _mm_or_si128(stops(here), _mm_and_si128(space, spaceAfter));
+    if (int mask = _mm_movemask_epi8(ends)) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  for (; p != end; ++p) {
+    auto c = static_cast<unsigned char>(*p);
+    if (c == ' ' ? p + 1 != end && !isPlainTextByte(static_cast<unsigned char>(p[1]))
+                 : !isPlainTextByte(c))
+      break;
+  }
+  return p;
+}
+
+}  // namespace
+
 void writeTextRun(const char* text, std::size_t n, bool& fontInSync) {
   if (output.suppression > 0) return;
   const char* end = text + n;
   while (text != end) {
-    if (fontInSync) {
-      const char* run = text;
-      while (run != end && isPlainTextByte(static_cast<unsigned char>(*run))) ++run;
-      if (run != text) {
-        // A single space after a stored character is stored as it is (the buffer is not empty
-        // and the character before is no space), so words with single spaces between them go
-        // in at once while they fit.
-        const char* words = run;
-        while (words != end && *words == ' ' &&
-               (words + 1 == end || isPlainTextByte(static_cast<unsigned char>(words[1])))) {
-          ++words;
-          while (words != end && isPlainTextByte(static_cast<unsigned char>(*words))) ++words;
-        }
-        if (!output.overflow &&
-            output.length + static_cast<std::size_t>(words - text) <= kParagraphCapacity)
-          run = words;
-        storeBytes(text, static_cast<std::size_t>(run - text));
-        output.lastTextChar = static_cast<unsigned char>(run[-1]);
-        text = run;
-        continue;
+    if (fontInSync && isPlainTextByte(static_cast<unsigned char>(*text))) {
+      // A single space after a stored character is stored as it is (the buffer is not empty and
+      // the character before is no space), so words with single spaces between them go in at
+      // once while they fit; else the first word alone.
+      const char* words = wordsEnd(text, end);
+      const char* run = words;
+      if (output.overflow ||
+          output.length + static_cast<std::size_t>(words - text) > kParagraphCapacity) {
+        run = text;
+        while (run != end && isPlainTextByte(static_cast<unsigned char>(*run))) ++run;
       }
+      storeBytes(text, static_cast<std::size_t>(run - text));
+      output.lastTextChar = static_cast<unsigned char>(run[-1]);
+      text = run;
+      continue;
     }
     writeTextCharacter(static_cast<unsigned char>(*text++), fontInSync);
   }
