@@ -41,9 +41,9 @@ inline const char* skipWordBytes(const char* p, const char* end) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     // A range of bytes moved to start at -128 is the bytes below -128 + its length, compared
     // with sign. A letter with the lower-case bit set lies from 'a' to 'z'.
-    __m128i letter = _mm_cmplt_epi8(
-        _mm_add_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(static_cast<char>(-128 - 'a'))),
-        _mm_set1_epi8(-128 + 26));
+    __m128i letter = _mm_cmplt_epi8(_mm_add_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)),
+                                                 _mm_set1_epi8(static_cast<char>(-128 - 'a'))),
+                                    _mm_set1_epi8(-128 + 26));
     __m128i digit = _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(-128 - '0'))),
                                    _mm_set1_epi8(-128 + 10));
     __m128i space = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));

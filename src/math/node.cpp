@@ -1,6 +1,8 @@
 // MathNode creation, operand access by kind, and iterative freeing.
 #include "math/node.h"
 
+#include <memory>
+
 #include "math/state.h"
 #include "reader/report.h"
 
@@ -136,14 +138,37 @@ void MathNode::operator delete(void* memory, std::size_t size) noexcept {
   ::operator delete(memory, size);
 }
 
+namespace {
+
+// Whether the node owns any other node.
+bool ownsNodes(const MathNode& node) {
+  return node.next || node.operands[0] || node.operands[1] || node.operands[2] || node.accent ||
+         node.bracket || !node.list.empty() || node.limits[0] || node.limits[1] || node.limits[2] ||
+         !node.cells.empty();
+}
+
+// The nodes waiting to be freed by the outermost destructor running on this thread: a tree's
+// nodes are freed from one list, taken once, rather than from a list made for every tree.
+thread_local std::vector<NodePtr> nodesToFree;
+thread_local bool freeingNodes = false;
+
+}  // namespace
+
 MathNode::~MathNode() {
-  std::vector<NodePtr> pending;
+  // The nodes that the loop below frees own nothing by then: most nodes end here.
+  if (!ownsNodes(*this)) return;
+  std::vector<NodePtr> own;
+  std::vector<NodePtr>& pending = freeingNodes ? own : nodesToFree;
+  bool outermost = !freeingNodes;
+  freeingNodes = true;
+  std::size_t base = pending.size();
   detachChildren(*this, pending);
-  while (!pending.empty()) {
+  while (pending.size() > base) {
     NodePtr node = std::move(pending.back());
     pending.pop_back();
     detachChildren(*node, pending);
   }
+  if (outermost) freeingNodes = false;
 }
 
 NodePtr makeNode(NodeKind kind, const MathOperator* op, const MathFont& font) {
@@ -242,8 +267,11 @@ int operandCount(const MathNode* node) {
 
 NodePtr moveContent(MathNode& node) {
   auto moved = std::make_unique<MathNode>(std::move(node));
-  node = MathNode();
-  node.next = std::move(moved->next);
+  NodePtr rest = std::move(moved->next);
+  // The moved-from node owns nothing now: it is made again in place, as new.
+  std::destroy_at(&node);
+  std::construct_at(&node);
+  node.next = std::move(rest);
   return moved;
 }
 

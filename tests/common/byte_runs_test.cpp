@@ -12,8 +12,8 @@ namespace {
 // text in an allocation of its own size so that a read past its end is caught by the address
 // sanitizer; the searches must find what a byte-by-byte look finds.
 TEST(ByteRuns, SearchesFindWhatAByteByByteLookFinds) {
-  const char odd[] = {'<', '\n', '\0', '!', '\t', static_cast<char>(0xC3), '@', '[', '`', '{',
-                      '/', ':'};
+  const char odd[] = {'<', '\n', '\0', '!', '\t', static_cast<char>(0xC3),
+                      '@', '[',  '`',  '{', '/',  ':'};
   // Word bytes only, the ends of each range among them.
   const std::string fill = "zaZA9 0yb Ymn XY words and digits 1987 ";
   for (std::size_t length = 0; length <= 48; ++length) {

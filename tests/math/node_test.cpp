@@ -96,12 +96,37 @@ TEST_F(NodeTest, MatrixCellsAreFixed) {
   EXPECT_EQ(m->cells.size(), 2u);
 }
 
+// The content moves to a new node; the node left in the chain is as new, every field of it.
 TEST_F(NodeTest, MoveContentKeepsTheChainLink) {
   NodePtr c = chain(chr('a'), chr('b'));
+  c->font = kItalic;
+  c->string = std::string(100, 's');
+  c->list.push_back(chr('l'));
+  c->cells.push_back(chr('c'));
+  c->limits[2] = chr('u');
+  c->accentCodes = {'1', '2', '3', '4', '5'};
+  c->bracketFormat = {'i', '1'};
+  c->spaces = 3;
+  c->rows = 2;
+  c->columns = 4;
   NodePtr moved = moveContent(*c);
   EXPECT_EQ(moved->character, 'a');
   EXPECT_EQ(moved->next, nullptr);
+  EXPECT_EQ(moved->string, std::string(100, 's'));
+  EXPECT_EQ(moved->list.size(), 1u);
+  EXPECT_EQ(moved->limits[2]->character, 'u');
+  EXPECT_EQ(moved->rows, 2);
   EXPECT_EQ(c->op, nullptr);
+  EXPECT_EQ(c->kind, NodeKind::Nullary);
+  EXPECT_EQ(c->character, 0);
+  EXPECT_TRUE(c->string.empty() && c->list.empty() && c->cells.empty());
+  EXPECT_EQ(c->limits[2], nullptr);
+  EXPECT_EQ(c->accentCodes, (std::array<char, kAccentCodeCount>{}));
+  EXPECT_EQ(c->bracketFormat, (std::array<char, 2>{}));
+  EXPECT_EQ(c->spaces, 0);
+  EXPECT_EQ(c->rows, 0);
+  EXPECT_EQ(c->columns, 0);
+  EXPECT_EQ(c->font, MathFont{});
   ASSERT_NE(c->next, nullptr);
   EXPECT_EQ(c->next->character, 'b');
 }
