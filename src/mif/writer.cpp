@@ -269,41 +269,71 @@ const unsigned char* skipPlain(const unsigned char* p, const unsigned char* end)
   return p;
 }
 
-// The `length` bytes of a string's text (it holds no NUL), escaped.
-void putEscaped(const char* text, std::size_t length) {
+// The most bytes one byte of a string's text takes escaped ("\\xhh ").
+constexpr std::size_t kMostEscapedBytes = 5;
+
+// Writes the `length` bytes of a string's text (it holds no NUL) at `out`, escaped; there is room
+// for kMostEscapedBytes a byte. Returns the end.
+char* escapeAt(char* out, const char* text, std::size_t length) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* const end = p + length;
   for (;;) {
     const unsigned char* run = p;
     p = skipPlain(p, end);
-    if (p > run) putBytes(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
-    if (p == end) return;
+    std::memcpy(out, run, static_cast<std::size_t>(p - run));
+    out += p - run;
+    if (p == end) return out;
     switch (*p) {
       case '\t':
-        put("\\t");
+        out[0] = '\\';
+        out[1] = 't';
+        out += 2;
         break;
       case '\n':
       case '\r':
         break;
       case '\'':
-        put("\\q");
+        out[0] = '\\';
+        out[1] = 'q';
+        out += 2;
         break;
       case '>':
-        put("\\>");
+        out[0] = '\\';
+        out[1] = '>';
+        out += 2;
         break;
       case '\\':
-        put("\\\\");
+        out[0] = '\\';
+        out[1] = '\\';
+        out += 2;
         break;
       case '`':
-        put("\\Q");
+        out[0] = '\\';
+        out[1] = 'Q';
+        out += 2;
         break;
       default: {
         static constexpr char kHex[] = "0123456789abcdef";
         char escape[] = {'\\', 'x', kHex[*p >> 4], kHex[*p & 15], ' '};
-        putBytes(escape, sizeof escape);
+        std::memcpy(out, escape, sizeof escape);
+        out += sizeof escape;
       }
     }
     ++p;
+  }
+}
+
+// A string's text is escaped into the output this many bytes at a time.
+constexpr std::size_t kEscapeChunk = 1024;
+static_assert(kEscapeChunk * kMostEscapedBytes < kBufferSize);
+
+// The `length` bytes of a string's text (it holds no NUL), escaped, of any length.
+void putEscaped(const char* text, std::size_t length) {
+  while (length > 0) {
+    std::size_t n = std::min(length, kEscapeChunk);
+    commit(escapeAt(room(n * kMostEscapedBytes), text, n));
+    text += n;
+    length -= n;
   }
 }
 
@@ -336,6 +366,14 @@ inline char* nameAt(char* out, Op op) {
 // numbers, the closing bytes, a line comment and the end of the line.
 constexpr std::size_t kMostLineBytes = 1 + kNameRow + 4 * (kMostNumberBytes + 2) + 64;
 static_assert(kMostLineBytes < kBufferSize);
+
+// The end of a line at most: a line comment with its number, the last node's mark.
+constexpr std::size_t kMostLineEndBytes = 8 + 11 + 17;
+// A string's text (escaped) or a keyword of up to this many bytes goes into the room taken for
+// its line, with '<', the name and the quotes around it.
+constexpr std::size_t kTextInLine = 48;
+static_assert(1 + kNameRow + 2 + kTextInLine * kMostEscapedBytes + 2 + kMostLineEndBytes <=
+              kMostLineBytes);
 
 // The end of a line: the line is counted, every twentieth carries its number.
 char* lineEndAt(char* out, bool last) {
@@ -504,7 +542,8 @@ bool packNode(Spill& spill, const MifNode* node) {
   }
 }
 
-// Reads a spill's packed nodes in order; a packed node lies within one block.
+// Reads a spill's packed nodes in order; a packed node lies within one block, so that its bytes
+// are read from one pointer.
 class PackedReader {
  public:
   explicit PackedReader(const std::vector<PackedBlock>& blocks) : blocks_(blocks) {
@@ -518,20 +557,12 @@ class PackedReader {
     settle();
     return static_cast<unsigned char>(*at_);
   }
-  const char* take(std::size_t n) {
+  // The next node's bytes; the caller reads them and moves on with `passed`.
+  const char* node() {
     settle();
-    const char* p = at_;
-    at_ += n;
-    return p;
+    return at_;
   }
-  std::size_t varint() {
-    std::size_t value = 0;
-    for (int shift = 0;; shift += 7) {
-      auto byte = static_cast<unsigned char>(*take(1));
-      value |= static_cast<std::size_t>(byte & 0x7F) << shift;
-      if (!(byte & 0x80)) return value;
-    }
-  }
+  void passed(const char* p) { at_ = p; }
 
  private:
   void enter(std::size_t block) {
@@ -549,50 +580,71 @@ class PackedReader {
   const char* end_ = nullptr;
 };
 
+std::size_t readVarint(const char*& p) {
+  std::size_t value = 0;
+  for (int shift = 0;; shift += 7) {
+    auto byte = static_cast<unsigned char>(*p++);
+    value |= static_cast<std::size_t>(byte & 0x7F) << shift;
+    if (!(byte & 0x80)) return value;
+  }
+}
+
 bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const char* text,
                std::size_t textLength, bool last);
 
 // Formats one packed node at `level`, as writeNode writes the node it was packed from; true when
 // writing must stop.
 bool formatPacked(PackedReader& in, int level) {
-  auto op = static_cast<Op>(static_cast<unsigned char>(*in.take(1)));
-  if (op == kPlaceholderOp) return false;
-  if (op == kRawTextOp) {
-    putIndent(level);
-    std::size_t length = in.varint();
-    putBytes(in.take(length + 1), length);
+  const char* p = in.node();
+  auto op = static_cast<Op>(static_cast<unsigned char>(*p++));
+  if (op == kPlaceholderOp) {
+    in.passed(p);
     return false;
   }
-  float n[4] = {};
+  if (op == kRawTextOp) {
+    putIndent(level);
+    std::size_t length = readVarint(p);
+    putBytes(p, length);
+    in.passed(p + length + 1);
+    return false;
+  }
+  float n[4];
   std::int32_t integer = 0;
   const char* text = nullptr;
   std::size_t textLength = 0;
   switch (opKind(op)) {
     case 'C':
-      std::memcpy(n, in.take(2 * sizeof(float)), 2 * sizeof(float));
+      std::memcpy(n, p, 2 * sizeof(float));
+      p += 2 * sizeof(float);
       break;
     case 'Q':
-      std::memcpy(n, in.take(4 * sizeof(float)), 4 * sizeof(float));
+      std::memcpy(n, p, 4 * sizeof(float));
+      p += 4 * sizeof(float);
       break;
     case 'D':
     case 'F':
-      std::memcpy(n, in.take(sizeof(float)), sizeof(float));
+      std::memcpy(n, p, sizeof(float));
+      p += sizeof(float);
       break;
     case 'N':
-      std::memcpy(&integer, in.take(sizeof integer), sizeof integer);
+      std::memcpy(&integer, p, sizeof integer);
+      p += sizeof integer;
       break;
     case 'S':
     case 's':
-      if (std::size_t prefix = in.varint(); prefix > 0) {
-        text = in.take(prefix);
+      if (std::size_t prefix = readVarint(p); prefix > 0) {
+        text = p;
         textLength = prefix - 1;
+        p += prefix;
       }
       break;
     case 'T':
-      textLength = in.varint();
-      text = in.take(textLength + 1);
+      textLength = readVarint(p);
+      text = p;
+      p += textLength + 1;
       break;
     case 'P': {
+      in.passed(p);
       openGroup(op, level);
       std::size_t children = 0;
       for (;;) {
@@ -601,13 +653,14 @@ bool formatPacked(PackedReader& in, int level) {
         ++children;
         if (formatPacked(in, level + 1)) return true;
       }
-      in.take(1);
+      in.passed(in.node() + 1);
       closeGroup(op, level, children, false);
       return false;
     }
     default:
       break;
   }
+  in.passed(p);
   return writeLeaf(op, level, n, integer, text, textLength, false);
 }
 
@@ -658,22 +711,31 @@ bool writeLeaf(Op op, int level, const float* n, std::int32_t integer, const cha
     case 's':
       out[0] = ' ';
       out[1] = '`';
-      commit(out + 2);
-      if (text) {
-        putEscaped(text, textLength);
+      out += 2;
+      if (!text) {
+        std::memcpy(out, "** NULL **", 10);
+        out += 10;
+      } else if (textLength <= kTextInLine) {
+        out = escapeAt(out, text, textLength);
       } else {
-        put("** NULL **");
+        commit(out);
+        putEscaped(text, textLength);
+        out = room(kMostLineBytes);
       }
-      out = room(kMostLineBytes);
       out[0] = '\'';
       out[1] = '>';
       out += 2;
       break;
     case 'T':
       *out++ = ' ';
-      commit(out);
-      put(std::string_view(text ? text : "", textLength));
-      out = room(kMostLineBytes);
+      if (text && textLength <= kTextInLine) {
+        std::memcpy(out, text, textLength);
+        out += textLength;
+      } else if (text) {
+        commit(out);
+        put(std::string_view(text, textLength));
+        out = room(kMostLineBytes);
+      }
       *out++ = '>';
       break;
     default:

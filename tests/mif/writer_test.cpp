@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <string>
 #include <vector>
@@ -164,6 +165,35 @@ TEST_F(WriterTest, StringEscapesAtEveryPlaceOfALongString) {
   std::string text = written(true);
   ASSERT_GE(text.size(), expected.size());
   // The last line is marked as the cursor's; the lines before it are compared whole.
+  EXPECT_EQ(text.substr(0, expected.rfind('\n', expected.size() - 2)),
+            expected.substr(0, expected.rfind('\n', expected.size() - 2)));
+}
+
+// A short string goes into its line's room, a long one into the output in pieces: an escape at
+// either end of strings of every length around those limits, as a string and as a keyword.
+TEST_F(WriterTest, StringsAroundTheLengthsTheyAreWrittenBy) {
+  std::deque<std::string> texts;  // tags and keywords are held by reference
+  std::string expected = kHeader;
+  int line = 2;
+  for (std::size_t length : {1u, 47u, 48u, 49u, 50u, 204u, 205u, 1023u, 1024u, 1025u, 5121u}) {
+    const std::string& front = texts.emplace_back(length, 'a');
+    texts.back()[0] = '>';
+    const std::string& back = texts.emplace_back(std::string(length - 1, 'b') + "\xE9");
+    const std::string& keyword = texts.emplace_back(length, 'k');
+    addLeaf(Op::String, front.c_str());
+    addLeaf(Op::PgfTag, back.c_str());
+    addLeaf(Op::AnchorAlign, keyword.c_str());
+    std::string statements[3] = {"<String `\\>", "<PgfTag `", "<AnchorAlign "};
+    statements[0].append(front, 1).append("'>");
+    statements[1].append(back, 0, length - 1).append("\\xe9 '>");
+    statements[2].append(keyword).append(">");
+    for (const std::string& statement : statements) {
+      expected += statement;
+      if (++line % 20 == 0) expected += " # line " + std::to_string(line);
+      expected += "\n";
+    }
+  }
+  std::string text = written(true);
   EXPECT_EQ(text.substr(0, expected.rfind('\n', expected.size() - 2)),
             expected.substr(0, expected.rfind('\n', expected.size() - 2)));
 }
