@@ -29,13 +29,19 @@ inline const char* findAnyOf(const char* p, const char* end) {
   return p;
 }
 
-inline bool isWordByte(char c) {
-  return c == ' ' || chars::isLetter(static_cast<unsigned char>(c)) ||
+inline bool isNameByte(char c) {
+  return chars::isLetter(static_cast<unsigned char>(c)) ||
          chars::isDigit(static_cast<unsigned char>(c));
 }
 
-// The first byte in [p, end) that is not an ASCII letter, a digit or a space, or `end`.
-inline const char* skipWordBytes(const char* p, const char* end) {
+inline bool isWordByte(char c) {
+  return c == ' ' || isNameByte(c);
+}
+
+// The first byte in [p, end) that is not an ASCII letter or digit (nor a space, with
+// `WithSpaces`), or `end`.
+template <bool WithSpaces>
+inline const char* skipLettersAndDigits(const char* p, const char* end) {
 #if defined(__SSE2__)
   while (end - p >= 16) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -46,16 +52,25 @@ inline const char* skipWordBytes(const char* p, const char* end) {
                                     _mm_set1_epi8(-128 + 26));
     __m128i digit = _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(-128 - '0'))),
                                    _mm_set1_epi8(-128 + 10));
-    __m128i space = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
-    unsigned others =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), space))) ^
-        0xFFFFu;
+    __m128i in = _mm_or_si128(letter, digit);
+    if constexpr (WithSpaces) in = _mm_or_si128(in, _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
+    unsigned others = static_cast<unsigned>(_mm_movemask_epi8(in)) ^ 0xFFFFu;
     if (others) return p + __builtin_ctz(others);
     p += 16;
   }
 #endif
-  while (p != end && isWordByte(*p)) ++p;
+  while (p != end && (WithSpaces ? isWordByte(*p) : isNameByte(*p))) ++p;
   return p;
+}
+
+// The first byte in [p, end) that is not an ASCII letter, a digit or a space, or `end`.
+inline const char* skipWordBytes(const char* p, const char* end) {
+  return skipLettersAndDigits<true>(p, end);
+}
+
+// The first byte in [p, end) that is not an ASCII letter or digit, or `end`.
+inline const char* skipNameBytes(const char* p, const char* end) {
+  return skipLettersAndDigits<false>(p, end);
 }
 
 }  // namespace pendra::bytes

@@ -10,7 +10,6 @@ namespace pendra::host {
 namespace {
 
 enum CharClass : unsigned char {
-  kName = 1,    // letters and digits
   kLetter = 2,  // letters
   kSpace = 4,
   kHex = 8,
@@ -19,9 +18,9 @@ enum CharClass : unsigned char {
 
 constexpr std::array<unsigned char, 256> makeClasses() {
   std::array<unsigned char, 256> c{};
-  for (int i = '0'; i <= '9'; ++i) c[i] |= kName | kHex;
-  for (int i = 'a'; i <= 'z'; ++i) c[i] |= kName | kLetter;
-  for (int i = 'A'; i <= 'Z'; ++i) c[i] |= kName | kLetter;
+  for (int i = '0'; i <= '9'; ++i) c[i] |= kHex;
+  for (int i = 'a'; i <= 'z'; ++i) c[i] |= kLetter;
+  for (int i = 'A'; i <= 'Z'; ++i) c[i] |= kLetter;
   for (int i = 'a'; i <= 'f'; ++i) c[i] |= kHex;
   for (int i = 'A'; i <= 'F'; ++i) c[i] |= kHex;
   for (int i : {' ', '\t', '\n', '\r', '\f'}) c[i] |= kSpace;
@@ -100,8 +99,7 @@ void MifChecker::scan(std::string_view text, bool addedLineEnd) {
       case kOpen:
         ++p;
         if (!is(*p, kLetter)) return fail("statement name expected after '<'");
-        do ++p;
-        while (is(*p, kName));
+        p = bytes::skipNameBytes(p + 1, end);
         if (!is(*p, kSpace) && *p != '>' && *p != '<' && *p != '`')
           return fail("malformed statement name");
         ++depth_;

@@ -34,11 +34,16 @@ TEST(ByteRuns, SearchesFindWhatAByteByByteLookFinds) {
         while (expected != end && isWordByte(*expected)) ++expected;
         EXPECT_EQ(skipWordBytes(begin, end), expected)
             << length << " " << at << " " << static_cast<int>(c);
+
+        expected = begin;
+        while (expected != end && isNameByte(*expected)) ++expected;
+        EXPECT_EQ(skipNameBytes(begin, end), expected) << length << " " << at;
       }
     }
   }
   // The bytes next to the ranges of letters and digits are no word bytes; the ranges' ends are.
   for (char c : {'a', 'z', 'A', 'Z', '0', '9', ' '}) EXPECT_TRUE(isWordByte(c)) << c;
+  EXPECT_FALSE(isNameByte(' '));
   for (char c : {'`', '{', '@', '[', '/', ':', '\t', static_cast<char>(0xE1)})
     EXPECT_FALSE(isWordByte(c)) << c;
 }
