@@ -97,24 +97,36 @@ namespace {
 // The most freed nodes kept for reuse, on each thread that makes nodes.
 constexpr std::size_t kKeptNodes = 4096;
 
-struct FreeNodes {
+// What a thread keeps for its nodes: the memory of freed nodes, and the list that the nodes of a
+// tree wait in while it is freed (one list, taken once, rather than a list made for every tree).
+struct NodeKeep {
   std::vector<void*> memory;  // room for kKeptNodes, made with the first node
-  FreeNodes() = default;
-  FreeNodes(const FreeNodes&) = delete;
-  FreeNodes& operator=(const FreeNodes&) = delete;
-  ~FreeNodes() {
-    for (void* node : memory) ::operator delete(node);
-  }
+  std::vector<NodePtr> toFree;
+  NodeKeep() = default;
+  NodeKeep(const NodeKeep&) = delete;
+  NodeKeep& operator=(const NodeKeep&) = delete;
+  ~NodeKeep();
 };
 
-thread_local FreeNodes freeNodes;
+thread_local NodeKeep keep;
+// Set once the thread's NodeKeep is destroyed: a thread's objects go in the reverse order of
+// their making, so nodes held by an object made before it (the state of a conversion stopped in
+// the middle of a formula, freed at exit) are freed after it, to the heap and without the list.
+// A bool has no destructor: it can be read until the thread ends.
+thread_local bool keepGone = false;
+thread_local bool freeingNodes = false;
+
+NodeKeep::~NodeKeep() {
+  keepGone = true;
+  for (void* node : memory) ::operator delete(node);
+}
 
 }  // namespace
 
 void* MathNode::operator new(std::size_t size) {
 #ifndef PENDRA_MATH_NODES_FROM_HEAP
-  std::vector<void*>& kept = freeNodes.memory;
-  if (size == sizeof(MathNode)) {
+  if (size == sizeof(MathNode) && !keepGone) {
+    std::vector<void*>& kept = keep.memory;
     if (!kept.empty()) {
       void* node = kept.back();
       kept.pop_back();
@@ -128,10 +140,9 @@ void* MathNode::operator new(std::size_t size) {
 
 void MathNode::operator delete(void* memory, std::size_t size) noexcept {
 #ifndef PENDRA_MATH_NODES_FROM_HEAP
-  std::vector<void*>& kept = freeNodes.memory;
   // The room was made beforehand: keeping a node never allocates.
-  if (size == sizeof(MathNode) && kept.size() < kept.capacity()) {
-    kept.push_back(memory);
+  if (size == sizeof(MathNode) && !keepGone && keep.memory.size() < keep.memory.capacity()) {
+    keep.memory.push_back(memory);
     return;
   }
 #endif
@@ -147,18 +158,13 @@ bool ownsNodes(const MathNode& node) {
          !node.cells.empty();
 }
 
-// The nodes waiting to be freed by the outermost destructor running on this thread: a tree's
-// nodes are freed from one list, taken once, rather than from a list made for every tree.
-thread_local std::vector<NodePtr> nodesToFree;
-thread_local bool freeingNodes = false;
-
 }  // namespace
 
 MathNode::~MathNode() {
   // The nodes that the loop below frees own nothing by then: most nodes end here.
   if (!ownsNodes(*this)) return;
   std::vector<NodePtr> own;
-  std::vector<NodePtr>& pending = freeingNodes ? own : nodesToFree;
+  std::vector<NodePtr>& pending = freeingNodes || keepGone ? own : keep.toFree;
   bool outermost = !freeingNodes;
   freeingNodes = true;
   std::size_t base = pending.size();

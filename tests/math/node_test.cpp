@@ -1,6 +1,7 @@
 // MathNode creation, operand access by kind, freeing of long chains and deep trees, the dump.
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "math/dump.h"
@@ -175,6 +176,31 @@ TEST_F(NodeTest, NodesMadeAgainStartAsNew) {
     EXPECT_EQ(again.back()->kind, NodeKind::Nary);
   }
   EXPECT_EQ(messages(), "");
+}
+
+// Nodes freed after their thread's kept memory is gone (a conversion stopped with a formula half
+// built, whose nodes the static state frees at exit) go back to the heap: a thread's objects are
+// destroyed in the reverse order of their making, so a holder made before the first node outlives
+// the thread's kept memory. With a heap left whole, the nodes made after it are sound.
+TEST_F(NodeTest, NodesFreedAfterTheirThreadsKeptMemoryGoBackToTheHeap) {
+  for (int round = 0; round < 20; ++round) {
+    std::thread([] {
+      struct Holder {
+        std::vector<NodePtr> trees;
+      };
+      thread_local Holder holder;  // made first, destroyed last
+      for (int i = 0; i < 3000; ++i) {
+        holder.trees.push_back(chain(chr('a'), chr('b')));
+        holder.trees.back()->operands[0] = chr('c');
+      }
+      // Freed and made again: the thread's kept memory holds nodes by now.
+      for (int i = 0; i < 2000; ++i) holder.trees.pop_back();
+      for (int i = 0; i < 500; ++i) holder.trees.push_back(chr('d'));
+    }).join();
+    std::vector<NodePtr> after;
+    for (int i = 0; i < 1000; ++i) after.push_back(chain(chr('e'), chr('f')));
+    for (const NodePtr& node : after) EXPECT_EQ(node->next->character, 'f');
+  }
 }
 
 TEST_F(NodeTest, DumpShowsKindsOperatorsAndOperands) {
