@@ -6,10 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
+#include "common/byte_runs.h"
 #include "common/chars.h"
 #include "mif/fatal.h"
 #include "mlp/alongside.h"
@@ -63,23 +60,6 @@ void refreshSource() {
   cur.size = text.size();
 }
 
-// The first line feed or carriage return in [p, end), or `end`; sixteen bytes at a time.
-const char* findLineEnd(const char* p, const char* end) {
-#ifdef __SSE2__
-  constexpr std::ptrdiff_t kVectorBytes = 16;
-  const __m128i lineFeed = _mm_set1_epi8('\n');
-  const __m128i carriageReturn = _mm_set1_epi8('\r');
-  while (end - p >= kVectorBytes) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, lineFeed), _mm_cmpeq_epi8(v, carriageReturn));
-    if (int bits = _mm_movemask_epi8(hit)) return p + __builtin_ctz(static_cast<unsigned>(bits));
-    p += kVectorBytes;
-  }
-#endif
-  while (p < end && *p != '\n' && *p != '\r') ++p;
-  return p;
-}
-
 // Reads one line with its line feed into the line buffer; a carriage return (alone or before a
 // line feed) ends the line as a line feed. False when the channel has nothing more.
 bool readLine() {
@@ -114,7 +94,7 @@ bool readLine() {
     // The bytes up to the next line end are taken at once.
     const char* from = rd.block + rd.blockPos;
     const char* to = rd.block + rd.blockFill;
-    const char* end = findLineEnd(from, to);
+    const char* end = bytes::findAnyOf<'\n', '\r'>(from, to);
     rd.line.append(from, end);
     rd.blockPos += static_cast<std::size_t>(end - from);
     if (end == to) continue;
