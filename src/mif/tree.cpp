@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "common/huge_pages.h"
@@ -126,9 +127,69 @@ class PackedMemory {
   std::size_t left_ = 0;
 };
 
+// The nodes made in a translation, in chunks that live until it ends. A long document keeps some
+// thousands of nodes at once, and every small page of them costs a fault the first time it is
+// written: past a first chunk from the heap, enough for a short document, each chunk is a huge
+// page.
+class NodePool {
+ public:
+  NodePool() = default;
+  NodePool(const NodePool&) = delete;
+  NodePool& operator=(const NodePool&) = delete;
+  ~NodePool() { clear(); }
+
+  MifNode* make() {
+    if (chunks_.empty() || chunks_.back().made == chunks_.back().room) grow();
+    Chunk& chunk = chunks_.back();
+    MifNode* node = std::construct_at(chunk.nodes + chunk.made);
+    ++chunk.made;
+    ++count_;
+    return node;
+  }
+
+  // Nodes made since the last clear.
+  std::size_t size() const { return count_; }
+
+  void clear() {
+    for (const Chunk& c : chunks_) {
+      std::destroy_n(c.nodes, c.made);
+      memory::giveBackHuge(c.memory, c.bytes);
+    }
+    chunks_.clear();
+    count_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kFirstChunkNodes = 1024;
+  static constexpr std::size_t kHugeChunkNodes = memory::kHugePage / sizeof(MifNode);
+
+  struct Chunk {
+    memory::HugeMemory memory;
+    std::size_t bytes;
+    MifNode* nodes;
+    std::size_t room;  // nodes the chunk holds
+    std::size_t made;  // nodes made in it
+  };
+
+  void grow() {
+    chunks_.reserve(chunks_.size() + 1);  // so that a chunk taken is always recorded
+    // Under a limit on the address space every chunk comes from the heap, within the room it has
+    // reserved (see PackedMemory).
+    bool huge = !chunks_.empty() && !memory::addressSpaceLimited();
+    std::size_t room = huge ? kHugeChunkNodes : kFirstChunkNodes;
+    std::size_t bytes = huge ? memory::kHugePage : room * sizeof(MifNode);
+    memory::HugeMemory got =
+        huge ? memory::takeHuge(bytes) : memory::HugeMemory{new char[bytes], false};
+    chunks_.push_back({got, bytes, reinterpret_cast<MifNode*>(got.base), room, 0});
+  }
+
+  std::vector<Chunk> chunks_;
+  std::size_t count_ = 0;
+};
+
 struct MifState {
   // Nodes and trees live in pools for one translation; freed nodes go back to the free list.
-  std::deque<MifNode> nodes;
+  NodePool nodes;
   std::vector<MifNode*> freeNodes;
   std::deque<MifTree> trees;
   std::deque<Spill> spills;
@@ -164,7 +225,7 @@ MifNode* makeNode(Op op) {
     node->hasText = false;
     node->spill = nullptr;
   } else {
-    node = &mif.nodes.emplace_back();
+    node = mif.nodes.make();
   }
   node->op = op;
   return node;

@@ -200,6 +200,47 @@ TEST_F(TreeTest, PackedMemoryBlocksAreDisjointAndHoldTheirBytes) {
   }
 }
 
+// Nodes are made in chunks (a first small one, then huge pages): a tree of more nodes than the
+// first two chunks hold keeps every node's values, a new translation makes them again in memory
+// given back by the last one (which holds whatever it held), and its nodes start as new.
+TEST_F(TreeTest, ManyNodesAcrossChunksKeepTheirValuesInEveryTranslation) {
+  constexpr std::int32_t kLeaves = 45000;
+  const std::string longText(40, 'q');  // past a string's own room: its text is allocated
+  for (int round = 0; round < 2; ++round) {
+    initMif("test");
+    MifTree* tree = newMifTree();
+    setCurrentTree(tree);
+    EXPECT_EQ(liveNodeCount(), 0u);
+    for (std::int32_t i = 0; i < kLeaves; ++i) {
+      if (i % 7 == 0) {
+        beginString(Op::String);
+        addStringText(longText.data(), longText.size());
+        addStringChar('0' + i % 10);
+        flushString();
+      } else {
+        addLeaf(Op::Pen, i);
+      }
+    }
+    EXPECT_EQ(liveNodeCount(), static_cast<std::size_t>(kLeaves));
+    std::int32_t seen = 0;
+    bool intact = true;
+    for (MifNode* node = tree->first; node; node = node->last ? nullptr : node->next, ++seen) {
+      if (seen % 7 == 0)
+        intact = intact && node->op == Op::String && node->hasText &&
+                 node->text == longText + static_cast<char>('0' + seen % 10) && !node->child &&
+                 !node->spill;
+      else
+        intact = intact && node->op == Op::Pen && node->integer == seen && node->text.empty() &&
+                 node->number[0] == 0 && !node->ref && !node->child && !node->spill;
+      if (!intact) {
+        ADD_FAILURE() << "round " << round << ", node " << seen;
+        break;
+      }
+    }
+    EXPECT_EQ(seen, kLeaves);
+  }
+}
+
 TEST_F(TreeTest, ObjectIdsCountFromOne) {
   EXPECT_EQ(newObjectId(), 1);
   EXPECT_EQ(newObjectId(), 2);
