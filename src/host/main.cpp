@@ -2,6 +2,7 @@
 // saves the resulting document as MIF.
 #include <malloc.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -140,6 +141,14 @@ std::string scratchDirectory(const std::string& out) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : out.substr(0, slash);
 }
 
+// Whether the directory is on ext4 (or ext2 or ext3, which share its magic number and its driver),
+// whose rename writes out the blocks of a file that replaces another before it returns.
+bool onExt4(const std::string& dir) {
+  constexpr long kExt4Magic = 0xEF53;
+  struct statfs fs;
+  return statfs(dir.c_str(), &fs) == 0 && fs.f_type == kExt4Magic;
+}
+
 int convertMlp(const Options& opt) {
   std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
   if (int status = checkDestinations(opt, out)) return status;
@@ -180,7 +189,9 @@ int convertLatex(const Options& opt) {
   std::string out = opt.output.empty() ? defaultOutput(opt.file) : opt.output;
   if (int status = checkDestinations(opt, out)) return status;
   pendra::host::StandaloneHost host;
-  host.keepImportFiles(scratchDirectory(out));
+  std::string scratch = scratchDirectory(out);
+  // An output that is there already is replaced by a rename.
+  host.keepImportFiles(scratch, !scratch.empty() && idOf(out).exists && onExt4(scratch));
   pendra::fdk::installHost(&host);
   pendra::driver::DriverOptions dopt;
   dopt.progressTrace = !opt.quiet;

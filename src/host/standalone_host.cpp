@@ -33,6 +33,8 @@ constexpr MetricT kMetricInch = 72 * 65536;
 constexpr std::size_t kBlock = 1 << 16;
 // The system copies the document from file to file this much at a time.
 constexpr std::size_t kCopyChunk = 1 << 24;
+// A kept file that is written out early is sent to the disk this much at a time.
+constexpr long kWriteOutStep = 1 << 20;
 
 F_ObjHandleT docOf(F_ObjHandleT handle) {
   return handle == 0 ? 0 : handle - (handle - 1) % kHandlesPerDoc;
@@ -67,8 +69,15 @@ int writeAllAt(int fd, const char* data, size_t size, long offset) {
 // Writes `size` bytes where the file's next byte goes; the reason when the write failed, else 0.
 int writeAt(KeptFile& file, const char* data, size_t size) {
   int err = writeAllAt(file.fd, data, size, file.at);
-  if (!err) file.at += static_cast<long>(size);
-  return err;
+  if (err) return err;
+  file.at += static_cast<long>(size);
+  if (file.writeOutEarly && file.at - file.writtenOut >= kWriteOutStep) {
+    // Only a start: the data stays in the page cache whatever comes of it, and the save reports
+    // what fails there.
+    sync_file_range(file.fd, file.writtenOut, file.at - file.writtenOut, SYNC_FILE_RANGE_WRITE);
+    file.writtenOut = file.at;
+  }
+  return 0;
 }
 
 // Checks a block and writes it to the file, leaving the file's room after the header lines; the
@@ -253,9 +262,10 @@ KeptFile::~KeptFile() {
   if (fd >= 0) close(fd);
 }
 
-void StandaloneHost::keepImportFiles(const std::string& dir) {
+void StandaloneHost::keepImportFiles(const std::string& dir, bool writeOutEarly) {
   keepFiles_ = true;
   keepDir_ = dir;
+  writeOutEarly_ = writeOutEarly;
 }
 
 KeptFile* StandaloneHost::kept(const char* path) {
@@ -275,6 +285,7 @@ bool StandaloneHost::createFile(const char* path, std::FILE** stream) {
   file->path = path;
   static const std::size_t expectedRoom = documentStatement(kExpectedPage).size();
   file->room = expectedRoom;
+  file->writeOutEarly = writeOutEarly_;
   file->fd = unnamedFile(keepDir_);
   if (file->fd < 0) return true;
   try {

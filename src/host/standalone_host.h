@@ -46,6 +46,11 @@ struct KeptFile {
   int headerLines = 0;   // line ends written, up to the two of the header
   long headerEnd = -1;   // where the header lines end, once both are written
   std::size_t room = 0;  // left free after them (see Document)
+  // Where the saved document will replace a file on ext4, the rename writes the new file's blocks
+  // out before it returns, at the very end of the run: they are sent a step at a time as they are
+  // written instead, on the thread that writes them, while the filter formats the rest.
+  bool writeOutEarly = false;
+  long writtenOut = 0;  // the bytes before this are sent to the disk
   std::unique_ptr<KeptWriter> writer;
   KeptFile();
   ~KeptFile();
@@ -57,8 +62,9 @@ class StandaloneHost : public fdk::Host {
  public:
   // Keeps the files the filter makes for import (the intermediate MIF file) rather than letting
   // them be made beside the source: unnamed, in `dir` (the temporary directory when empty), so
-  // that nothing is left behind and no name is taken.
-  void keepImportFiles(const std::string& dir);
+  // that nothing is left behind and no name is taken. With `writeOutEarly` their blocks are sent
+  // to the disk as they are written (see KeptFile).
+  void keepImportFiles(const std::string& dir, bool writeOutEarly = false);
   bool createFile(const char* path, std::FILE** stream) override;
   bool deleteFile(const char* path) override;
   // With the import files kept, the MLP between the stages is held in memory as well.
@@ -88,6 +94,7 @@ class StandaloneHost : public fdk::Host {
   KeptFile* kept(const char* path);
   std::vector<Document> documents_;
   bool keepFiles_ = false;
+  bool writeOutEarly_ = false;
   std::string keepDir_;
   std::vector<std::unique_ptr<KeptFile>> kept_;
   F_ObjHandleT returned_ = 0;

@@ -285,6 +285,23 @@ TEST(Saving, NothingIsMadeBesideTheSource) {
   }
 }
 
+// An output that replaces a file (on ext4, here) has its blocks sent to the disk a megabyte at a
+// time as it is written: the document is the same as one written to standard output or in place
+// of nothing.
+TEST(Saving, AReplacedOutputIsTheDocumentWrittenAnyOtherWay) {
+  TempDir dir("save-replace");
+  dir.write("paper.tex", article(6000));  // some 2 MB of MIF
+  CommandResult piped = runPendra("-q -o - paper.tex", dir.path);
+  ASSERT_EQ(piped.status, 0) << piped.err;
+  ASSERT_GT(piped.out.size(), std::size_t{2} << 20);
+  for (int run = 0; run < 3; ++run) {
+    CommandResult r = runPendra("-q paper.tex", dir.path);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(slurp(dir.path / "paper.mif") == piped.out) << run;  // no 2 MB diff on failure
+    EXPECT_EQ(testing::namesIn(dir.path).size(), 2u) << run;
+  }
+}
+
 TEST(Saving, AKilledRunLeavesAtMostOneTemporaryNamedAsPendras) {
   TempDir dir("save-kill");
   dir.write("big.tex", article(25000));
