@@ -56,6 +56,7 @@ void loadCharTables() {
 void initSymbols() {
   symbols.firstOf.clear();
   for (auto& bucket : symbols.buckets) clearBucket(bucket);
+  for (auto& last : symbols.lastLocal) last = nullptr;
   symbols.scopeChain.clear();
   symbols.mainRecords = copyTable(kMainCommands);
   symbols.specialRecords = copyTable(kSpecialTokens);
@@ -88,15 +89,25 @@ void insertGlobal(CommandRecord* record, std::unique_ptr<CommandRecord> owned) {
   entry->record = record;
   entry->owned = std::move(owned);
   entry->level = 0;
-  std::unique_ptr<SymbolEntry>* link =
-      &symbols.buckets[symbolHash(record->name.data(), record->name.size())];
-  while (*link && (*link)->level > 0) link = &(*link)->next;
+  unsigned bucket = symbolHash(record->name.data(), record->name.size());
+  // After the chain's local entries, before its older global ones.
+  SymbolEntry* lastLocal = symbols.lastLocal[bucket];
+  std::unique_ptr<SymbolEntry>* link = lastLocal ? &lastLocal->next : &symbols.buckets[bucket];
   SymbolEntry* added = entry.get();
   entry->next = std::move(*link);
   *link = std::move(entry);
-  // Local entries of the name stay in front of it; otherwise it is the one found from now on.
   auto found = symbols.firstOf.find(added->record->name);
-  if (found == symbols.firstOf.end() || found->second->level == 0) setFirst(added);
+  if (found == symbols.firstOf.end() || found->second->level == 0) {
+    // It is the one found from now on.
+    added->sameName = found == symbols.firstOf.end() ? nullptr : found->second;
+    setFirst(added);
+    return;
+  }
+  // Local entries of the name stay in front of it (one a level at most): it follows the oldest.
+  SymbolEntry* oldest = found->second;
+  while (oldest->sameName && oldest->sameName->level > 0) oldest = oldest->sameName;
+  added->sameName = oldest->sameName;
+  oldest->sameName = added;
 }
 
 void insertLocal(CommandRecord* record, std::unique_ptr<CommandRecord> owned) {
@@ -104,10 +115,13 @@ void insertLocal(CommandRecord* record, std::unique_ptr<CommandRecord> owned) {
   entry->record = record;
   entry->owned = std::move(owned);
   entry->level = symbols.level;
-  std::unique_ptr<SymbolEntry>& head =
-      symbols.buckets[symbolHash(record->name.data(), record->name.size())];
+  unsigned bucket = symbolHash(record->name.data(), record->name.size());
+  std::unique_ptr<SymbolEntry>& head = symbols.buckets[bucket];
+  auto found = symbols.firstOf.find(record->name);
+  entry->sameName = found == symbols.firstOf.end() ? nullptr : found->second;
   entry->next = std::move(head);
   head = std::move(entry);
+  if (!symbols.lastLocal[bucket]) symbols.lastLocal[bucket] = head.get();
   symbols.scopeChain.push_back(head.get());
   setFirst(head.get());
 }
@@ -138,19 +152,17 @@ void endScope() {
   while (!symbols.scopeChain.empty() && symbols.scopeChain.back()->level >= symbols.level) {
     SymbolEntry* entry = symbols.scopeChain.back();
     const std::string& name = entry->record->name;
-    std::unique_ptr<SymbolEntry>& head = symbols.buckets[symbolHash(name.data(), name.size())];
+    unsigned bucket = symbolHash(name.data(), name.size());
+    std::unique_ptr<SymbolEntry>& head = symbols.buckets[bucket];
     if (head.get() != entry) stopConversion("symbol table inconsistency");
     symbols.scopeChain.pop_back();
+    // The first local entry of its chain was its last one too: the chain has none left.
+    if (symbols.lastLocal[bucket] == entry) symbols.lastLocal[bucket] = nullptr;
     auto found = symbols.firstOf.find(name);
     if (found != symbols.firstOf.end() && found->second == entry) {
       // The next entry of the name in the chain is found from now on, if there is one.
       symbols.firstOf.erase(found);
-      for (SymbolEntry* e = entry->next.get(); e; e = e->next.get()) {
-        if (e->record->name == name) {
-          symbols.firstOf.emplace(e->record->name, e);
-          break;
-        }
-      }
+      if (SymbolEntry* next = entry->sameName) symbols.firstOf.emplace(next->record->name, next);
     }
     head = std::move(head->next);
   }

@@ -35,6 +35,9 @@ struct SymbolEntry {
   CommandRecord* record = nullptr;
   std::unique_ptr<CommandRecord> owned;  // records made at run time
   int level = 0;
+  // The next entry of the same name in the chain, found once this one is gone: a scope's end
+  // takes it at once instead of looking along a chain that any number of names may share.
+  SymbolEntry* sameName = nullptr;
 };
 
 struct SymbolState {
@@ -43,6 +46,9 @@ struct SymbolState {
   // takes the same time however many names share a chain. Keys view the entries' own names.
   std::unordered_map<std::string_view, SymbolEntry*> firstOf;
   std::vector<SymbolEntry*> scopeChain;  // local entries, newest last
+  // Each chain holds its local entries first, newest first, then its global ones: the last local
+  // entry of each chain (none when it has none), after which a global entry goes.
+  SymbolEntry* lastLocal[kSymbolBuckets] = {};
   int level = 0;
   int foundLevel = 0;
   // Mutable copies of the built-in tables (a redefinition changes a record in place).
